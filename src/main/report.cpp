@@ -1,0 +1,26 @@
+#include "main/report.h"
+
+#include "main/program_exit.h"
+
+namespace mx {
+
+void Report::both(const Format& f, std::initializer_list<Value> values) {
+  console_.write(f, values);
+  if (file_) file_->write(f, values);
+}
+
+void Report::console(const Format& f, std::initializer_list<Value> values) {
+  console_.write(f, values);
+}
+
+void Report::close(const Name20& fno) {
+  static const Format rule("(6X,72(1H-))");
+  static const Format stored("(6X,'Output Data stored in User Filename: ',A20)");
+  console_.write(rule);
+  if (!file_) return;
+  file_->write(rule);
+  console_.write(stored, {fno});
+  file_->write(stored, {fno});
+}
+
+}  // namespace mx
