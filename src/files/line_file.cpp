@@ -1,0 +1,70 @@
+#include "files/line_file.h"
+
+#include "main/program_exit.h"
+
+namespace mx {
+namespace {
+
+// The name as it may appear inside a one-line message: control bytes shown
+// as \xNN so the message stays one line.
+std::string shown(std::string_view name) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  for (char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7f) {
+      out += "\\x";
+      out += hex[u >> 4];
+      out += hex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::filesystem::path data_file_path(const std::filesystem::path& workdir, std::string_view name) {
+  return workdir / std::filesystem::path(std::string(name));
+}
+
+LineFile::LineFile(const std::filesystem::path& path, std::string_view what, std::string_view name)
+    : what_(what), name_(name) {
+  // A NUL inside the name would silently open a different, shorter name.
+  const std::string native = path.string();
+  if (name_.empty() || native.find('\0') != std::string::npos) fail("open");
+  file_ = std::fopen(native.c_str(), "rb");
+  if (file_ == nullptr) fail("open");
+}
+
+LineFile::~LineFile() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void LineFile::fail(std::string_view doing) const {
+  throw ProgramExit{2, "file error: cannot " + std::string(doing) + " the " + what_ + " \"" +
+                           shown(name_) + "\""};
+}
+
+bool LineFile::next(std::string& line) {
+  line.clear();
+  std::size_t length = 0;
+  char last = '\0';
+  int c = std::getc(file_);
+  if (c == EOF) {
+    if (std::ferror(file_)) fail("read");
+    return false;
+  }
+  while (c != EOF && c != '\n') {
+    last = static_cast<char>(c);
+    if (length < kKept) line += last;
+    ++length;
+    c = std::getc(file_);
+  }
+  if (c == EOF && std::ferror(file_)) fail("read");
+  if (length <= kKept && last == '\r') line.pop_back();
+  return true;
+}
+
+}  // namespace mx
