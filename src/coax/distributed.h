@@ -2,6 +2,8 @@
 // record into section lengths of a stepped-impedance coaxial filter.
 #pragma once
 
+#include <vector>
+
 #include "model/design_state.h"
 #include "model/index_array.h"
 
@@ -20,11 +22,20 @@ struct DistributedResult {
   float mode1 = 0, mode2 = 0, mode3 = 0, mode4 = 0;  // TE11 cutoff of line kinds 0..3, GHz
   float pwr1 = 0, pwr2 = 0, pwr3 = 0, pwr4 = 0;      // peak power of line kinds 0..3, kW
   IndexArray<float, 1, 31> xprox;                    // proximity factor of each section
+  // xlen(1) and xlen(n) as left by the end corrections, so that lengths taken
+  // off for the lumped-equivalent check can be put back exactly.
+  float xlen_first = 0, xlen_last = 0;
 };
 
 // Runs the whole computation on ds (ifrom = 1, discap, xlen with end
 // corrections, wc, vlow, vhigh, zlow, zhigh, fk1..fk5) and fills r.
 void distributed_synthesis(DesignState& ds, DistributedResult& r);
+
+// The same computation with another pass limit (code 4 when it is reached).
+// When changes is given, the largest length change of every completed pass
+// is appended to it.
+void distributed_synthesis(DesignState& ds, DistributedResult& r, int max_passes,
+                           std::vector<float>* changes);
 
 // One pass of section lengths; see the implementation for the codes.
 void cxlen(DesignState& ds, int& ierr, int loop, int& nsect, float& zmust);
@@ -40,5 +51,11 @@ void addlen(const DesignState& ds, float cap, float& exlen, float xleno, float z
 using CheckValues = IndexArray<float, 1, 31>;
 using CheckParts = IndexArray2<float, 1, 31, 1, 4>;
 void check(const DesignState& ds, CheckValues& value, CheckParts& value2);
+
+// Take the end corrections of a completed run r off xlen (lengths of the
+// converged passes, as check needs them), and put them back afterwards.
+// Both do nothing unless r finished with code 0.
+void remove_end_corrections(DesignState& ds, const DistributedResult& r);
+void restore_end_corrections(DesignState& ds, const DistributedResult& r);
 
 }  // namespace mx
