@@ -1,0 +1,82 @@
+#include "analysis/elements.h"
+
+#include <cmath>
+
+namespace mx {
+namespace {
+
+constexpr float kPi = 3.14159274f;
+constexpr float kResonanceFloor = 1.0e-15f;
+
+// 1 - w^2 L C of an LC pair, kept away from zero so that a branch evaluated at
+// its resonance gives a very large (finite) reactance or susceptance. An exact
+// zero is taken as positive.
+float resonance_term(float c2, float w2, float c3) {
+  float t = 1.0f - c2 * w2 * c3 * 1.0e-9f;
+  if (t == 0.0f) {
+    t = kResonanceFloor;
+  } else if (std::fabs(t) < kResonanceFloor) {
+    t = std::copysign(kResonanceFloor, t);
+  }
+  return t;
+}
+
+}  // namespace
+
+void cktle(float c1, float c2, float c3, TwoPort& e, float f, int ic, int& ierr) {
+  ierr = 0;
+  const float w = (kPi + kPi) * f;
+  const float w2 = w * w;
+  e = TwoPort::identity();
+  float& bim = e.v[3];  // series reactance, ohm
+  float& cim = e.v[5];  // shunt susceptance, S
+  switch (ic) {
+    case kSeriesL:
+      bim = w * c1 * 0.001f;
+      break;
+    case kSeriesC:
+      bim = -1.0f / (w * c1 * 1.0e-6f);
+      break;
+    case kShuntL:
+      cim = -1.0f / (w * c1 * 0.001f);
+      break;
+    case kShuntC:
+      cim = w * c1 * 1.0e-6f;
+      break;
+    case kSeriesParallelLC:
+      bim = (c3 * w * 0.001f) / resonance_term(c2, w2, c3);
+      break;
+    case kShuntParallelLC:
+      cim = c2 * w * 1.0e-6f - 1.0f / (c3 * w * 0.001f);
+      break;
+    case kSeriesSeriesLC:
+      bim = c3 * w * 0.001f - 1.0f / (c2 * w * 1.0e-6f);
+      break;
+    case kShuntSeriesLC:
+      cim = (c2 * w * 1.0e-6f) / resonance_term(c2, w2, c3);
+      break;
+    default:
+      ierr = 1;
+      break;
+  }
+}
+
+void xline(float z, float theta, float sigma, TwoPort& abcd) {
+  const float ep = std::exp(sigma);
+  const float em = std::exp(-sigma);
+  const float sh = (ep - em) * 0.5f;
+  const float ch = (ep + em) * 0.5f;
+  const float s = std::sin(theta);
+  const float c = std::cos(theta);
+  auto& v = abcd.v;
+  v[0] = ch * c;
+  v[1] = sh * s;
+  v[2] = z * sh * c;
+  v[3] = z * ch * s;
+  v[4] = sh * c * (1.0f / z);
+  v[5] = ch * s * (1.0f / z);
+  v[6] = ch * c;
+  v[7] = sh * s;
+}
+
+}  // namespace mx
