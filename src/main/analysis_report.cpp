@@ -1,6 +1,7 @@
 #include "main/analysis_report.h"
 
 #include "coax/line_figures.h"
+#include "main/line_table.h"
 #include "model/index_array.h"
 
 namespace mx {
@@ -10,12 +11,6 @@ void write_entered_model(Report& r, const DesignState& ds) {
   static const Format kTitle(
       "(/,19X,'ANALYSIS of the User-defined COAXIAL LOW-PASS ',/,20X,'FILTER is performed on the "
       "following model:')");
-  static const Format kHeading(
-      "(/,13X,'   Cond. Diameter   Relative             TE11    Peak',/,6X,'Section      "
-      "(Inches)     Dielectric    Zo     Cutoff   Power    Length',/,6X,'Number     Inner  Outer "
-      "   Constant   (Ohms)   (GHz)    (kW)    (Inches)',/,6X,72(1H-))");
-  static const Format kEndRow("(6X,A6,3X,F7.4,F7.4,4X,F7.4,3X,F7.2,F9.3,F8.3)");
-  static const Format kSection("(8X,I2,5X,F7.4,F7.4,4X,F7.4,3X,F7.2,F9.3,F8.3,F10.4)");
   static const Format kRule("(6X,72(1H-))");
 
   const Real2& r2 = ds.real2;
@@ -29,14 +24,14 @@ void write_entered_model(Report& r, const DesignState& ds) {
     cxpwr(r2.anab(i), r2.anad(i), r2.anaer(i), power(i));
     cxmode(r2.anab(i), r2.anad(i), r2.anaer(i), te11(i));
   }
-  r.both(kHeading);
-  r.both(kEndRow, {"Source", r2.anad(0), r2.anab(0), r2.anaer(0), r2.anazo(0), te11(0),
-                   power(0)});
+  r.both(line_table_heading());
+  r.both(line_table_end_row(),
+         {"Source", r2.anad(0), r2.anab(0), r2.anaer(0), r2.anazo(0), te11(0), power(0)});
   for (int i = 1; i <= n; ++i)
-    r.both(kSection, {i, r2.anad(i), r2.anab(i), r2.anaer(i), r2.anazo(i), te11(i), power(i),
-                      r2.anal(i)});
-  r.both(kEndRow, {"Load", r2.anad(n + 1), r2.anab(n + 1), r2.anaer(n + 1), r2.anazo(n + 1),
-                   te11(n + 1), power(n + 1)});
+    r.both(line_table_section_row(),
+           {i, r2.anad(i), r2.anab(i), r2.anaer(i), r2.anazo(i), te11(i), power(i), r2.anal(i)});
+  r.both(line_table_end_row(), {"Load", r2.anad(n + 1), r2.anab(n + 1), r2.anaer(n + 1),
+                                r2.anazo(n + 1), te11(n + 1), power(n + 1)});
   r.both(kRule);
 }
 

@@ -1,5 +1,7 @@
 #include "main/distributed_report.h"
 
+#include "main/line_table.h"
+
 namespace mx {
 namespace {
 
@@ -31,12 +33,6 @@ float junction_factor(const DesignState& ds, int j, int end) {
 }
 
 void write_dimension_report(Report& r, DesignState& ds, const DistributedResult& res) {
-  static const Format kHeading(
-      "(/,13X,'   Cond. Diameter   Relative             TE11    Peak',/,6X,'Section      "
-      "(Inches)     Dielectric    Zo     Cutoff   Power    Length',/,6X,'Number     Inner  Outer "
-      "   Constant   (Ohms)   (GHz)    (kW)    (Inches)',/,6X,72(1H-))");
-  static const Format kEndRow("(6X,A6,3X,F7.4,F7.4,4X,F7.4,3X,F7.2,F9.3,F8.3)");
-  static const Format kSection("(8X,I2,5X,F7.4,F7.4,4X,F7.4,3X,F7.2,F9.3,F8.3,F10.4)");
   static const Format kLoadWarning(
       "(/,6X,'ERROR DETECTED.',/,6X,'Load impedance for a Chebyschev filter with',/,6X,'N=even "
       "is required to be ',F6.2,' ohms.')");
@@ -44,22 +40,22 @@ void write_dimension_report(Report& r, DesignState& ds, const DistributedResult&
 
   const int n = ds.int1.n;
   const Real2& r2 = ds.real2;
-  r.both(kHeading);
-  r.both(kEndRow, {"Source", r2.synd(kSourceLine), r2.synb(kSourceLine), r2.syner(kSourceLine),
-                   r2.synzo(kSourceLine), res.mode1, res.pwr1});
+  r.both(line_table_heading());
+  r.both(line_table_end_row(), {"Source", r2.synd(kSourceLine), r2.synb(kSourceLine),
+                                r2.syner(kSourceLine), r2.synzo(kSourceLine), res.mode1, res.pwr1});
   for (int j = 1; j <= n; ++j) {
     const bool low = capacitive(ds, j);
     const int k = low ? kLowLine : kHighLine;
-    r.both(kSection, {j, r2.synd(k), r2.synb(k), r2.syner(k), r2.synzo(k),
-                      low ? res.mode3 : res.mode2, low ? res.pwr3 : res.pwr2, r2.xlen(j)});
+    r.both(line_table_section_row(),
+           {j, r2.synd(k), r2.synb(k), r2.syner(k), r2.synzo(k), low ? res.mode3 : res.mode2,
+            low ? res.pwr3 : res.pwr2, r2.xlen(j)});
   }
-  r.both(kEndRow, {" Load ", r2.synd(kLoadLine), r2.synb(kLoadLine), r2.syner(kLoadLine),
-                   r2.synzo(kLoadLine), res.mode4, res.pwr4});
+  r.both(line_table_end_row(), {" Load ", r2.synd(kLoadLine), r2.synb(kLoadLine),
+                                r2.syner(kLoadLine), r2.synzo(kLoadLine), res.mode4, res.pwr4});
 
   // An even-order Chebyshev ladder is not terminated in the source impedance:
   // the standard circuit needs a load line of exactly ros.
-  if (ds.int1.icfg == 1 && ds.int1.isubop == 1 && n % 2 == 0 &&
-      r2.synzo(kLoadLine) != ds.real1.ros)
+  if (ds.int1.icfg == 1 && ds.int1.isubop == 1 && n % 2 == 0 && r2.synzo(kLoadLine) != ds.real1.ros)
     r.both(kLoadWarning, {ds.real1.ros});
 
   float total = 0.0f;
@@ -129,8 +125,7 @@ void print_diagnostic_listing(TextOut& console, DesignState& ds, MainValues& mv)
       "'Element',7X,'Capacitance',3X,'Prox.',3X,'Length',/,1X,'Number',3X,'Value',8X,'Value',8X,"
       "'Value',10X,'(xE-15 F)',4X,'Fact.',3X,'(Deg.)',/,1X,77(1H-))");
   static const Format kPlainEnd("(1X,A6,F10.5,F11.3,A5,F9.3,A5,/,1X,77(1H-))");
-  static const Format kJunctionEnd(
-      "(1X,A6,F10.5,F11.3,A5,F9.3,A5,F12.5,F9.4,/,1X,77(1H-))");
+  static const Format kJunctionEnd("(1X,A6,F10.5,F11.3,A5,F9.3,A5,F12.5,F9.4,/,1X,77(1H-))");
   static const Format kCapacitive(
       "(3X,I2,F12.5,F11.5,A4,F10.5,A4,F13.5,F9.4/,1X,45X,F13.5,F9.4,F9.3,/,1X,77(1H-))");
   static const Format kInductive("(3X,I2,F12.5,F11.5,A4,F10.5,A4,F22.4,F9.3,/,1X,77(1H-))");
@@ -162,11 +157,11 @@ void print_diagnostic_listing(TextOut& console, DesignState& ds, MainValues& mv)
   check(ds, value, value2);
 
   auto capacitive_row = [&](int j, int first_end, int second_end) {
-    console.write(kCapacitive,
-                  {j, r2.g(j), r2.shuntc(j), "pF", value(j), "pF",
-                   r2.discap(j, first_end) * 1.0e15f, junction_factor(ds, j, first_end),
-                   r2.discap(j, second_end) * 1.0e15f, junction_factor(ds, j, second_end),
-                   electrical_length(ds, j)});
+    console.write(
+        kCapacitive,
+        {j, r2.g(j), r2.shuntc(j), "pF", value(j), "pF", r2.discap(j, first_end) * 1.0e15f,
+         junction_factor(ds, j, first_end), r2.discap(j, second_end) * 1.0e15f,
+         junction_factor(ds, j, second_end), electrical_length(ds, j)});
   };
   auto inductive_row = [&](int j) {
     console.write(kInductive, {j, r2.g(j), r2.serl(j), "nH", value(j), "nH", res.xprox(j),
@@ -181,7 +176,8 @@ void print_diagnostic_listing(TextOut& console, DesignState& ds, MainValues& mv)
       if (j < n) inductive_row(j + 1);
     }
     if (n % 2 != 0) {
-      console.write(kPlainEnd, {" Load ", r2.g(n + 1), r1.ros, "Ohms", r2.synzo(kLoadLine), "Ohms"});
+      console.write(kPlainEnd,
+                    {" Load ", r2.g(n + 1), r1.ros, "Ohms", r2.synzo(kLoadLine), "Ohms"});
     } else {
       console.write(kJunctionEnd, {" Load ", r2.g(n + 1), r1.ros, "Ohms", r2.synzo(kLoadLine),
                                    "Ohms", res.disc5 * 1.0e15f, r1.fk5});
@@ -195,7 +191,8 @@ void print_diagnostic_listing(TextOut& console, DesignState& ds, MainValues& mv)
       if (j < n) capacitive_row(j + 1, 2, 1);
     }
     if (n % 2 == 0) {
-      console.write(kPlainEnd, {" Load ", r2.g(n + 1), r1.rod, "Ohms", r2.synzo(kLoadLine), "Ohms"});
+      console.write(kPlainEnd,
+                    {" Load ", r2.g(n + 1), r1.rod, "Ohms", r2.synzo(kLoadLine), "Ohms"});
       console.write(kCorrection, {1, res.exlen1});
     } else {
       console.write(kJunctionEnd, {" Load ", r2.g(n + 1), r1.rod, "Ohms", r2.synzo(kLoadLine),
@@ -214,8 +211,7 @@ void print_diagnostic_listing(TextOut& console, DesignState& ds, MainValues& mv)
                                    value2(j, 4), total});
     } else {
       const float total = value2(j, 1) + value2(j, 2) + value2(j, 3);
-      console.write(kInductive2,
-                    {j, r2.serl(j), value2(j, 1), value2(j, 2), value2(j, 3), total});
+      console.write(kInductive2, {j, r2.serl(j), value2(j, 1), value2(j, 2), value2(j, 3), total});
     }
   };
   for (int j = 1; j <= n; j += 2) {
