@@ -177,7 +177,9 @@ Step DialogRun::source_and_load() {
   con_.write(kHeader);
   ask_positive(kRs, r1_.zrs);
   ask_direct(kXs, r1_.zis);
-  if (!(i1_.ifunc == 1 && i1_.iop == 1)) r1_.zrl = i1_.icfg == 2 ? r1_.rod : r1_.ros;
+  // The analysis of an electrical synthesis offers the load that terminates
+  // the synthesized ladder; an entered lumped circuit keeps the last load.
+  if (i1_.ifrom != 5) r1_.zrl = i1_.icfg == 2 ? r1_.rod : r1_.ros;
   ask_positive(kRl, r1_.zrl);
   ask_direct(kXl, r1_.zil);
   return Step::kLossAndFrequencies;
