@@ -207,9 +207,18 @@ Step DialogRun::loss_and_frequencies() {
   ask_positive(kStart, r1_.fmin);
   const float stop = ask(kStop);
   if (stop >= r1_.fmin) r1_.fmax = stop;
-  ask_positive(kStep, r1_.fstep);
-  const float loops = (r1_.fmax - r1_.fmin) / r1_.fstep + 0.001f;
-  i1_.nloops = trunc_int(loops);
+  // A sweep is at most kMaxSweepSteps steps long: a step far too small for
+  // the range would otherwise print rows for hours.
+  static const Format kTooMany(
+      "(/,6X,'ERROR DETECTED: A sweep is limited to 100001 frequencies.',/,22X,'Enter a "
+      "larger step frequency.',/)");
+  for (;;) {
+    ask_positive(kStep, r1_.fstep);
+    const float loops = (r1_.fmax - r1_.fmin) / r1_.fstep + 0.001f;
+    i1_.nloops = trunc_int(loops);
+    if (i1_.nloops <= kMaxSweepSteps) break;
+    con_.write(kTooMany);
+  }
   i1_.iformat = 1;
   return Step::kStorage;
 }

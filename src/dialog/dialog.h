@@ -10,6 +10,9 @@
 
 namespace mx {
 
+// The longest frequency sweep the dialog accepts, in steps (100001 points).
+inline constexpr int kMaxSweepSteps = 100000;
+
 struct DialogContext {
   Console& console;
   const Clock& clock;

@@ -1,29 +1,9 @@
 #include "files/line_file.h"
 
+#include "main/field_read.h"
 #include "main/program_exit.h"
 
 namespace mx {
-namespace {
-
-// The name as it may appear inside a one-line message: control bytes shown
-// as \xNN so the message stays one line.
-std::string shown(std::string_view name) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (char c : name) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7f) {
-      out += "\\x";
-      out += hex[u >> 4];
-      out += hex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-}  // namespace
 
 std::filesystem::path data_file_path(const std::filesystem::path& workdir, std::string_view name) {
   return workdir / std::filesystem::path(std::string(name));
@@ -44,7 +24,7 @@ LineFile::~LineFile() {
 
 void LineFile::fail(std::string_view doing) const {
   throw ProgramExit{2, "file error: cannot " + std::string(doing) + " the " + what_ + " \"" +
-                           shown(name_) + "\""};
+                           printable(name_) + "\""};
 }
 
 bool LineFile::next(std::string& line) {

@@ -9,6 +9,8 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+}  // namespace
+
 std::string printable(std::string_view s) {
   std::string out;
   for (char c : s) {
@@ -25,7 +27,6 @@ std::string printable(std::string_view s) {
   return out;
 }
 
-}  // namespace
 
 std::string_view strip_cr(std::string_view line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);

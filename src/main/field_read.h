@@ -24,6 +24,10 @@ NumericField read_f13(std::string_view line);
 // The first 20 characters of the line, padded with blanks.
 Name20 read_a20(std::string_view line);
 
+// The text with every byte outside printable ASCII shown as \xNN, so that a
+// name or an answer can stand inside a one-line message.
+std::string printable(std::string_view s);
+
 // Removes one trailing carriage return (lines written with CR LF ends).
 std::string_view strip_cr(std::string_view line);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 namespace mx {
@@ -35,6 +36,37 @@ int read_count(std::string_view text, std::size_t& pos) {
 
 void fill(std::string& out, char c, int count) {
   if (count > 0) out.append(static_cast<std::size_t>(count), c);
+}
+
+// The digits of magnitude rounded to d decimals (no leading zeros; none for
+// zero), from its exact decimal expansion: every float has at most 149
+// decimals, so "%.160f" prints it exactly and one rounding step suffices.
+bool wide_digits(double magnitude, int d, char* digits, std::size_t room, int& ndigits) {
+  char exact[256];
+  const int len = std::snprintf(exact, sizeof exact, "%.160f", magnitude);
+  if (len <= 0 || len >= static_cast<int>(sizeof exact)) return false;
+  std::string all;  // integer digits and the first d decimals
+  const char* point = std::strchr(exact, '.');
+  all.append(exact, static_cast<std::size_t>(point - exact));
+  all.append(point + 1, static_cast<std::size_t>(d));
+  if (point[1 + d] >= '5') {
+    int i = static_cast<int>(all.size()) - 1;
+    while (i >= 0 && all[static_cast<std::size_t>(i)] == '9') all[static_cast<std::size_t>(i--)] = '0';
+    if (i < 0)
+      all.insert(all.begin(), '1');
+    else
+      ++all[static_cast<std::size_t>(i)];
+  }
+  const std::size_t first = all.find_first_not_of('0');
+  if (first == std::string::npos) {
+    ndigits = 0;
+    return true;
+  }
+  all.erase(0, first);
+  if (all.size() > room) return false;
+  ndigits = static_cast<int>(all.size());
+  std::memcpy(digits, all.data(), all.size());
+  return true;
 }
 
 }  // namespace
@@ -222,6 +254,10 @@ void put_fixed(std::string& out, float v, int w, int d) {
     return;
   }
 
+  if (d > 60) {  // wider than any field of the program; not representable here
+    fill(out, '*', w);
+    return;
+  }
   // The digits of |v| rounded to d decimals, ties away from zero, taken from
   // the float's exact value. A float times 10^d (d <= 8) is exact in double.
   char digits[64];
@@ -232,45 +268,18 @@ void put_fixed(std::string& out, float v, int w, int d) {
     const double scaled = magnitude * kPow10[d];
     auto units = static_cast<std::uint64_t>(scaled);
     if (scaled - static_cast<double>(units) >= 0.5) ++units;
-    const auto res = std::to_chars(digits, digits + sizeof digits, units);
-    ndigits = static_cast<int>(res.ptr - digits);
-  } else {
-    // Beyond 2^63 units (or more than 8 decimals): print the exact value with
-    // one extra digit and round that text half away from zero.
-    char wide[512];
-    const int len = std::snprintf(wide, sizeof wide, "%.*f", d + 1, magnitude);
-    if (len <= 0 || len >= static_cast<int>(sizeof wide) || len - 1 > 60) {
-      fill(out, '*', w);
-      return;
+    if (units != 0) {
+      const auto res = std::to_chars(digits, digits + sizeof digits, units);
+      ndigits = static_cast<int>(res.ptr - digits);
     }
-    // Drop the decimal point, keep the digits.
-    std::string all;
-    for (int i = 0; i < len; ++i)
-      if (wide[i] != '.') all += wide[i];
-    const bool up = all.back() >= '5';
-    all.pop_back();
-    if (up) {
-      int i = static_cast<int>(all.size()) - 1;
-      while (i >= 0 && all[static_cast<std::size_t>(i)] == '9') all[static_cast<std::size_t>(i--)] = '0';
-      if (i < 0)
-        all.insert(all.begin(), '1');
-      else
-        ++all[static_cast<std::size_t>(i)];
-    }
-    std::size_t start = 0;
-    while (start + 1 < all.size() - static_cast<std::size_t>(d) && all[start] == '0') ++start;
-    all.erase(0, start);
-    if (all.size() > sizeof digits) {
-      fill(out, '*', w);
-      return;
-    }
-    ndigits = static_cast<int>(all.size());
-    for (int i = 0; i < ndigits; ++i) digits[i] = all[static_cast<std::size_t>(i)];
+  } else if (!wide_digits(magnitude, d, digits, sizeof digits, ndigits)) {
+    fill(out, '*', w);
+    return;
   }
 
   // Integer part: the digits before the last d; none when the value is below 1.
   const int int_len = ndigits > d ? ndigits - d : 0;
-  char text[96];
+  char text[160];
   int len = 0;
   if (negative) text[len++] = '-';
   const int zero_at = len;

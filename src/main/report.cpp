@@ -14,13 +14,13 @@ void Report::console(const Format& f, std::initializer_list<Value> values) {
 }
 
 void Report::close(const Name20& fno) {
-  static const Format rule("(6X,72(1H-))");
-  static const Format stored("(6X,'Output Data stored in User Filename: ',A20)");
-  console_.write(rule);
+  static const Format kRule("(6X,72(1H-))");
+  static const Format kStored("(6X,'Output Data stored in User Filename: ',A20)");
+  console_.write(kRule);
   if (!file_) return;
-  file_->write(rule);
-  console_.write(stored, {fno});
-  file_->write(stored, {fno});
+  file_->write(kRule);
+  console_.write(kStored, {fno});
+  file_->write(kStored, {fno});
 }
 
 }  // namespace mx

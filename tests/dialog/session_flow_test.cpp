@@ -108,3 +108,43 @@ TEST(SessionFlow, InputErrorKeepsWhatTheReportFileHolds) {
 
 }  // namespace
 }  // namespace mxtest
+
+namespace mxtest {
+namespace {
+
+std::size_t count_of(const std::string& text, const std::string& what) {
+  std::size_t count = 0;
+  for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++count;
+  return count;
+}
+
+TEST(SessionFlow, LongestSweepIsAcceptedOneMoreStepIsNot) {
+  TempDir dir;
+  install_shipped_files(dir.path());
+  // Lumped circuit from the sample file, 1 MHz to 100001 MHz by 1 MHz: 100001 rows.
+  const SessionResult longest =
+      run_session("1\n1\n2\n\n\n\n\n\n1\n100001\n1\n\n3\n", dir.path());
+  EXPECT_EQ(longest.status, 0);
+  EXPECT_EQ(count_of(longest.out, "A sweep is limited"), 0u);
+  EXPECT_NE(longest.out.find("      100001.0000"), std::string::npos);
+  // One more step is refused and the step is asked again.
+  const SessionResult refused =
+      run_session("1\n1\n2\n\n\n\n\n\n1\n100002\n1\n50000\n\n3\n", dir.path());
+  EXPECT_EQ(refused.status, 0);
+  EXPECT_EQ(count_of(refused.out, "A sweep is limited to 100001 frequencies."), 1u);
+  EXPECT_NE(refused.out.find("      100001.0000"), std::string::npos);  // 1, 50001, 100001
+  EXPECT_EQ(refused.out.find("      100002.0000"), std::string::npos);
+}
+
+TEST(SessionFlow, ReportNameWithANulByteIsRefused) {
+  TempDir dir;
+  install_shipped_files(dir.path());
+  const SessionResult r = run_session(std::string("\n1\n1\n\n\n\n\n1\nrep\0x.txt\n4\n", 27),
+                                      dir.path());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "file error: cannot open the report file \"rep\\x00x.txt\"\n");
+  EXPECT_FALSE(fs::exists(dir / "rep"));
+}
+
+}  // namespace
+}  // namespace mxtest

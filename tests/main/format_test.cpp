@@ -52,6 +52,9 @@ TEST(FixedField, LeadingZeroAndNegativeZero) {
   EXPECT_EQ(fx(0.0f, 6, 2), "  0.00");
   EXPECT_EQ(fx(0.0f, 3, 2), ".00");
   EXPECT_EQ(fx(0.3f, 9, 0), "       0.");
+  EXPECT_EQ(fx(0.005f, 1, 0), ".");
+  EXPECT_EQ(fx(0.7f, 2, 0), "1.");
+  EXPECT_EQ(fx(-0.2f, 2, 0), "-.");
 }
 
 TEST(FixedField, InfinityAndNaN) {
@@ -74,6 +77,10 @@ TEST(FixedField, HugeAndTinyValues) {
   EXPECT_EQ(fx(1.0e-40f, 8, 3), "   0.000");
   EXPECT_EQ(fx(-1.0e-40f, 8, 3), "  -0.000");
   EXPECT_EQ(fx(99999.9922f, 9, 2), " 99999.99");
+  // More decimals than the fast path takes: one rounding of the exact value.
+  EXPECT_EQ(fx(-0.001f, 13, 10), "-0.0010000000");
+  EXPECT_EQ(fx(0.125f, 12, 9), " 0.125000000");
+  EXPECT_EQ(fx(1.0e-10f, 14, 12), "0.000000000100");
 }
 
 TEST(IntAndAlphaFields, JustifyAndOverflow) {
