@@ -79,6 +79,13 @@ void DialogRun::ask_direct(const Format& prompt, float& member) { member = ask(p
 
 int DialogRun::ask_menu(const Format& prompt) { return nint(ask(prompt)); }
 
+// A two-item menu: the starred choice stands unless the answer is 1 or 2.
+void DialogRun::ask_choice(const Format& prompt, int starred, int& member) {
+  member = starred;
+  const int itemp = ask_menu(prompt);
+  if (itemp == 1 || itemp == 2) member = itemp;
+}
+
 // Typed section counts: 2 to 30, asked until one is given.
 void DialogRun::ask_section_count(const Format& prompt) {
   static const Format kBadN(
@@ -125,10 +132,8 @@ Step DialogRun::function_menu() {
       "(/,6X,'Please select a Program FUNCTION:',/,10X,'1 = Frequency  ANALYSIS  of a known "
       "Filter Design.',/,9X,'*2 = Electrical SYNTHESIS of a  new  Filter Design.')");
   static const Format kPrompt("(6X,'Program FUNCTION selected = ')");
-  i1_.ifunc = 2;
   con_.write(kMenu);
-  const int itemp = ask_menu(kPrompt);
-  if (itemp == 1 || itemp == 2) i1_.ifunc = itemp;
+  ask_choice(kPrompt, 2, i1_.ifunc);
   return i1_.ifunc == 2 ? Step::kSynthesisMenus : Step::kAnalysisMenus;
 }
 
@@ -145,15 +150,12 @@ Step DialogRun::analysis_menus() {
       "Data Filename  for Circuit Elements.')");
   static const Format kSubPrompt("(6X,'Analysis SUBOPTION selected = ')");
 
-  i1_.iop = 2;
   con_.write(kOption);
-  int itemp = ask_menu(kOptionPrompt);
-  if (itemp == 1 || itemp == 2) i1_.iop = itemp;
+  ask_choice(kOptionPrompt, 2, i1_.iop);
   if (i1_.iop != 1) {
     i1_.imed = 4;
     i1_.itype = 1;
   }
-  i1_.isubop = 2;
   if (i1_.iop == 1) {
     i1_.ifrom = 5;
     con_.write(kElectrical);
@@ -162,8 +164,7 @@ Step DialogRun::analysis_menus() {
     con_.write(kDistributed);
   }
   con_.write(kChoices);
-  itemp = ask_menu(kSubPrompt);
-  if (itemp == 1 || itemp == 2) i1_.isubop = itemp;
+  ask_choice(kSubPrompt, 2, i1_.isubop);
 
   if (i1_.iop == 2 && i1_.isubop == 2) return Step::kCoaxFile;
   i1_.ides = 1;
@@ -181,18 +182,14 @@ Step DialogRun::synthesis_menus() {
       "(Equi-ripple) Response.',/,10X,'2 = Butterworth (Maximally flat) Response.')");
   static const Format kResponsePrompt("(6X,'Response SUBOPTION selected = ')");
 
-  i1_.iop = 2;
   con_.write(kOption);
-  int itemp = ask_menu(kOptionPrompt);
-  if (itemp == 1 || itemp == 2) i1_.iop = itemp;
+  ask_choice(kOptionPrompt, 2, i1_.iop);
   if (i1_.iop != 1) {
     i1_.imed = 4;
     i1_.itype = 1;
   }
-  i1_.isubop = 1;
   con_.write(kResponse);
-  itemp = ask_menu(kResponsePrompt);
-  if (itemp == 1 || itemp == 2) i1_.isubop = itemp;
+  ask_choice(kResponsePrompt, 1, i1_.isubop);
   i1_.ides = 1;
   return i1_.iop == 2 ? Step::kSynthesisDimensions : Step::kDesignData;
 }

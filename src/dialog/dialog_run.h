@@ -82,6 +82,7 @@ class DialogRun {
   void ask_at_least_one(const Format& prompt, float& member);
   void ask_direct(const Format& prompt, float& member);
   int ask_menu(const Format& prompt);
+  void ask_choice(const Format& prompt, int starred, int& member);
   void ask_section_count(const Format& prompt);
   void read_positive(float& member);
 

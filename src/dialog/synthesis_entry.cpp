@@ -189,7 +189,7 @@ Step DialogRun::design_data() {
         if (itemp > 0) {
           i1_.n = itemp;
         } else if (!answer.blank && answer.value == 0) {
-          i1_.n = 0;  // an explicit 0 asks for the count from the skirt specification
+          i1_.n = 0;  // an explicit 0 asks for the count from F1 and A1
         }
         i1_.iskirt = 0;
         if (i1_.n == 0 && i1_.iop == 1) {

@@ -1,4 +1,4 @@
-// Number of sections needed to meet a skirt specification.
+// Number of sections needed for a given attenuation at a skirt frequency.
 #pragma once
 
 namespace mx {

@@ -20,7 +20,7 @@ struct Int1 {
   int imed = 0;     // set to 4 when iop is not 1; not read
   int iop = 0;      // 1 electrical (lumped), 2 distributed (coaxial)
   int isel = 0;     // operation selector between the main cycle and the dialog
-  int iskirt = 0;   // 1 when N was computed from the skirt specification
+  int iskirt = 0;   // 1 when N was computed from F1 and A1
   int istore = 0;   // 1 when the report also goes to the report file
   int isubop = 0;   // synthesis: 1 Chebyshev, 2 Butterworth; analysis: 1 typed, 2 data file
   int itime = 0;    // 2 once the loss-data questions are no longer asked
