@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer)
+# and runs each for FUZZ_SECONDS (default 60) with a 5 s limit per input.
+# Fails on any crash, check failure, hang, leak, sanitizer report or build error.
+# The starting corpora come from the transcript tests and the shipped data files; they
+# are made afresh in the build folder and never committed.
+#   FUZZ_SECONDS  seconds per target (default 60)
+#   FUZZ_BUILD    build folder (default build-fuzz)
+#   FUZZ_TARGETS  targets to run (default: all six)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+SECONDS_EACH=${FUZZ_SECONDS:-60}
+BUILD=${FUZZ_BUILD:-build-fuzz}
+TARGETS=${FUZZ_TARGETS:-"fuzz_read_f13 fuzz_format fuzz_cxdread fuzz_lefread fuzz_cxeread fuzz_program"}
+
+GEN=()
+command -v ninja >/dev/null 2>&1 && GEN=(-G Ninja)
+cmake -S . -B "$BUILD" "${GEN[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++ -DMANDRELIX_FUZZ=ON -DMANDRELIX_TESTS=OFF >/dev/null
+cmake --build "$BUILD" --target fuzz_all -j "$(nproc)"
+
+# ---- starting corpora -----------------------------------------------------------
+STARTS="$BUILD/starts"
+rm -rf "$STARTS" "$BUILD/corpus" "$BUILD/artifacts"
+mkdir -p "$BUILD/artifacts"
+for t in $TARGETS; do mkdir -p "$STARTS/$t" "$BUILD/corpus/$t"; done
+T="$ROOT/tests/transcripts"
+for d in "$T"/*/; do
+  c=$(basename "$d")
+  [ -d "$STARTS/fuzz_program" ] && cp "$d/answers.txt" "$STARTS/fuzz_program/$c"
+  if [ -d "$d/setup" ]; then
+    for f in "$d"/setup/*; do
+      case "$f" in
+        *.DEF) [ -d "$STARTS/fuzz_cxdread" ] && cp "$f" "$STARTS/fuzz_cxdread/$c.DEF" ;;
+        *.lef) [ -d "$STARTS/fuzz_lefread" ] && cp "$f" "$STARTS/fuzz_lefread/$c.lef" ;;
+        *.cxf) [ -d "$STARTS/fuzz_cxeread" ] && cp "$f" "$STARTS/fuzz_cxeread/$c.cxf" ;;
+      esac
+    done
+  fi
+done
+for f in data/*; do
+  case "$f" in
+    *.DEF) [ -d "$STARTS/fuzz_cxdread" ] && cp "$f" "$STARTS/fuzz_cxdread/" ;;
+    *.lef) [ -d "$STARTS/fuzz_lefread" ] && cp "$f" "$STARTS/fuzz_lefread/" ;;
+    *.cxf) [ -d "$STARTS/fuzz_cxeread" ] && cp "$f" "$STARTS/fuzz_cxeread/" ;;
+  esac
+done
+if [ -d "$STARTS/fuzz_read_f13" ]; then
+  # Every distinct answer and data line, one file each.
+  k=0
+  cat "$T"/*/answers.txt data/* | sort -u | while IFS= read -r line; do
+    k=$((k + 1))
+    printf '%s' "$line" > "$STARTS/fuzz_read_f13/line$k"
+  done
+fi
+if [ -d "$STARTS/fuzz_format" ]; then
+  # One starting input per FORMAT index (bytes: mode, index high, index low, values).
+  bytes() { printf "$(printf '\\x%02x' "$@")"; }
+  for i in $(seq 0 255); do
+    bytes $((i % 3)) 0 "$i" 1 2 3 4 5 6 7 > "$STARTS/fuzz_format/f$i"
+  done
+  for i in $(seq 0 63); do
+    bytes 3 $((i % 40)) $((i % 9)) 0 "$i" > "$STARTS/fuzz_format/field$i"
+  done
+fi
+
+# ---- runs ---------------------------------------------------------------------
+export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
+status=0
+passed=0
+failed=0
+summary=""
+for t in $TARGETS; do
+  extra=()
+  case "$t" in
+    fuzz_program) extra=(-dict=fuzz/program.dict -max_len=4096) ;;
+    fuzz_read_f13) extra=(-max_len=64) ;;
+    fuzz_format) extra=(-max_len=256) ;;
+    *) extra=(-max_len=8192) ;;
+  esac
+  log="$BUILD/artifacts/$t.log"
+  echo "== $t: ${SECONDS_EACH}s"
+  set +e
+  "$BUILD/fuzz/$t" -max_total_time="$SECONDS_EACH" -timeout=5 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$BUILD/artifacts/$t-" "${extra[@]}" \
+    "$BUILD/corpus/$t" "$STARTS/$t" >"$log" 2>&1
+  rc=$?
+  set -e
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+  cov=$(grep -E '^#[0-9]+' "$log" | tail -1 | sed -n 's/.*cov: \([0-9]*\).*/\1/p')
+  corpus=$(find "$BUILD/corpus/$t" -type f | wc -l)
+  line=$(printf '%-14s execs %10s  execs/s %7s  cov %5s  corpus %5s  exit %d' \
+    "$t" "${execs:-?}" "${rate:-?}" "${cov:-?}" "$corpus" "$rc")
+  echo "$line"
+  summary+="$line"$'\n'
+  if [ "$rc" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+  if [ "$rc" -ne 0 ]; then
+    status=1
+    echo "---- $t FAILED; last lines of its log ($log):"
+    tail -60 "$log"
+    ls -1 "$BUILD/artifacts/" | grep -v '\.log$' || true
+  fi
+done
+echo "== fuzz summary"
+printf '%s' "$summary"
+echo "fuzz: $passed passed, $failed failed"
+exit "$status"
