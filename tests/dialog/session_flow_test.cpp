@@ -139,8 +139,8 @@ TEST(SessionFlow, LongestSweepIsAcceptedOneMoreStepIsNot) {
 TEST(SessionFlow, ReportNameWithANulByteIsRefused) {
   TempDir dir;
   install_shipped_files(dir.path());
-  const SessionResult r = run_session(std::string("\n1\n1\n\n\n\n\n1\nrep\0x.txt\n4\n", 27),
-                                      dir.path());
+  using namespace std::string_literals;
+  const SessionResult r = run_session("\n1\n1\n\n\n\n\n1\nrep\0x.txt\n4\n"s, dir.path());
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "file error: cannot open the report file \"rep\\x00x.txt\"\n");
   EXPECT_FALSE(fs::exists(dir / "rep"));
