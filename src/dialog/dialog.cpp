@@ -79,6 +79,16 @@ void DialogRun::ask_direct(const Format& prompt, float& member) { member = ask(p
 
 int DialogRun::ask_menu(const Format& prompt) { return nint(ask(prompt)); }
 
+// The OPTION menus (analysis and synthesis alike): electrical or distributed,
+// distributed starred.
+void DialogRun::ask_option(const Format& prompt) {
+  ask_choice(prompt, 2, i1_.iop);
+  if (i1_.iop != 1) {
+    i1_.imed = 4;
+    i1_.itype = 1;
+  }
+}
+
 // A two-item menu: the starred choice stands unless the answer is 1 or 2.
 void DialogRun::ask_choice(const Format& prompt, int starred, int& member) {
   member = starred;
@@ -151,11 +161,7 @@ Step DialogRun::analysis_menus() {
   static const Format kSubPrompt("(6X,'Analysis SUBOPTION selected = ')");
 
   con_.write(kOption);
-  ask_choice(kOptionPrompt, 2, i1_.iop);
-  if (i1_.iop != 1) {
-    i1_.imed = 4;
-    i1_.itype = 1;
-  }
+  ask_option(kOptionPrompt);
   if (i1_.iop == 1) {
     i1_.ifrom = 5;
     con_.write(kElectrical);
@@ -183,11 +189,7 @@ Step DialogRun::synthesis_menus() {
   static const Format kResponsePrompt("(6X,'Response SUBOPTION selected = ')");
 
   con_.write(kOption);
-  ask_choice(kOptionPrompt, 2, i1_.iop);
-  if (i1_.iop != 1) {
-    i1_.imed = 4;
-    i1_.itype = 1;
-  }
+  ask_option(kOptionPrompt);
   con_.write(kResponse);
   ask_choice(kResponsePrompt, 1, i1_.isubop);
   i1_.ides = 1;

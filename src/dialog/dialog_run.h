@@ -83,6 +83,7 @@ class DialogRun {
   void ask_direct(const Format& prompt, float& member);
   int ask_menu(const Format& prompt);
   void ask_choice(const Format& prompt, int starred, int& member);
+  void ask_option(const Format& prompt);
   void ask_section_count(const Format& prompt);
   void read_positive(float& member);
 
