@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 SECONDS_EACH=${FUZZ_SECONDS:-60}
 BUILD=${FUZZ_BUILD:-build-fuzz}
-TARGETS=${FUZZ_TARGETS:-"fuzz_read_f13 fuzz_format fuzz_cxdread fuzz_lefread fuzz_cxeread fuzz_program"}
+TARGETS=${FUZZ_TARGETS:-"fuzz_read_f13 fuzz_format fuzz_defaults_file fuzz_lumped_file fuzz_coax_file fuzz_program"}
 
 GEN=()
 command -v ninja >/dev/null 2>&1 && GEN=(-G Ninja)
@@ -32,18 +32,18 @@ for d in "$T"/*/; do
   if [ -d "$d/setup" ]; then
     for f in "$d"/setup/*; do
       case "$f" in
-        *.DEF) [ -d "$STARTS/fuzz_cxdread" ] && cp "$f" "$STARTS/fuzz_cxdread/$c.DEF" ;;
-        *.lef) [ -d "$STARTS/fuzz_lefread" ] && cp "$f" "$STARTS/fuzz_lefread/$c.lef" ;;
-        *.cxf) [ -d "$STARTS/fuzz_cxeread" ] && cp "$f" "$STARTS/fuzz_cxeread/$c.cxf" ;;
+        *.DEF) [ -d "$STARTS/fuzz_defaults_file" ] && cp "$f" "$STARTS/fuzz_defaults_file/$c.DEF" ;;
+        *.lef) [ -d "$STARTS/fuzz_lumped_file" ] && cp "$f" "$STARTS/fuzz_lumped_file/$c.lef" ;;
+        *.cxf) [ -d "$STARTS/fuzz_coax_file" ] && cp "$f" "$STARTS/fuzz_coax_file/$c.cxf" ;;
       esac
     done
   fi
 done
 for f in data/*; do
   case "$f" in
-    *.DEF) [ -d "$STARTS/fuzz_cxdread" ] && cp "$f" "$STARTS/fuzz_cxdread/" ;;
-    *.lef) [ -d "$STARTS/fuzz_lefread" ] && cp "$f" "$STARTS/fuzz_lefread/" ;;
-    *.cxf) [ -d "$STARTS/fuzz_cxeread" ] && cp "$f" "$STARTS/fuzz_cxeread/" ;;
+    *.DEF) [ -d "$STARTS/fuzz_defaults_file" ] && cp "$f" "$STARTS/fuzz_defaults_file/" ;;
+    *.lef) [ -d "$STARTS/fuzz_lumped_file" ] && cp "$f" "$STARTS/fuzz_lumped_file/" ;;
+    *.cxf) [ -d "$STARTS/fuzz_coax_file" ] && cp "$f" "$STARTS/fuzz_coax_file/" ;;
   esac
 done
 if [ -d "$STARTS/fuzz_read_f13" ]; then

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <new>
 
-#include "analysis/response.h"
-#include "coax/geometry.h"
-#include "lumped/prototype.h"
+#include "analysis/sweep.h"
+#include "line/impedance.h"
+#include "synthesis/ladder.h"
 
 namespace {
 std::atomic<long> g_allocations{0};
@@ -38,53 +38,52 @@ float sweep(int i, float fmin, float fmax) {
 }
 
 // Chebyshev 0.1 dB, 1000 MHz, 50 ohm, 30 positions, standard circuit.
-mx::DesignState lumped30() {
-  mx::DesignState ds;
-  ds.int1.iop = 1;
-  ds.int1.ifrom = 4;
-  ds.int1.icfg = 1;
-  ds.int1.n = 30;
-  ds.real1.am = 0.1f;
-  ds.real1.zo = 50.0f;
-  mx::lppev(ds, ds.real1.am, 1000.0f, 1, 30, ds.real1.rod, ds.real1.ros, ds.real1.zo);
-  ds.real1.zrs = 50.0f;
-  ds.real1.zrl = ds.real1.ros;
+mx::DesignRecord lumped30() {
+  mx::DesignRecord ds;
+  ds.control.option = mx::Option::kElectrical;
+  ds.control.origin = mx::Origin::kElectricalSynthesis;
+  ds.control.configuration = mx::Configuration::kStandard;
+  ds.spec.sections = 30;
+  ds.spec.ripple_db = 0.1f;
+  ds.spec.system_impedance = 50.0f;
+  mx::synthesize_ladder(ds.ladder, ds.spec.ripple_db, 1000.0f, mx::Response::kChebyshev, 30,
+                        ds.spec.system_impedance);
+  ds.ports.rs = 50.0f;
+  ds.ports.rl = ds.ladder.load_standard;
   return ds;
 }
 
 // 31 alternating sections between 50-ohm air source and load lines: 0.5 inch
 // outer conductor, high-impedance sections in air, low-impedance sections on
 // PTFE; copper with 32 micro-inch roughness and a 2e-4 loss tangent.
-mx::DesignState coax31() {
-  mx::DesignState ds;
-  ds.int1.iop = 2;
-  ds.int1.ifrom = 2;
-  ds.int1.n = 31;
-  auto& r2 = ds.real2;
+mx::DesignRecord coax31() {
+  mx::DesignRecord ds;
+  ds.control.option = mx::Option::kDistributed;
+  ds.control.origin = mx::Origin::kDistributedEntered;
+  ds.spec.sections = 31;
+  auto& e = ds.entered;
   for (int k = 0; k <= 32; ++k) {
     const bool end = k == 0 || k == 32;
     const bool high = k % 2 == 0;
-    r2.anab(k) = 0.5f;
-    r2.anad(k) = end ? 0.2172f : (high ? 0.05f : 0.45f);
-    r2.anaer(k) = end || high ? 1.0f : 2.1f;
-    r2.anal(k) = end ? 0.0f : (high ? 0.28f : 0.12f);
-    mx::cxzo(r2.anab(k), r2.anad(k), r2.anaer(k), r2.anazo(k));
+    e.outer(k) = 0.5f;
+    e.inner(k) = end ? 0.2172f : (high ? 0.05f : 0.45f);
+    e.er(k) = end || high ? 1.0f : 2.1f;
+    e.length(k) = end ? 0.0f : (high ? 0.28f : 0.12f);
+    e.zo(k) = mx::line_impedance(e.outer(k), e.inner(k), e.er(k));
   }
-  ds.real1.res = 1.724e-6f / 2.54f;
-  ds.real1.sr = 32.0e-6f;
-  ds.real1.dltan = 0.0002f;
-  ds.real1.zrs = r2.anazo(0);
-  ds.real1.zrl = r2.anazo(32);
+  ds.losses.resistivity = 1.724e-6f / 2.54f;
+  ds.losses.roughness = 32.0e-6f;
+  ds.losses.loss_tangent = 0.0002f;
+  ds.ports.rs = e.zo(0);
+  ds.ports.rl = e.zo(32);
   return ds;
 }
 
-void run_points(benchmark::State& state, mx::DesignState ds, float fmin, float fmax) {
-  mx::PointResponse r;
+void run_points(benchmark::State& state, mx::DesignRecord ds, float fmin, float fmax) {
   int i = 0;
   const long before = g_allocations.load();
   for (auto _ : state) {
-    const int err = mx::analysis_point(ds, 0.0f, 0.0f, sweep(i, fmin, fmax), r);
-    benchmark::DoNotOptimize(err);
+    mx::SweepRow r = mx::analyse_point(ds, mx::EndSteps{}, sweep(i, fmin, fmax));
     benchmark::DoNotOptimize(r);
     i = i + 1 == kPoints ? 0 : i + 1;
   }

@@ -3,40 +3,40 @@
 
 #include <benchmark/benchmark.h>
 
-#include "coax/distributed.h"
-#include "coax/geometry.h"
-#include "lumped/prototype.h"
+#include "synthesis/stepped_line.h"
+#include "line/impedance.h"
+#include "synthesis/ladder.h"
 
 namespace {
 
 // Standard circuit, Chebyshev 0.1 dB, 1000 MHz, 50 ohms, n = 30, air lines of
 // 0.5 inch outer diameter: 50 ohm source and load lines, 138 ohm
 // high-impedance and 6.3 ohm low-impedance sections.
-mx::DesignState thirty_sections() {
-  mx::DesignState ds;
-  ds.int1.icfg = 1;
-  ds.int1.n = 30;
-  ds.int1.isubop = 1;
-  ds.real1.am = 0.1f;
-  ds.real1.fc1 = 1000.0f;
-  ds.real1.zo = 50.0f;
+mx::DesignRecord thirty_sections() {
+  mx::DesignRecord ds;
+  ds.control.configuration = mx::Configuration::kStandard;
+  ds.spec.sections = 30;
+  ds.control.response = mx::Response::kChebyshev;
+  ds.spec.ripple_db = 0.1f;
+  ds.spec.cutoff_mhz = 1000.0f;
+  ds.spec.system_impedance = 50.0f;
   const float inner[4] = {0.2172f, 0.05f, 0.45f, 0.2172f};
   for (int k = 0; k < 4; ++k) {
-    ds.real2.synb(k) = 0.5f;
-    ds.real2.synd(k) = inner[k];
-    ds.real2.syner(k) = 1.0f;
-    mx::cxzo(0.5f, inner[k], 1.0f, ds.real2.synzo(k));
+    ds.lines.outer(k) = 0.5f;
+    ds.lines.inner(k) = inner[k];
+    ds.lines.er(k) = 1.0f;
+    ds.lines.zo(k) = mx::line_impedance(0.5f, inner[k], 1.0f);
   }
-  mx::lppev(ds, ds.real1.am, ds.real1.fc1, ds.int1.isubop, ds.int1.n, ds.real1.rod,
-            ds.real1.ros, ds.real1.zo);
+  mx::synthesize_ladder(ds.ladder, ds.spec.ripple_db, ds.spec.cutoff_mhz, ds.control.response,
+                        ds.spec.sections, ds.spec.system_impedance);
   return ds;
 }
 
 void BM_DistributedSynthesis30(benchmark::State& state) {
-  mx::DesignState ds = thirty_sections();
-  mx::DistributedResult r;
-  mx::distributed_synthesis(ds, r);
-  if (r.ierr != 0) {
+  mx::DesignRecord ds = thirty_sections();
+  mx::SteppedLineResult r;
+  mx::synthesize_stepped_line(ds, r);
+  if (r.code != mx::Realizability::kDone) {
     state.SkipWithError("the 30-section design is not realizable");
     return;
   }
@@ -44,7 +44,7 @@ void BM_DistributedSynthesis30(benchmark::State& state) {
   // Every run starts from zeroed lengths and capacitances, so repeating it
   // on the same record measures the same work each time.
   for (auto _ : state) {
-    mx::distributed_synthesis(ds, r);
+    mx::synthesize_stepped_line(ds, r);
     benchmark::DoNotOptimize(r);
     benchmark::ClobberMemory();
   }

@@ -9,7 +9,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "main/program.h"
+#include "app/program.h"
 
 namespace {
 

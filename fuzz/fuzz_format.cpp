@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "main/format.h"
+#include "base/format.h"
 
 namespace {
 

@@ -23,8 +23,8 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "main/clock.h"
-#include "main/program.h"
+#include "base/clock.h"
+#include "app/program.h"
 
 namespace {
 

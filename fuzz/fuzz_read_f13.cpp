@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "main/field_read.h"
+#include "base/fields.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include <unistd.h>
 
-#include "main/program_exit.h"
+#include "base/program_exit.h"
 
 namespace mxfuzz {
 

@@ -2,10 +2,11 @@
 
 #include <cmath>
 
+#include "base/units.h"
+
 namespace mx {
 namespace {
 
-constexpr float kPi = 3.14159274f;
 constexpr float kResonanceFloor = 1.0e-15f;
 
 // 1 - w^2 L C of an LC pair, kept away from zero so that a branch evaluated at
@@ -23,45 +24,44 @@ float resonance_term(float c2, float w2, float c3) {
 
 }  // namespace
 
-void cktle(float c1, float c2, float c3, TwoPort& e, float f, int ic, int& ierr) {
-  ierr = 0;
+bool element_two_port(Element kind, float c1, float c2, float c3, float f, TwoPort& e) {
   const float w = (kPi + kPi) * f;
   const float w2 = w * w;
   e = TwoPort::identity();
   float& bim = e.v[3];  // series reactance, ohm
   float& cim = e.v[5];  // shunt susceptance, S
-  switch (ic) {
-    case kSeriesL:
+  switch (kind) {
+    case Element::kSeriesL:
       bim = w * c1 * 0.001f;
       break;
-    case kSeriesC:
+    case Element::kSeriesC:
       bim = -1.0f / (w * c1 * 1.0e-6f);
       break;
-    case kShuntL:
+    case Element::kShuntL:
       cim = -1.0f / (w * c1 * 0.001f);
       break;
-    case kShuntC:
+    case Element::kShuntC:
       cim = w * c1 * 1.0e-6f;
       break;
-    case kSeriesParallelLC:
+    case Element::kSeriesParallelLC:
       bim = (c3 * w * 0.001f) / resonance_term(c2, w2, c3);
       break;
-    case kShuntParallelLC:
+    case Element::kShuntParallelLC:
       cim = c2 * w * 1.0e-6f - 1.0f / (c3 * w * 0.001f);
       break;
-    case kSeriesSeriesLC:
+    case Element::kSeriesSeriesLC:
       bim = c3 * w * 0.001f - 1.0f / (c2 * w * 1.0e-6f);
       break;
-    case kShuntSeriesLC:
+    case Element::kShuntSeriesLC:
       cim = (c2 * w * 1.0e-6f) / resonance_term(c2, w2, c3);
       break;
     default:
-      ierr = 1;
-      break;
+      return false;
   }
+  return true;
 }
 
-void xline(float z, float theta, float sigma, TwoPort& abcd) {
+void line_two_port(float z, float theta, float sigma, TwoPort& abcd) {
   const float ep = std::exp(sigma);
   const float em = std::exp(-sigma);
   const float sh = (ep - em) * 0.5f;

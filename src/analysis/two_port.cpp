@@ -3,11 +3,10 @@
 #include <cmath>
 #include <limits>
 
+#include "base/units.h"
+
 namespace mx {
 namespace {
-
-constexpr float kPi = 3.14159274f;
-constexpr float kPartLimit = 1.0e15f;  // largest magnitude of either part of a product
 
 // A part beyond the limit keeps its sign and takes the limit's magnitude; a
 // part equal to the limit (or NaN) passes unchanged.
@@ -20,32 +19,30 @@ float limit_part(float x) {
 void add_product(float& re, float& im, float x1, float y1, float x2, float y2) {
   float pr = 0.0f;
   float pi = 0.0f;
-  nmult(1, pr, pi, x1, y1, x2, y2);
+  complex_product(pr, pi, x1, y1, x2, y2);
   re = re + pr;
   im = im + pi;
 }
 
 }  // namespace
 
-void nmult(int ltype, float& xt, float& yt, float x1, float y1, float x2, float y2) {
-  if (ltype == 2) {
-    xt = x1 * x2 + y1 * y2;
-    yt = x2 * y1 - x1 * y2;
-  } else {
-    xt = x1 * x2 - y1 * y2;
-    yt = x2 * y1 + x1 * y2;
-  }
-  xt = limit_part(xt);
-  yt = limit_part(yt);
+void complex_product(float& re, float& im, float x1, float y1, float x2, float y2) {
+  re = limit_part(x1 * x2 - y1 * y2);
+  im = limit_part(x2 * y1 + x1 * y2);
+}
+
+void complex_product_conj(float& re, float& im, float x1, float y1, float x2, float y2) {
+  re = limit_part(x1 * x2 + y1 * y2);
+  im = limit_part(x2 * y1 - x1 * y2);
 }
 
 // Element layout: A 0/1, B 2/3, C 4/5, D 6/7 (real, imaginary). Each element
-// is cleared and then receives its two products, so xt must be distinct from
+// is cleared and then receives its two products, so out must be distinct from
 // both operands.
-void mmult(TwoPort& xt, const TwoPort& x1, const TwoPort& x2) {
-  const auto& a = x1.v;
-  const auto& b = x2.v;
-  auto& t = xt.v;
+void chain_product(TwoPort& out, const TwoPort& left, const TwoPort& right) {
+  const auto& a = left.v;
+  const auto& b = right.v;
+  auto& t = out.v;
   // A = A1.A2 + B1.C2
   t[0] = 0.0f;
   t[1] = 0.0f;
@@ -68,11 +65,9 @@ void mmult(TwoPort& xt, const TwoPort& x1, const TwoPort& x2) {
   add_product(t[6], t[7], a[6], a[7], b[6], b[7]);
 }
 
-void eq(TwoPort& a, const TwoPort& b) { a.v = b.v; }
-
 // Four-quadrant angle. Zeros of either sign are treated as zero, so the
 // result never depends on the sign of a zero; a NaN gives NaN.
-float atn2(float x, float y) {
+float angle_of(float x, float y) {
   if (std::isnan(x) || std::isnan(y)) return std::numeric_limits<float>::quiet_NaN();
   if (x == 0.0f) {
     if (y > 0.0f) return kPi / 2.0f;

@@ -5,19 +5,28 @@
 
 namespace mx {
 
-// Eight reals: A re, A im, B re, B im, C re, C im, D re, D im.
+// Eight reals: A re, A im, B re, B im, C re, C im, D re, D im (B in ohm, C in
+// siemens).
 struct TwoPort {
   std::array<float, 8> v{1, 0, 0, 0, 0, 0, 1, 0};  // starts as the identity
   static TwoPort identity() { return TwoPort{}; }
 };
 
-// Complex product (ltype 2: first times the conjugate of the second), each
-// part of the result limited to +-1.0e15.
-void nmult(int ltype, float& xt, float& yt, float x1, float y1, float x2, float y2);
-// xt = x1 . x2; xt must not be x1 or x2.
-void mmult(TwoPort& xt, const TwoPort& x1, const TwoPort& x2);
-void eq(TwoPort& a, const TwoPort& b);
-// Angle of x + jy in (-pi, pi].
-float atn2(float x, float y);
+// Largest magnitude of either part of a complex product: a part beyond it
+// keeps its sign and takes this magnitude, so a chain of near-resonant
+// elements stays finite.
+inline constexpr float kPartLimit = 1.0e15f;
+
+// (x1 + j y1)(x2 + j y2), each part limited to kPartLimit.
+void complex_product(float& re, float& im, float x1, float y1, float x2, float y2);
+// (x1 + j y1) conj(x2 + j y2), each part limited to kPartLimit.
+void complex_product_conj(float& re, float& im, float x1, float y1, float x2, float y2);
+
+// out = left . right (the two-ports in cascade); out must be neither operand.
+void chain_product(TwoPort& out, const TwoPort& left, const TwoPort& right);
+
+// Angle of x + jy in (-pi, pi]; zeros of either sign count as zero; NaN in,
+// NaN out.
+float angle_of(float x, float y);
 
 }  // namespace mx

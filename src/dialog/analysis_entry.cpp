@@ -1,11 +1,12 @@
 // Analysis data entry: the circuit to analyse (a coaxial or lumped circuit,
 // typed in or read from a data file), the port impedances, the loss data and
 // the frequency range.
-#include "coax/geometry.h"
+#include "base/convert.h"
+#include "base/units.h"
 #include "dialog/dialog_run.h"
 #include "files/coax_file.h"
 #include "files/lumped_file.h"
-#include "model/convert.h"
+#include "line/impedance.h"
 
 namespace mx {
 
@@ -35,25 +36,28 @@ Step DialogRun::coax_file() {
   con_.write(kAsk);
   con_.prompt(filename_prompt());
   const Name20 fname = con_.read_name();
-  if (!fname.blank()) ds_.char1.fnid = fname;
-  con_.prompt(attempting(), {ds_.char1.fnid});
-  cxeread(ds_, con_.out(), ctx_.workdir);
-  if (i1_.isel == -1) return Step::kReturn;
-  con_.write(completed(), {i1_.n});
+  if (!fname.blank()) ds_.files.coaxial = fname;
+  con_.prompt(attempting(), {ds_.files.coaxial});
+  const bool read = read_coax_file(ds_, con_.out(), ctx_.workdir);
+  c_.next = read ? NextOperation::kProgramStart : NextOperation::kEndRun;
+  if (!read) return Step::kReturn;
+  con_.write(completed(), {ds_.spec.sections});
   return Step::kEndOfDimensions;
 }
 
 Step DialogRun::coax_typed() {
-  static const Format kHeader("(/,6X,'Please enter the following DIMENSIONAL DATA:')");
   static const Format kN("(11X,'-Number of Sections in Filter(N<30)= ')");
   static const Format kSection("(/,11X,'---------------- SECTION ',I2,' ---------------- ')");
   static const Format kLength("(11X,'  -Length of Filter Section,Inches = ')");
   static const Format kImag("(11X,'  -Imag. Part of Impedance (Ohms)  = ')");
 
-  con_.write(kHeader);
+  EnteredLines& e = ds_.entered;
+  const LineKinds& source = ds_.lines;
+  con_.write(dimensional_data_heading());
   ask_section_count(kN);
-  const int n = i1_.n;
-  const bool first_cycle = i1_.isel == 0;
+  const int n = ds_.spec.sections;
+  // The first cycle starts every line from the source line of the defaults.
+  const bool first_cycle = c_.next == NextOperation::kProgramStart;
   for (int i = 0; i <= n + 1; ++i) {
     if (i == 0) {
       con_.write(line_banner(), {"--- SOURCE IMPEDANCE ----"});
@@ -61,56 +65,36 @@ Step DialogRun::coax_typed() {
       con_.write(line_banner(), {"---- LOAD IMPEDANCE -----"});
     } else {
       con_.write(kSection, {i});
-      ask_positive(kLength, r2_.anal(i));
+      ask_positive(kLength, e.length(i));
     }
-    if (first_cycle) r2_.anab(i) = r2_.synb(0);
-    ask_positive(outer_prompt(), r2_.anab(i));
-    if (first_cycle) r2_.anad(i) = r2_.synd(0);
-    ask_inner_diameter(con_, r2_.anab(i), r2_.anad(i));
+    if (first_cycle) e.outer(i) = source.outer(kSourceLine);
+    ask_positive(outer_prompt(), e.outer(i));
+    if (first_cycle) e.inner(i) = source.inner(kSourceLine);
+    ask_inner_diameter(con_, e.outer(i), e.inner(i));
     // A line whose dielectric constant was never set starts, like the first
     // cycle, from the source line's.
-    if (first_cycle || r2_.anaer(i) < 1.0f) r2_.anaer(i) = r2_.syner(0);
-    ask_at_least_one(er_prompt(), r2_.anaer(i));
+    if (first_cycle || e.er(i) < 1.0f) e.er(i) = source.er(kSourceLine);
+    ask_at_least_one(er_prompt(), e.er(i));
 
-    const bool outer_missing = r2_.anab(i) == 0 && r2_.anad(i) != 0;
-    const bool inner_missing = r2_.anad(i) == 0 && r2_.anab(i) != 0;
-    if (outer_missing || inner_missing) {
-      const int isyn = outer_missing ? 2 : 1;
-      for (;;) {
-        r2_.anazo(i) = r2_.synzo(0);
-        ask_positive(zo_prompt(), r2_.anazo(i));
-        float b = r2_.anab(i);
-        float d = r2_.anad(i);
-        int ierr = 0;
-        cxsyn(b, d, r2_.anaer(i), r2_.anazo(i), isyn, ierr);
-        if (ierr != 0) {
-          con_.write(unrealizable_zo());
-          continue;
-        }
-        if (isyn == 2) {
-          r2_.anab(i) = b;
-          con_.write(outer_result(), {r2_.anab(i)});
-        } else {
-          r2_.anad(i) = d;
-          con_.write(inner_result(), {r2_.anad(i)});
-        }
-        break;
-      }
+    const bool outer_missing = e.outer(i) == 0 && e.inner(i) != 0;
+    const bool inner_missing = e.inner(i) == 0 && e.outer(i) != 0;
+    if (outer_missing || inner_missing)
+      ask_missing_diameter(con_, e.outer(i), e.inner(i), e.er(i), e.zo(i),
+                           &source.zo(kSourceLine));
+    if (e.outer(i) != 0 && e.inner(i) != 0) {
+      e.zo(i) = line_impedance(e.outer(i), e.inner(i), e.er(i));
+      con_.write(zo_result(), {e.zo(i)});
     }
-    if (r2_.anab(i) != 0 && r2_.anad(i) != 0) {
-      cxzo(r2_.anab(i), r2_.anad(i), r2_.anaer(i), r2_.anazo(i));
-      con_.write(zo_result(), {r2_.anazo(i)});
-    }
-    if (i == 0) ask_direct(kImag, r1_.zis);
-    if (i == n + 1) ask_direct(kImag, r1_.zil);
+    if (i == 0) ask_direct(kImag, ds_.ports.xs);
+    if (i == n + 1) ask_direct(kImag, ds_.ports.xl);
   }
   return Step::kEndOfDimensions;
 }
 
 Step DialogRun::end_of_dimensions() {
   static const Format kGap("(/)");
-  r1_.zrs = r2_.anazo(0);
-  r1_.zrl = r2_.anazo(i1_.n + 1);
+  ds_.ports.rs = ds_.entered.zo(0);
+  ds_.ports.rl = ds_.entered.zo(ds_.spec.sections + 1);
   con_.write(kGap);
   return Step::kLossAndFrequencies;
 }
@@ -125,18 +109,19 @@ Step DialogRun::lumped_typed() {
 Step DialogRun::element_values() {
   static const Format kShunt("(11X,'-Value of Shunt  Capacitor #',I2,', pF = ')");
   static const Format kSeries("(11X,'-Value of Series Inductor  #',I2,', nH = ')");
-  for (int k = 1; k <= i1_.n; ++k) {
+  for (int k = 1; k <= ds_.spec.sections; ++k) {
     // Standard circuit: shunt capacitors at odd positions; dual: at even ones.
-    const bool shunt = (i1_.icfg == 2) ? (k % 2 == 0) : (k % 2 == 1);
+    const bool shunt =
+        c_.configuration == Configuration::kDual ? (k % 2 == 0) : (k % 2 == 1);
     if (shunt) {
       con_.prompt(kShunt, {k});
-      read_positive(r2_.shuntc(k));
+      read_positive(ds_.ladder.shunt_pf(k));
     } else {
       con_.prompt(kSeries, {k});
-      read_positive(r2_.serl(k));
+      read_positive(ds_.ladder.series_nh(k));
     }
   }
-  return i1_.isel == 3 ? Step::kStorage : Step::kSourceAndLoad;
+  return c_.next == NextOperation::kReenterElements ? Step::kStorage : Step::kSourceAndLoad;
 }
 
 Step DialogRun::element_reentry() {
@@ -153,16 +138,17 @@ Step DialogRun::lumped_file() {
   con_.write(kAsk);
   con_.prompt(filename_prompt());
   const Name20 fname = con_.read_name();
-  if (!fname.blank()) ds_.char1.fnie = fname;
-  con_.prompt(attempting(), {ds_.char1.fnie});
-  lefread(ds_, con_.out(), ctx_.workdir);
-  if (i1_.isel == -1) return Step::kReturn;
-  if (i1_.n <= 1 || i1_.n > 31) {
-    con_.write(kBadN, {ds_.char1.fnie});
-    i1_.isel = -1;
+  if (!fname.blank()) ds_.files.lumped = fname;
+  con_.prompt(attempting(), {ds_.files.lumped});
+  const bool read = read_lumped_file(ds_, con_.out(), ctx_.workdir);
+  c_.next = read ? NextOperation::kProgramStart : NextOperation::kEndRun;
+  if (!read) return Step::kReturn;
+  if (ds_.spec.sections <= 1 || ds_.spec.sections > 31) {
+    con_.write(kBadN, {ds_.files.lumped});
+    c_.next = NextOperation::kEndRun;
     return Step::kReturn;
   }
-  con_.write(completed(), {i1_.n});
+  con_.write(completed(), {ds_.spec.sections});
   return Step::kSourceAndLoad;
 }
 
@@ -172,16 +158,19 @@ Step DialogRun::source_and_load() {
   static const Format kXs("(11X,'-Imag. part (Xs), Ohms = ')");
   static const Format kRl("(11X,'-Real  part (Rl), Ohms = ')");
   static const Format kXl("(11X,'-Imag. part (Xl), Ohms = ')");
-  if (i1_.isel == 3) return Step::kStorage;
-  r1_.zrs = r1_.zo;
+  Terminations& t = ds_.ports;
+  if (c_.next == NextOperation::kReenterElements) return Step::kStorage;
+  t.rs = ds_.spec.system_impedance;
   con_.write(kHeader);
-  ask_positive(kRs, r1_.zrs);
-  ask_direct(kXs, r1_.zis);
+  ask_positive(kRs, t.rs);
+  ask_direct(kXs, t.xs);
   // The analysis of an electrical synthesis offers the load that terminates
   // the synthesized ladder; an entered lumped circuit keeps the last load.
-  if (i1_.ifrom != 5) r1_.zrl = i1_.icfg == 2 ? r1_.rod : r1_.ros;
-  ask_positive(kRl, r1_.zrl);
-  ask_direct(kXl, r1_.zil);
+  if (c_.origin != Origin::kLumpedEntered)
+    t.rl = c_.configuration == Configuration::kDual ? ds_.ladder.load_dual
+                                                    : ds_.ladder.load_standard;
+  ask_positive(kRl, t.rl);
+  ask_direct(kXl, t.xl);
   return Step::kLossAndFrequencies;
 }
 
@@ -195,31 +184,34 @@ Step DialogRun::loss_and_frequencies() {
   static const Format kStop("(11X, '-Analysis Stop  Frequency, MHz = ')");
   static const Format kStep("(11X, '-Analysis Step  Frequency, MHz = ')");
 
-  if (i1_.itime != 2 && (i1_.ifrom == 1 || i1_.ifrom == 2)) {
+  Sweep& w = ds_.sweep;
+  const bool coaxial = c_.origin == Origin::kDistributedSynthesis ||
+                       c_.origin == Origin::kDistributedEntered;
+  if (!c_.loss_data_given && coaxial) {
+    Losses& l = ds_.losses;
     con_.write(kLossHeader);
     float temp = ask(kRes);
-    if (temp > 0) r1_.res = temp / 2.54f * 1.0e-6f;
+    if (temp > 0) l.resistivity = temp / kCmPerInch * 1.0e-6f;
     temp = ask(kSr);
-    if (temp > 0) r1_.sr = temp * 1.0e-6f;
-    ask_positive(kDltan, r1_.dltan);
+    if (temp > 0) l.roughness = temp * 1.0e-6f;
+    ask_positive(kDltan, l.loss_tangent);
   }
   con_.write(kRange);
-  ask_positive(kStart, r1_.fmin);
+  ask_positive(kStart, w.start_mhz);
   const float stop = ask(kStop);
-  if (stop >= r1_.fmin) r1_.fmax = stop;
+  if (stop >= w.start_mhz) w.stop_mhz = stop;
   // A sweep is at most kMaxSweepSteps steps long: a step far too small for
   // the range would otherwise print rows for hours.
   static const Format kTooMany(
       "(/,6X,'ERROR DETECTED: A sweep is limited to 100001 frequencies.',/,22X,'Enter a "
       "larger step frequency.',/)");
   for (;;) {
-    ask_positive(kStep, r1_.fstep);
-    const float loops = (r1_.fmax - r1_.fmin) / r1_.fstep + 0.001f;
-    i1_.nloops = trunc_int(loops);
-    if (i1_.nloops <= kMaxSweepSteps) break;
+    ask_positive(kStep, w.step_mhz);
+    const float loops = (w.stop_mhz - w.start_mhz) / w.step_mhz + 0.001f;
+    w.steps = trunc_int(loops);
+    if (w.steps <= kMaxSweepSteps) break;
     con_.write(kTooMany);
   }
-  i1_.iformat = 1;
   return Step::kStorage;
 }
 

@@ -1,14 +1,12 @@
 #include "dialog/dialog.h"
 
+#include "base/convert.h"
 #include "dialog/dialog_run.h"
 #include "files/defaults_file.h"
-#include "model/convert.h"
 
 namespace mx {
 
-void cxlpfin(DesignState& ds, float& a2, DialogContext& ctx) {
-  DialogRun(ds, a2, ctx).run();
-}
+void run_dialog(DesignRecord& ds, DialogContext& ctx) { DialogRun(ds, ctx).run(); }
 
 void DialogRun::run() {
   Step step = entry_dispatch();
@@ -38,17 +36,15 @@ void DialogRun::run() {
 }
 
 Step DialogRun::entry_dispatch() {
-  fh1_ = 0;
-  fl1_ = 0;
-  if (i1_.ifrom != 3) {
-    if (i1_.isel == 0) return Step::kProgramStart;
-    if (i1_.ifunc == 2) return Step::kNewDesign;
+  if (c_.origin != Origin::kDistributedRequested) {
+    if (c_.next == NextOperation::kProgramStart) return Step::kProgramStart;
+    if (c_.function == Function::kSynthesis) return Step::kNewDesign;
   }
-  switch (i1_.isel) {
-    case 1: return Step::kLossAndFrequencies;
-    case 2: return Step::kNewDesign;
-    case 3: return Step::kElementReentry;
-    case 4: return Step::kConfiguration;
+  switch (c_.next) {
+    case NextOperation::kAskFrequencies: return Step::kLossAndFrequencies;
+    case NextOperation::kNewDesign: return Step::kNewDesign;
+    case NextOperation::kReenterElements: return Step::kElementReentry;
+    case NextOperation::kFromConfiguration: return Step::kConfiguration;
     default: return Step::kProgramStart;
   }
 }
@@ -79,42 +75,23 @@ void DialogRun::ask_direct(const Format& prompt, float& member) { member = ask(p
 
 int DialogRun::ask_menu(const Format& prompt) { return nint(ask(prompt)); }
 
-// The OPTION menus (analysis and synthesis alike): electrical or distributed,
-// distributed starred.
-void DialogRun::ask_option(const Format& prompt) {
-  ask_choice(prompt, 2, i1_.iop);
-  if (i1_.iop != 1) {
-    i1_.imed = 4;
-    i1_.itype = 1;
-  }
-}
-
-// A two-item menu: the starred choice stands unless the answer is 1 or 2.
-void DialogRun::ask_choice(const Format& prompt, int starred, int& member) {
-  member = starred;
-  const int itemp = ask_menu(prompt);
-  if (itemp == 1 || itemp == 2) member = itemp;
-}
-
 // Typed section counts: 2 to 30, asked until one is given.
 void DialogRun::ask_section_count(const Format& prompt) {
-  static const Format kBadN(
-      "(/,6X,'ERROR DETECTED: N must be less than 31',/,22X,'and greater than 1.',/)");
   for (;;) {
     const int itemp = ask_menu(prompt);
-    if (itemp > 0) i1_.n = itemp;
-    if (i1_.n > 1 && i1_.n <= 30) return;
-    con_.write(kBadN);
+    if (itemp > 0) ds_.spec.sections = itemp;
+    if (ds_.spec.sections > 1 && ds_.spec.sections <= 30) return;
+    con_.write(section_count_refused());
   }
 }
 
 // ---------------------------------------------------------------- start
 
 Step DialogRun::program_start() {
-  cxdread(ds_, con_.out(), ctx_.workdir);
-  if (i1_.isel == -1) return Step::kReturn;
-  const LocalTime t = ctx_.clock.now();
-  ds_.datetime = {t.month, t.day, t.year, t.hour, t.minute, t.second};
+  const bool read = read_defaults_file(ds_, con_.out(), ctx_.workdir);
+  c_.next = read ? NextOperation::kProgramStart : NextOperation::kEndRun;
+  if (!read) return Step::kReturn;
+  ds_.run_date = ctx_.clock.now();
   banner();
   return Step::kFunctionMenu;
 }
@@ -132,8 +109,8 @@ void DialogRun::banner() {
       "(/,4X,'This Program performs Electrical SYNTHESIS, Dimensional SYNTHESIS',/,4X,'and "
       "Frequency ANALYSIS of Lumped Element Low-pass Filters and',/,4X,'Distributed Element "
       "Coaxial Low-pass Filters.')");
-  const DateTime& d = ds_.datetime;
-  con_.write(kBanner, {d.imon, d.iday, d.iyr});
+  const LocalTime& d = ds_.run_date;
+  con_.write(kBanner, {d.month, d.day, d.year});
   con_.write(kDescription);
 }
 
@@ -143,8 +120,8 @@ Step DialogRun::function_menu() {
       "Filter Design.',/,9X,'*2 = Electrical SYNTHESIS of a  new  Filter Design.')");
   static const Format kPrompt("(6X,'Program FUNCTION selected = ')");
   con_.write(kMenu);
-  ask_choice(kPrompt, 2, i1_.ifunc);
-  return i1_.ifunc == 2 ? Step::kSynthesisMenus : Step::kAnalysisMenus;
+  ask_choice(kPrompt, Function::kSynthesis, c_.function);
+  return c_.function == Function::kSynthesis ? Step::kSynthesisMenus : Step::kAnalysisMenus;
 }
 
 Step DialogRun::analysis_menus() {
@@ -161,21 +138,21 @@ Step DialogRun::analysis_menus() {
   static const Format kSubPrompt("(6X,'Analysis SUBOPTION selected = ')");
 
   con_.write(kOption);
-  ask_option(kOptionPrompt);
-  if (i1_.iop == 1) {
-    i1_.ifrom = 5;
+  ask_choice(kOptionPrompt, Option::kDistributed, c_.option);
+  const bool electrical = c_.option == Option::kElectrical;
+  if (electrical) {
+    c_.origin = Origin::kLumpedEntered;
     con_.write(kElectrical);
   } else {
-    i1_.ifrom = 2;
+    c_.origin = Origin::kDistributedEntered;
     con_.write(kDistributed);
   }
   con_.write(kChoices);
-  ask_choice(kSubPrompt, 2, i1_.isubop);
+  ask_choice(kSubPrompt, CircuitEntry::kDataFile, c_.entry);
 
-  if (i1_.iop == 2 && i1_.isubop == 2) return Step::kCoaxFile;
-  i1_.ides = 1;
-  if (i1_.iop == 1) return i1_.isubop == 1 ? Step::kLumpedTyped : Step::kLumpedFile;
-  return Step::kCoaxTyped;
+  const bool typed = c_.entry == CircuitEntry::kTyped;
+  if (electrical) return typed ? Step::kLumpedTyped : Step::kLumpedFile;
+  return typed ? Step::kCoaxTyped : Step::kCoaxFile;
 }
 
 Step DialogRun::synthesis_menus() {
@@ -189,11 +166,10 @@ Step DialogRun::synthesis_menus() {
   static const Format kResponsePrompt("(6X,'Response SUBOPTION selected = ')");
 
   con_.write(kOption);
-  ask_option(kOptionPrompt);
+  ask_choice(kOptionPrompt, Option::kDistributed, c_.option);
   con_.write(kResponse);
-  ask_choice(kResponsePrompt, 1, i1_.isubop);
-  i1_.ides = 1;
-  return i1_.iop == 2 ? Step::kSynthesisDimensions : Step::kDesignData;
+  ask_choice(kResponsePrompt, Response::kChebyshev, c_.response);
+  return c_.option == Option::kDistributed ? Step::kSynthesisDimensions : Step::kDesignData;
 }
 
 void DialogRun::ask_configuration() {
@@ -201,15 +177,15 @@ void DialogRun::ask_configuration() {
       "(11X,'-Select the Filter`s CONFIGURATION:',/,16X,'*1 = Standard Circuit.',/,17X,'2 = "
       "Dual Circuit.')");
   static const Format kPrompt("(12X,'CONFIGURATION of Filter selected  = ')");
-  i1_.icfg = 1;
+  c_.configuration = Configuration::kStandard;
   con_.write(kChoices);
-  if (ask_menu(kPrompt) == 2) i1_.icfg = 2;
+  if (ask_menu(kPrompt) == 2) c_.configuration = Configuration::kDual;
 }
 
 Step DialogRun::configuration() {
   ask_configuration();
-  if (i1_.ifrom == 3) return Step::kSynthesisDimensions;
-  if (i1_.isel == 4) return Step::kSourceAndLoad;
+  if (c_.origin == Origin::kDistributedRequested) return Step::kSynthesisDimensions;
+  if (c_.next == NextOperation::kFromConfiguration) return Step::kSourceAndLoad;
   return Step::kElementValues;
 }
 

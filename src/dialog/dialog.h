@@ -1,12 +1,13 @@
 // The input dialog: called at the start of every design cycle, it asks what
-// the cycle's isel (and ifrom, ifunc) call for and fills the design record.
+// the cycle's next operation (and origin, function) call for and fills the
+// design record.
 #pragma once
 
 #include <filesystem>
 
-#include "dialog/console.h"
-#include "main/clock.h"
-#include "model/design_state.h"
+#include "base/clock.h"
+#include "base/console.h"
+#include "model/design_record.h"
 
 namespace mx {
 
@@ -19,9 +20,10 @@ struct DialogContext {
   std::filesystem::path workdir;
 };
 
-// a2 receives the attenuation reached at the skirt frequency when the dialog
-// computes the section count. On return isel = -1 asks the main cycle to end
-// the run (a data file was unusable).
-void cxlpfin(DesignState& ds, float& a2, DialogContext& ctx);
+// Asks the questions of one cycle. When the section count is computed from
+// the skirt, ds.spec.skirt_reached_db receives the attenuation reached. On
+// return a next operation of kEndRun asks the main cycle to end the run (a
+// data file was unusable).
+void run_dialog(DesignRecord& ds, DialogContext& ctx);
 
 }  // namespace mx

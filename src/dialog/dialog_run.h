@@ -1,5 +1,5 @@
-// Internal to the dialog: one call of cxlpfin walks from step to step; each
-// step asks its questions and names the step that follows.
+// Internal to the dialog: one call of run_dialog walks from step to step;
+// each step asks its questions and names the step that follows.
 #pragma once
 
 #include "dialog/dialog.h"
@@ -28,25 +28,31 @@ enum class Step {
   kReturn,
 };
 
-// Questions shared by the synthesis rows and the typed coaxial sections.
+// Questions shared by the synthesis line kinds and the typed coaxial lines.
 const Format& outer_prompt();
-const Format& inner_prompt();
 const Format& er_prompt();
 const Format& zo_prompt();
 const Format& outer_result();
-const Format& inner_result();
 const Format& zo_result();
-const Format& unrealizable_zo();
 const Format& line_banner();
+// Headings and messages that more than one step shows.
+const Format& dimensional_data_heading();
+const Format& section_count_refused();
+
 // Asks the inner diameter until the pair is usable: not both 0, and the inner
 // smaller than a non-zero outer.
 void ask_inner_diameter(Console& con, float outer, float& inner);
 
+// One line whose outer or inner diameter is 0: asks its impedance Zo (from
+// *zo_start before each question when given) until a usable diameter follows
+// from it, then shows that diameter.
+void ask_missing_diameter(Console& con, float& outer, float& inner, float er, float& zo,
+                          const float* zo_start);
+
 class DialogRun {
  public:
-  DialogRun(DesignState& ds, float& a2, DialogContext& ctx)
-      : ds_(ds), i1_(ds.int1), r1_(ds.real1), r2_(ds.real2), a2_(a2), ctx_(ctx),
-        con_(ctx.console) {}
+  DialogRun(DesignRecord& ds, DialogContext& ctx)
+      : ds_(ds), c_(ds.control), ctx_(ctx), con_(ctx.console) {}
 
   void run();
 
@@ -82,20 +88,20 @@ class DialogRun {
   void ask_at_least_one(const Format& prompt, float& member);
   void ask_direct(const Format& prompt, float& member);
   int ask_menu(const Format& prompt);
-  void ask_choice(const Format& prompt, int starred, int& member);
-  void ask_option(const Format& prompt);
+  // A two-item menu: the starred choice stands unless the answer is 1 or 2.
+  template <typename Code>
+  void ask_choice(const Format& prompt, Code starred, Code& member) {
+    member = starred;
+    const int itemp = ask_menu(prompt);
+    if (itemp == 1 || itemp == 2) member = static_cast<Code>(itemp);
+  }
   void ask_section_count(const Format& prompt);
   void read_positive(float& member);
 
-  DesignState& ds_;
-  Int1& i1_;
-  Real1& r1_;
-  Real2& r2_;
-  float& a2_;
+  DesignRecord& ds_;
+  Control& c_;
   DialogContext& ctx_;
   Console& con_;
-  float fh1_ = 0;
-  float fl1_ = 0;
 };
 
 }  // namespace mx

@@ -3,10 +3,10 @@
 // storage question that ends every path of the dialog.
 #include <cmath>
 
-#include "coax/geometry.h"
+#include "base/convert.h"
 #include "dialog/dialog_run.h"
-#include "lumped/section_count.h"
-#include "model/convert.h"
+#include "line/impedance.h"
+#include "synthesis/section_count.h"
 
 namespace mx {
 namespace {
@@ -21,15 +21,15 @@ const Format& reenter_inner() {
   static const Format k("(6X,'Please re-enter INNER conductor dimension : ')");
   return k;
 }
+const Format& inner_prompt() {
+  static const Format k("(11X,'  -Inner Cond. Diameter (D),Inches = ')");
+  return k;
+}
 
 }  // namespace
 
 const Format& outer_prompt() {
   static const Format k("(11X,'  -Outer Cond. Diameter (B),Inches = ')");
-  return k;
-}
-const Format& inner_prompt() {
-  static const Format k("(11X,'  -Inner Cond. Diameter (D),Inches = ')");
   return k;
 }
 const Format& er_prompt() {
@@ -44,22 +44,21 @@ const Format& outer_result() {
   static const Format k("(11X,'  -Outer Cond. Diameter (B),Inches =',F7.4)");
   return k;
 }
-const Format& inner_result() {
-  static const Format k("(11X,'  -Inner Cond. Diameter (D),Inches =',F7.4)");
-  return k;
-}
 const Format& zo_result() {
   static const Format k("(11X,'  -Line Impedance Level (Zo), Ohms = ',F6.2)");
   return k;
 }
-const Format& unrealizable_zo() {
-  static const Format k(
-      "(/,6X,'ERROR DETECTED: This impedance gives no realizable',/,22X,'line for the given "
-      "diameter. Re-enter Zo.',/)");
-  return k;
-}
 const Format& line_banner() {
   static const Format k("(/,11X,'----------',A25,'---------- ')");
+  return k;
+}
+const Format& dimensional_data_heading() {
+  static const Format k("(/,6X,'Please enter the following DIMENSIONAL DATA:')");
+  return k;
+}
+const Format& section_count_refused() {
+  static const Format k(
+      "(/,6X,'ERROR DETECTED: N must be less than 31',/,22X,'and greater than 1.',/)");
   return k;
 }
 
@@ -81,52 +80,61 @@ void ask_inner_diameter(Console& con, float outer, float& inner) {
   }
 }
 
+void ask_missing_diameter(Console& con, float& outer, float& inner, float er, float& zo,
+                          const float* zo_start) {
+  static const Format kUnrealizable(
+      "(/,6X,'ERROR DETECTED: This impedance gives no realizable',/,22X,'line for the given "
+      "diameter. Re-enter Zo.',/)");
+  static const Format kInnerResult("(11X,'  -Inner Cond. Diameter (D),Inches =',F7.4)");
+  const MissingDiameter missing = outer == 0 ? MissingDiameter::kOuter : MissingDiameter::kInner;
+  for (;;) {
+    if (zo_start != nullptr) zo = *zo_start;
+    con.prompt(zo_prompt());
+    const float temp = con.read_number();
+    if (temp > 0) zo = temp;
+    const DiameterSolution s = solve_diameter(outer, inner, er, zo, missing);
+    if (!s.ok) {
+      con.write(kUnrealizable);
+      continue;
+    }
+    if (missing == MissingDiameter::kOuter) {
+      outer = s.outer;
+      con.write(outer_result(), {outer});
+    } else {
+      inner = s.inner;
+      con.write(kInnerResult, {inner});
+    }
+    return;
+  }
+}
+
 Step DialogRun::synthesis_dimensions() {
-  static const Format kHeader("(/,6X,'Please enter the following DIMENSIONAL DATA:')");
   static const char* const kRows[4] = {"--- SOURCE IMPEDANCE ----", " HIGH IMPEDANCE SECTIONS ",
                                        " LOW  IMPEDANCE SECTIONS ", "---- LOAD IMPEDANCE -----"};
-  con_.write(kHeader);
-  for (int j = 0; j < 4; ++j) {
+  LineKinds& k = ds_.lines;
+  con_.write(dimensional_data_heading());
+  for (int j = kSourceLine; j <= kLoadLine; ++j) {
     con_.write(line_banner(), {kRows[j]});
-    if (j == 2) {
-      r2_.synb(2) = r2_.synb(1);
-      con_.write(outer_result(), {r2_.synb(2)});
+    if (j == kLowLine) {
+      // Both section kinds share one outer conductor.
+      k.outer(kLowLine) = k.outer(kHighLine);
+      con_.write(outer_result(), {k.outer(kLowLine)});
     } else {
-      ask_positive(outer_prompt(), r2_.synb(j));
+      ask_positive(outer_prompt(), k.outer(j));
     }
-    ask_inner_diameter(con_, r2_.synb(j), r2_.synd(j));
-    ask_at_least_one(er_prompt(), r2_.syner(j));
+    ask_inner_diameter(con_, k.outer(j), k.inner(j));
+    ask_at_least_one(er_prompt(), k.er(j));
 
-    if (r2_.synb(j) == 0 || r2_.synd(j) == 0) {
-      // One diameter from the impedance; a refused impedance is asked again.
-      const int isyn = r2_.synb(j) == 0 ? 2 : 1;
-      for (;;) {
-        ask_positive(zo_prompt(), r2_.synzo(j));
-        float b = r2_.synb(j);
-        float d = r2_.synd(j);
-        int ierr = 0;
-        cxsyn(b, d, r2_.syner(j), r2_.synzo(j), isyn, ierr);
-        if (ierr != 0) {
-          con_.write(unrealizable_zo());
-          continue;
-        }
-        if (isyn == 2) {
-          r2_.synb(j) = b;
-          con_.write(outer_result(), {r2_.synb(j)});
-        } else {
-          r2_.synd(j) = d;
-          con_.write(inner_result(), {r2_.synd(j)});
-        }
-        break;
-      }
+    if (k.outer(j) == 0 || k.inner(j) == 0) {
+      ask_missing_diameter(con_, k.outer(j), k.inner(j), k.er(j), k.zo(j), nullptr);
     } else {
-      cxzo(r2_.synb(j), r2_.synd(j), r2_.syner(j), r2_.synzo(j));
-      con_.write(zo_result(), {r2_.synzo(j)});
+      k.zo(j) = line_impedance(k.outer(j), k.inner(j), k.er(j));
+      con_.write(zo_result(), {k.zo(j)});
     }
-    r1_.zrs = r2_.synzo(0);
-    r1_.zrl = r2_.synzo(3);
+    ds_.ports.rs = k.zo(kSourceLine);
+    ds_.ports.rl = k.zo(kLoadLine);
   }
-  return i1_.ifrom == 3 ? Step::kStorage : Step::kDesignData;
+  return c_.origin == Origin::kDistributedRequested ? Step::kStorage : Step::kDesignData;
 }
 
 Step DialogRun::design_data() {
@@ -139,8 +147,6 @@ Step DialogRun::design_data() {
   static const Format kAmAgain("(27X,'Enter 1 to re-enter Amplitude Ripple, AM : ')");
   static const Format kVswr("(11X,'-Resultant Passband VSWR level         =',F6.3)");
   static const Format kN("(11X,'-Number of sections in Filter (N < 30) = ')");
-  static const Format kBadN(
-      "(/,6X,'ERROR DETECTED: N must be less than 31',/,22X,'and greater than 1.',/)");
   static const Format kF1("(11X,'-Out of Band Skirt Frequency (F1), MHz = ')");
   static const Format kF1Inside(
       "(/,6X,'ERROR DETECTED: Skirt frequency must be outside ','of',/,13X,'filter passband. "
@@ -161,22 +167,24 @@ Step DialogRun::design_data() {
       "(/,6X,'ERROR DETECTED: Filter Synthesis is',/,15X,'limited to N less than 31.',/)");
   static const Format kZo("(11X,'-Impedance Level of System  (Zo), Ohms = ')");
 
+  DesignSpec& s = ds_.spec;
+  const bool chebyshev = c_.response == Response::kChebyshev;
   con_.write(kHeader);
-  if (i1_.iop == 2) ask_configuration();
-  ask_positive(kFc1, r1_.fc1);
+  if (c_.option == Option::kDistributed) ask_configuration();
+  ask_positive(kFc1, s.cutoff_mhz);
 
   enum class At { kRipple, kCount, kSkirtFrequency, kSkirtAttenuation, kImpedance };
-  At at = i1_.isubop == 1 ? At::kRipple : At::kCount;
+  At at = chebyshev ? At::kRipple : At::kCount;
   while (at != At::kImpedance) {
     switch (at) {
       case At::kRipple: {
         const float temp = ask(kAm);
-        if (std::fabs(temp) > 0) r1_.am = std::fabs(temp);
-        if (r1_.am > 6.0f) {
+        if (std::fabs(temp) > 0) s.ripple_db = std::fabs(temp);
+        if (s.ripple_db > 6.0f) {
           con_.write(kAmTooLarge);
           if (ask_menu(kAmAgain) == 1) break;
         }
-        const float rho = std::sqrt(1.0f - std::pow(10.0f, -r1_.am / 10.0f));
+        const float rho = std::sqrt(1.0f - std::pow(10.0f, -s.ripple_db / 10.0f));
         const float vswr = (1.0f + rho) / (1.0f - rho);
         con_.write(kVswr, {vswr});
         at = At::kCount;
@@ -187,52 +195,53 @@ Step DialogRun::design_data() {
         const NumericField answer = con_.read_field();
         const int itemp = nint(answer.value);
         if (itemp > 0) {
-          i1_.n = itemp;
+          s.sections = itemp;
         } else if (!answer.blank && answer.value == 0) {
-          i1_.n = 0;  // an explicit 0 asks for the count from F1 and A1
+          s.sections = 0;  // an explicit 0 asks for the count from F1 and A1
         }
-        i1_.iskirt = 0;
-        if (i1_.n == 0 && i1_.iop == 1) {
+        c_.count_from_skirt = false;
+        if (s.sections == 0 && c_.option == Option::kElectrical) {
           at = At::kSkirtFrequency;
-        } else if (i1_.n <= 1 || i1_.n > 30) {
-          con_.write(kBadN);
+        } else if (s.sections <= 1 || s.sections > 30) {
+          con_.write(section_count_refused());
         } else {
           at = At::kImpedance;
         }
         break;
       }
       case At::kSkirtFrequency:
-        i1_.iskirt = 1;
-        ask_positive(kF1, r1_.f1);
-        if (!(r1_.f1 > r1_.fc1)) {
+        c_.count_from_skirt = true;
+        ask_positive(kF1, s.skirt_mhz);
+        if (!(s.skirt_mhz > s.cutoff_mhz)) {
           con_.write(kF1Inside);
           break;
         }
         at = At::kSkirtAttenuation;
         break;
       case At::kSkirtAttenuation: {
-        const float fc = r1_.fc1;
         const float temp = ask(kA1);
-        if (std::fabs(temp) > 0) r1_.a1 = std::fabs(temp);
-        if (i1_.isubop == 1) {
-          if (!(r1_.a1 > r1_.am)) {
+        if (std::fabs(temp) > 0) s.skirt_atten_db = std::fabs(temp);
+        if (chebyshev) {
+          if (!(s.skirt_atten_db > s.ripple_db)) {
             con_.write(kChebyshevA1);
             at = At::kRipple;
             break;
           }
-        } else if (!(r1_.a1 > 4.0f)) {
+        } else if (!(s.skirt_atten_db > 4.0f)) {
           con_.write(kButterworthA1);
           break;
         }
-        int ierr = 0;
-        nsectn(r1_.am, r1_.a1, a2_, fc, r1_.f1, fh1_, fl1_, i1_.ides, ierr, i1_.isubop, i1_.n);
-        if (ierr != 0) {
+        const SectionCount count =
+            section_count(s.ripple_db, s.skirt_atten_db, s.cutoff_mhz, s.skirt_mhz, c_.response);
+        if (!count.ok) {
           con_.write(kA1NotAboveAm);
           break;
         }
-        con_.write(kNeeded, {i1_.n});
-        con_.write(kActual, {r1_.f1, a2_});
-        if (i1_.n > 30) {
+        s.sections = count.n;
+        s.skirt_reached_db = count.reached_db;
+        con_.write(kNeeded, {s.sections});
+        con_.write(kActual, {s.skirt_mhz, s.skirt_reached_db});
+        if (s.sections > 30) {
           con_.write(kTooMany);
           at = At::kSkirtFrequency;
           break;
@@ -244,7 +253,7 @@ Step DialogRun::design_data() {
         break;
     }
   }
-  ask_positive(kZo, r1_.zo);
+  ask_positive(kZo, s.system_impedance);
   return Step::kStorage;
 }
 
@@ -259,17 +268,17 @@ Step DialogRun::storage() {
       "(/,6X,'Filename: ',A10,' is reserved by Mandrelix.',/,6X,'Please enter a different "
       "filename.',/)");
   for (;;) {
-    i1_.istore = 0;
+    c_.store_report = false;
     if (ask_menu(kWanted) != 1) return Step::kReturn;
     con_.write(kChoices);
     con_.prompt(kName);
     const Name20 fname = con_.read_name();
-    if (!fname.blank()) ds_.char1.fno = fname;
-    if (is_reserved_name(ds_.char1.fno)) {
-      con_.write(kReserved, {ds_.char1.fno});
+    if (!fname.blank()) ds_.files.report = fname;
+    if (is_reserved_name(ds_.files.report)) {
+      con_.write(kReserved, {ds_.files.report});
       continue;
     }
-    i1_.istore = 1;
+    c_.store_report = true;
     return Step::kReturn;
   }
 }

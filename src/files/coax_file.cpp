@@ -2,25 +2,21 @@
 
 #include <string>
 
-#include "coax/geometry.h"
-#include "files/line_file.h"
-#include "main/field_read.h"
-#include "model/convert.h"
+#include "base/convert.h"
+#include "files/data_file.h"
+#include "line/impedance.h"
 
 namespace mx {
 namespace {
 
-enum class Fault { kNone, kEnd, kBad };
-
-// Reads the entries in file order, storing each as read and testing it at
-// once; the first failure stops the reading and leaves the entry's label and
+// The entries in file order; the first failure leaves the entry's label and
 // section number (0 outside the sections) for the message.
 class Reader {
  public:
-  Reader(DesignState& ds, const std::filesystem::path& workdir)
+  Reader(DesignRecord& ds, const std::filesystem::path& workdir)
       : ds_(ds),
-        file_(data_file_path(workdir, ds.char1.fnid.trimmed()), "distributed circuit data file",
-              ds.char1.fnid.trimmed()) {}
+        in_(data_file_path(workdir, ds.files.coaxial.trimmed()), "distributed circuit data file",
+            ds.files.coaxial.trimmed()) {}
 
   // True when the whole circuit was read.
   bool run();
@@ -30,64 +26,53 @@ class Reader {
   bool read(std::string_view label, int section, float& v) {
     label_ = label;
     section_ = section;
-    if (!file_.next(line_)) return fail(Fault::kEnd);
-    const NumericField f = read_f13(line_);
-    if (!f.ok) return fail(Fault::kBad);
-    v = f.value;
-    return true;
-  }
-  bool rejected(bool reject) { return reject && !fail(Fault::kBad); }
-  bool fail(Fault f) {
-    fault_ = f;
-    return false;
+    return in_.number(v);
   }
   // Outer diameter, inner diameter and dielectric constant of line j, then
   // its impedance. Diameters must be positive (a zero inner diameter would
   // give an infinite impedance) and the inner one below the outer one.
   bool read_line(int j, int section, std::string_view b, std::string_view d, std::string_view er);
 
-  DesignState& ds_;
-  LineFile file_;
-  std::string line_;
+  DesignRecord& ds_;
+  EntryReader in_;
   std::string_view label_;
   int section_ = 0;
-  Fault fault_ = Fault::kNone;
 };
 
 bool Reader::read_line(int j, int section, std::string_view b, std::string_view d,
                        std::string_view er) {
-  Real2& a = ds_.real2;
-  if (!read(b, section, a.anab(j)) || rejected(!(a.anab(j) > 0.0f))) return false;
-  if (!read(d, section, a.anad(j)) || rejected(!(a.anad(j) > 0.0f) || a.anad(j) >= a.anab(j)))
+  EnteredLines& e = ds_.entered;
+  if (!read(b, section, e.outer(j)) || in_.reject(!(e.outer(j) > 0.0f))) return false;
+  if (!read(d, section, e.inner(j)) || in_.reject(!(e.inner(j) > 0.0f) || e.inner(j) >= e.outer(j)))
     return false;
-  if (!read(er, section, a.anaer(j)) || rejected(a.anaer(j) < 1.0f)) return false;
-  cxzo(a.anab(j), a.anad(j), a.anaer(j), a.anazo(j));
+  if (!read(er, section, e.er(j)) || in_.reject(e.er(j) < 1.0f)) return false;
+  e.zo(j) = line_impedance(e.outer(j), e.inner(j), e.er(j));
   return true;
 }
 
 bool Reader::run() {
-  Int1& c = ds_.int1;
-  Real2& a = ds_.real2;
+  EnteredLines& e = ds_.entered;
+  int& n = ds_.spec.sections;
 
   label_ = "first line.";
-  if (!file_.next(line_)) return fail(Fault::kEnd);  // the title is not used
+  if (!in_.skip()) return false;  // the title is not used
 
   float count = 0;
   if (!read("N.", 0, count)) return false;
-  c.n = nint(count);
-  if (rejected(c.n < 2 || c.n > 31)) return false;
+  n = nint(count);
+  if (in_.reject(n < 2 || n > 31)) return false;
 
   if (!read_line(0, 0, "BSource.", "DSource.", "ErSource.")) return false;
-  for (int i = 1; i <= c.n; ++i) {
+  for (int i = 1; i <= n; ++i) {
     // A section may be of zero length, never of negative length.
-    if (!read("LENGTH", i, a.anal(i)) || rejected(a.anal(i) < 0.0f)) return false;
+    if (!read("LENGTH", i, e.length(i)) || in_.reject(e.length(i) < 0.0f)) return false;
     if (!read_line(i, i, "B", "D", "Er")) return false;
   }
-  if (!read_line(c.n + 1, 0, "BLoad.", "DLoad.", "ErLoad.")) return false;
+  if (!read_line(n + 1, 0, "BLoad.", "DLoad.", "ErLoad.")) return false;
 
   // The circuit is terminated in the impedances of its end lines.
-  ds_.real1.zrs = a.anazo(0);
-  ds_.real1.zrl = a.anazo(c.n + 1);
+  ds_.ports.rs = e.zo(0);
+  ds_.ports.rl = e.zo(n + 1);
   return true;
 }
 
@@ -100,8 +85,8 @@ void Reader::report(TextOut& console) const {
       "(/,6X,'Error exists for COAXIAL LOW-PASS FILTER file ',A12,/,6X,'Fix entry for variable ',A6,I2,'.')");
   static const Format kEndSection(
       "(/,6X,'End-of-File in COAXIAL LOW-PASS FILTER file ',A12,/,6X,'Fix entry for variable ',A6,I2,'.')");
-  const bool end = fault_ == Fault::kEnd;
-  const Name20& name = ds_.char1.fnid;
+  const bool end = in_.fault() == ReadFault::kEnd;
+  const Name20& name = ds_.files.coaxial;
   std::string label(label_);
   if (section_ == 0) {
     label.resize(12, ' ');
@@ -114,12 +99,11 @@ void Reader::report(TextOut& console) const {
 
 }  // namespace
 
-void cxeread(DesignState& ds, TextOut& console, const std::filesystem::path& workdir) {
-  ds.int1.isel = 0;
+bool read_coax_file(DesignRecord& ds, TextOut& console, const std::filesystem::path& workdir) {
   Reader reader(ds, workdir);
-  if (reader.run()) return;
-  ds.int1.isel = -1;
+  if (reader.run()) return true;
   reader.report(console);
+  return false;
 }
 
 }  // namespace mx

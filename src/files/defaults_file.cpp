@@ -3,117 +3,99 @@
 #include <cmath>
 #include <string>
 
-#include "files/line_file.h"
-#include "main/field_read.h"
-#include "model/convert.h"
+#include "base/convert.h"
+#include "files/data_file.h"
 
 namespace mx {
 namespace {
 
-constexpr const char* kFileName = "Mandrelix.DEF";
-
-enum class Fault { kNone, kEnd, kBad };
-
-// Reads the 36 lines in order. Every value is stored as soon as it is read,
-// then tested, then converted; the first failure stops the reading and
-// leaves the line's name (padded to 12) and line-kind digit for the message.
+// The 36 lines in order; the first failure stops the reading and leaves the
+// line's name (padded to 12) and line-kind digit for the message.
 class Reader {
  public:
-  Reader(DesignState& ds, const std::filesystem::path& workdir)
-      : ds_(ds), file_(data_file_path(workdir, kFileName), "defaults file", kFileName) {}
+  Reader(DesignRecord& ds, const std::filesystem::path& workdir)
+      : ds_(ds), in_(data_file_path(workdir, kDefaultsFileName), "defaults file", kDefaultsFileName) {}
 
   // True when all lines were taken.
   bool run();
   void report(TextOut& console) const;
 
  private:
-  void name_line(std::string_view name, int index) {
+  // The entry about to be read, for the message.
+  void at(std::string_view name, int index = -1) {
     name_.assign(name);
     name_.resize(12, ' ');
     index_ = index;
   }
-  // Reads the next line by "(F13.0)" into v; false (with the fault) when the
-  // file ended or the line is not a number, v then unchanged.
   bool read(std::string_view name, float& v, int index = -1) {
-    name_line(name, index);
-    if (!file_.next(line_)) return fail(Fault::kEnd);
-    const NumericField f = read_f13(line_);
-    if (!f.ok) return fail(Fault::kBad);
-    v = f.value;
-    return true;
+    at(name, index);
+    return in_.number(v);
   }
-  // Reads the next line by "(A20)" into v.
   bool read(std::string_view name, Name20& v) {
-    name_line(name, -1);
-    if (!file_.next(line_)) return fail(Fault::kEnd);
-    v = read_a20(line_);
-    return true;
-  }
-  bool rejected(bool reject) { return reject && !fail(Fault::kBad); }
-  bool fail(Fault f) {
-    fault_ = f;
-    return false;
+    at(name);
+    return in_.name(v);
   }
 
-  DesignState& ds_;
-  LineFile file_;
-  std::string line_;
+  DesignRecord& ds_;
+  EntryReader in_;
   std::string name_;
   int index_ = -1;  // line kind 0..3 of lines 15..30, -1 for the others
-  Fault fault_ = Fault::kNone;
 };
 
 bool Reader::run() {
-  Int1& c = ds_.int1;
-  Real1& r = ds_.real1;
-  Real2& a = ds_.real2;
-  Char1& t = ds_.char1;
+  DesignSpec& s = ds_.spec;
+  Terminations& t = ds_.ports;
+  Sweep& w = ds_.sweep;
+  LineKinds& k = ds_.lines;
+  Losses& l = ds_.losses;
+  FileNames& names = ds_.files;
 
-  name_line("first line.", -1);
-  if (!file_.next(line_)) return fail(Fault::kEnd);  // the title is not used
+  at("first line.");
+  if (!in_.skip()) return false;  // the title is not used
 
-  if (!read("Am.", r.am) || rejected(r.am == 0.0f)) return false;
-  r.am = std::fabs(r.am);
+  if (!read("Am.", s.ripple_db) || in_.reject(s.ripple_db == 0.0f)) return false;
+  s.ripple_db = std::fabs(s.ripple_db);
   // The attenuation at the skirt must exceed the passband ripple.
-  if (!read("A1.", r.a1) || rejected(r.a1 == 0.0f)) return false;
-  r.a1 = std::fabs(r.a1);
-  if (rejected(r.am >= r.a1)) return false;
-  if (!read("FC1.", r.fc1) || rejected(r.fc1 <= 0.0f)) return false;
-  if (!read("Fmax.", r.fmax) || rejected(r.fmax <= 0.0f)) return false;
-  if (!read("Fmin.", r.fmin) || rejected(r.fmin <= 0.0f || r.fmin > r.fmax)) return false;
-  if (!read("F1.", r.f1) || rejected(r.f1 <= 0.0f)) return false;
-  if (!read("Fstep.", r.fstep) || rejected(r.fstep <= 0.0f)) return false;
+  if (!read("A1.", s.skirt_atten_db) || in_.reject(s.skirt_atten_db == 0.0f)) return false;
+  s.skirt_atten_db = std::fabs(s.skirt_atten_db);
+  if (in_.reject(s.ripple_db >= s.skirt_atten_db)) return false;
+  if (!read("FC1.", s.cutoff_mhz) || in_.reject(s.cutoff_mhz <= 0.0f)) return false;
+  if (!read("Fmax.", w.stop_mhz) || in_.reject(w.stop_mhz <= 0.0f)) return false;
+  if (!read("Fmin.", w.start_mhz) || in_.reject(w.start_mhz <= 0.0f || w.start_mhz > w.stop_mhz))
+    return false;
+  if (!read("F1.", s.skirt_mhz) || in_.reject(s.skirt_mhz <= 0.0f)) return false;
+  if (!read("Fstep.", w.step_mhz) || in_.reject(w.step_mhz <= 0.0f)) return false;
   float count = 0;
   if (!read("N.", count)) return false;
-  c.n = nint(count);
-  if (rejected(c.n < 2 || c.n > 30)) return false;
-  if (!read("ZIL.", r.zil)) return false;
-  if (!read("ZIS.", r.zis)) return false;
-  if (!read("Zo.", r.zo) || rejected(r.zo <= 0.0f)) return false;
-  if (!read("ZRL.", r.zrl)) return false;
-  if (!read("ZRS.", r.zrs) || rejected(r.zrs <= 0.0f)) return false;
+  s.sections = nint(count);
+  if (in_.reject(s.sections < 2 || s.sections > 30)) return false;
+  if (!read("ZIL.", t.xl)) return false;
+  if (!read("ZIS.", t.xs)) return false;
+  if (!read("Zo.", s.system_impedance) || in_.reject(s.system_impedance <= 0.0f)) return false;
+  if (!read("ZRL.", t.rl)) return false;
+  if (!read("ZRS.", t.rs) || in_.reject(t.rs <= 0.0f)) return false;
 
   // Source line, high-impedance sections, low-impedance sections, load line.
   for (int i = kSourceLine; i <= kLoadLine; ++i) {
-    if (!read(" B", a.synb(i), i) || rejected(a.synb(i) < 0.0f)) return false;
-    if (!read(" D", a.synd(i), i) || rejected(a.synd(i) < 0.0f || a.synd(i) >= a.synb(i)))
+    if (!read(" B", k.outer(i), i) || in_.reject(k.outer(i) < 0.0f)) return false;
+    if (!read(" D", k.inner(i), i) || in_.reject(k.inner(i) < 0.0f || k.inner(i) >= k.outer(i)))
       return false;
-    if (!read("Er", a.syner(i), i) || rejected(a.syner(i) < 1.0f)) return false;
-    if (!read("Zo", a.synzo(i), i) || rejected(a.synzo(i) < 0.0f)) return false;
+    if (!read("Er", k.er(i), i) || in_.reject(k.er(i) < 1.0f)) return false;
+    if (!read("Zo", k.zo(i), i) || in_.reject(k.zo(i) < 0.0f)) return false;
   }
 
-  if (!read("DLTAN", r.dltan) || rejected(r.dltan < 0.0f)) return false;
+  if (!read("DLTAN", l.loss_tangent) || in_.reject(l.loss_tangent < 0.0f)) return false;
   // Roughness is written in micro-inches and resistivity in micro-ohm-cm;
   // the design record holds inches and ohm-inches.
-  if (!read("SR", r.sr) || rejected(r.sr < 0.0f)) return false;
-  r.sr = r.sr * 1e-6f;
-  if (!read("RES", r.res) || rejected(r.res < 0.0f)) return false;
-  r.res = r.res * 3.93700788e-07f;
+  if (!read("SR", l.roughness) || in_.reject(l.roughness < 0.0f)) return false;
+  l.roughness = l.roughness * 1e-6f;
+  if (!read("RES", l.resistivity) || in_.reject(l.resistivity < 0.0f)) return false;
+  l.resistivity = l.resistivity * 3.93700788e-07f;  // 1e-6 / 2.54
 
   // No data or report file may take the program's own names.
-  if (!read("FNIE.", t.fnie) || rejected(is_reserved_name(t.fnie))) return false;
-  if (!read("FNID.", t.fnid) || rejected(is_reserved_name(t.fnid))) return false;
-  if (!read("FNO.", t.fno) || rejected(is_reserved_name(t.fno))) return false;
+  if (!read("FNIE.", names.lumped) || in_.reject(is_reserved_name(names.lumped))) return false;
+  if (!read("FNID.", names.coaxial) || in_.reject(is_reserved_name(names.coaxial))) return false;
+  if (!read("FNO.", names.report) || in_.reject(is_reserved_name(names.report))) return false;
   return true;
 }
 
@@ -126,7 +108,7 @@ void Reader::report(TextOut& console) const {
       "(/,6X,'Error exists in COAXIAL LOW-PASS FILTER default ','value data',/,6X,'file (Mandrelix.DEF). Fix entry for ','variable ',A12)");
   static const Format kBadIndexed(
       "(/,6X,'Error exists in COAXIAL LOW-PASS FILTER default ','value data',/,6X,'file (Mandrelix.DEF). Fix entry for ','variable ',A12,I1)");
-  const bool end = fault_ == Fault::kEnd;
+  const bool end = in_.fault() == ReadFault::kEnd;
   if (index_ < 0)
     console.write(end ? kEnd : kBad, {name_});
   else
@@ -135,12 +117,11 @@ void Reader::report(TextOut& console) const {
 
 }  // namespace
 
-void cxdread(DesignState& ds, TextOut& console, const std::filesystem::path& workdir) {
-  ds.int1.isel = 0;
+bool read_defaults_file(DesignRecord& ds, TextOut& console, const std::filesystem::path& workdir) {
   Reader reader(ds, workdir);
-  if (reader.run()) return;
-  ds.int1.isel = -1;
+  if (reader.run()) return true;
   reader.report(console);
+  return false;
 }
 
 }  // namespace mx

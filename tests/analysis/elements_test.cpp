@@ -19,59 +19,59 @@ void expect_identity_except(const TwoPort& e, int part) {
   }
 }
 
-TEST(Cktle, SeriesInductorAndShuntCapacitorAt1000MHz) {
+TEST(ElementTwoPort, SeriesInductorAndShuntCapacitorAt1000MHz) {
   TwoPort e;
   int ierr = -1;
-  cktle(10.0f, 123.0f, 456.0f, e, 1000.0f, 2, ierr);
+  ierr = element_two_port(static_cast<Element>(2), 10.0f, 123.0f, 456.0f, 1000.0f, e) ? 0 : 1;
   EXPECT_EQ(ierr, 0);
   EXPECT_NEAR(e.v[3], 62.83f, 0.005f);
   expect_identity_except(e, 3);
 
-  cktle(1.0f, 0.0f, 0.0f, e, 1000.0f, 7, ierr);
+  ierr = element_two_port(static_cast<Element>(7), 1.0f, 0.0f, 0.0f, 1000.0f, e) ? 0 : 1;
   EXPECT_EQ(ierr, 0);
   EXPECT_NEAR(e.v[5], 0.006283f, 5e-7f);
   expect_identity_except(e, 5);
 }
 
-TEST(Cktle, OtherCodesSetTheirOnePart) {
+TEST(ElementTwoPort, OtherCodesSetTheirOnePart) {
   const float w = 2.0f * kPi * 1000.0f;
   TwoPort e;
   int ierr = -1;
-  cktle(1.0f, 0, 0, e, 1000.0f, 3, ierr);  // 1 pF in series: -j159 ohm
+  ierr = element_two_port(static_cast<Element>(3), 1.0f, 0, 0, 1000.0f, e) ? 0 : 1;  // 1 pF in series: -j159 ohm
   EXPECT_NEAR(e.v[3], -159.15f, 0.01f);
   expect_identity_except(e, 3);
-  cktle(10.0f, 0, 0, e, 1000.0f, 6, ierr);  // 10 nH across: -j0.0159 S
+  ierr = element_two_port(static_cast<Element>(6), 10.0f, 0, 0, 1000.0f, e) ? 0 : 1;  // 10 nH across: -j0.0159 S
   EXPECT_NEAR(e.v[5], -0.015915f, 1e-6f);
   expect_identity_except(e, 5);
   // LC pairs, 1 pF and 10 nH (resonant at 1591.5 MHz).
-  cktle(0, 1.0f, 10.0f, e, 1000.0f, 17, ierr);
+  ierr = element_two_port(static_cast<Element>(17), 0, 1.0f, 10.0f, 1000.0f, e) ? 0 : 1;
   EXPECT_NEAR(e.v[5], w * 1.0e-6f - 1.0f / (w * 0.01f), 1e-7f);
   expect_identity_except(e, 5);
-  cktle(0, 1.0f, 10.0f, e, 1000.0f, 18, ierr);
+  ierr = element_two_port(static_cast<Element>(18), 0, 1.0f, 10.0f, 1000.0f, e) ? 0 : 1;
   EXPECT_NEAR(e.v[3], 62.83f - 159.15f, 0.02f);
   expect_identity_except(e, 3);
   const float t = 1.0f - w * w * 1.0e-8f;
-  cktle(0, 1.0f, 10.0f, e, 1000.0f, 16, ierr);
+  ierr = element_two_port(static_cast<Element>(16), 0, 1.0f, 10.0f, 1000.0f, e) ? 0 : 1;
   EXPECT_NEAR(e.v[3], 62.83f / t, 0.02f);
   expect_identity_except(e, 3);
-  cktle(0, 1.0f, 10.0f, e, 1000.0f, 19, ierr);
+  ierr = element_two_port(static_cast<Element>(19), 0, 1.0f, 10.0f, 1000.0f, e) ? 0 : 1;
   EXPECT_NEAR(e.v[5], 0.006283f / t, 1e-6f);
   expect_identity_except(e, 5);
   EXPECT_EQ(ierr, 0);
 }
 
-TEST(Cktle, UnknownCodeGivesErrorAndIdentity) {
+TEST(ElementTwoPort, UnknownCodeGivesErrorAndIdentity) {
   for (int ic : {0, -1, 1, 4, 5, 8, 15, 20, 1000}) {
     TwoPort e;
     e.v = {9, 9, 9, 9, 9, 9, 9, 9};
     int ierr = 0;
-    cktle(10.0f, 1.0f, 1.0f, e, 1000.0f, ic, ierr);
+    ierr = element_two_port(static_cast<Element>(ic), 10.0f, 1.0f, 1.0f, 1000.0f, e) ? 0 : 1;
     EXPECT_EQ(ierr, 1) << ic;
     EXPECT_EQ(e.v, TwoPort::identity().v) << ic;
   }
 }
 
-TEST(Cktle, ParallelBranchAtExactResonanceStaysFinite) {
+TEST(ElementTwoPort, ParallelBranchAtExactResonanceStaysFinite) {
   // The inductance (near 25.3 nH) for which 1 - w^2 L C rounds to exactly zero.
   const float c2 = 1.0f;
   const float f = 1000.0f;
@@ -87,18 +87,18 @@ TEST(Cktle, ParallelBranchAtExactResonanceStaysFinite) {
   ASSERT_TRUE(found);
   TwoPort e;
   int ierr = -1;
-  cktle(0.0f, c2, c3, e, f, 16, ierr);
+  ierr = element_two_port(static_cast<Element>(16), 0.0f, c2, c3, f, e) ? 0 : 1;
   EXPECT_EQ(ierr, 0);
   EXPECT_TRUE(std::isfinite(e.v[3]));
   EXPECT_EQ(e.v[3], (c3 * w * 0.001f) / 1.0e-15f);  // exact zero taken as +1e-15
   EXPECT_GT(e.v[3], 1.0e16f);
-  cktle(0.0f, c2, c3, e, f, 19, ierr);
+  ierr = element_two_port(static_cast<Element>(19), 0.0f, c2, c3, f, e) ? 0 : 1;
   EXPECT_EQ(e.v[5], (c2 * w * 1.0e-6f) / 1.0e-15f);
 }
 
-TEST(Xline, QuarterWaveIdentityAndLossyLine) {
+TEST(LineTwoPort, QuarterWaveIdentityAndLossyLine) {
   TwoPort m;
-  xline(50.0f, kPi / 2.0f, 0.0f, m);
+  line_two_port(50.0f, kPi / 2.0f, 0.0f, m);
   EXPECT_NEAR(m.v[0], 0.0f, 1e-6f);
   EXPECT_NEAR(m.v[6], 0.0f, 1e-6f);
   EXPECT_EQ(m.v[1], 0.0f);
@@ -106,12 +106,12 @@ TEST(Xline, QuarterWaveIdentityAndLossyLine) {
   EXPECT_FLOAT_EQ(m.v[5], 0.02f);
   EXPECT_EQ(m.v[2], 0.0f);
 
-  xline(75.0f, 0.0f, 0.0f, m);
+  line_two_port(75.0f, 0.0f, 0.0f, m);
   EXPECT_EQ(m.v, TwoPort::identity().v);
 
   // A = D = cosh(g), B = z sinh(g), C = sinh(g)/z for g = sigma + j theta.
   const float z = 35.0f, theta = 1.1f, sigma = 0.3f;
-  xline(z, theta, sigma, m);
+  line_two_port(z, theta, sigma, m);
   const double zd = z;
   const std::complex<double> g(static_cast<double>(sigma), static_cast<double>(theta));
   const auto ch = std::cosh(g), sh = std::sinh(g);

@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string>
 
-#include "coax/geometry.h"
-#include "main/program_exit.h"
+#include "line/impedance.h"
+#include "base/program_exit.h"
 #include "session.h"
 
 namespace mx {
@@ -28,16 +28,16 @@ std::string circuit(int n) {
 
 class CoaxFile : public ::testing::Test {
  protected:
-  CoaxFile() { ds.char1.fnid = Name20("filter.cxf"); }
+  CoaxFile() { ds.files.coaxial = Name20("filter.cxf"); }
 
   std::string read(const std::string& text) {
-    mxtest::write_file(dir / std::string(ds.char1.fnid.trimmed()), text);
+    mxtest::write_file(dir / std::string(ds.files.coaxial.trimmed()), text);
     return read_again();
   }
   std::string read_again() {
     std::ostringstream os;
     TextOut console(os);
-    cxeread(ds, console, dir.path());
+    ok = read_coax_file(ds, console, dir.path());
     return os.str();
   }
   static std::string plain(const char* head, const std::string& label12) {
@@ -46,48 +46,47 @@ class CoaxFile : public ::testing::Test {
   }
 
   mxtest::TempDir dir;
-  DesignState ds;
+  DesignRecord ds;
+  bool ok = false;  // what the last read_coax_file returned
 };
 
 TEST_F(CoaxFile, ShippedSampleAndTerminations) {
-  ds.char1.fnid = Name20("coax7.cxf");
+  ds.files.coaxial = Name20("coax7.cxf");
   mxtest::install_shipped_files(dir.path());
-  ds.int1.isel = 1;
-  ds.real1.zrs = 75;
-  ds.real1.zrl = 75;
-  ds.real1.zis = 3;
+  ds.ports.rs = 75;
+  ds.ports.rl = 75;
+  ds.ports.xs = 3;
   EXPECT_EQ(read_again(), "");
-  EXPECT_EQ(ds.int1.isel, 0);
-  EXPECT_EQ(ds.int1.n, 7);
-  const Real2& a = ds.real2;
-  EXPECT_EQ(a.anal(1), 0.175f);
-  EXPECT_EQ(a.anal(4), 1.754f);
-  EXPECT_EQ(a.anad(1), 0.45f);
-  EXPECT_EQ(a.anad(2), 0.1f);
-  EXPECT_EQ(a.anad(8), 0.2172f);
-  float z = 0;
-  cxzo(0.5f, 0.1f, 1.0f, z);
-  EXPECT_EQ(a.anazo(2), z);
-  EXPECT_NEAR(a.anazo(2), 96.5f, 0.01f);
-  EXPECT_NEAR(a.anazo(1), 6.32f, 0.01f);
-  EXPECT_NEAR(a.anazo(0), 50.0f, 0.02f);
-  EXPECT_EQ(ds.real1.zrs, a.anazo(0));
-  EXPECT_EQ(ds.real1.zrl, a.anazo(8));
-  EXPECT_EQ(ds.real1.zis, 3.0f);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(ds.spec.sections, 7);
+  const EnteredLines& a = ds.entered;
+  EXPECT_EQ(a.length(1), 0.175f);
+  EXPECT_EQ(a.length(4), 1.754f);
+  EXPECT_EQ(a.inner(1), 0.45f);
+  EXPECT_EQ(a.inner(2), 0.1f);
+  EXPECT_EQ(a.inner(8), 0.2172f);
+  const float z = line_impedance(0.5f, 0.1f, 1.0f);
+  EXPECT_EQ(a.zo(2), z);
+  EXPECT_NEAR(a.zo(2), 96.5f, 0.01f);
+  EXPECT_NEAR(a.zo(1), 6.32f, 0.01f);
+  EXPECT_NEAR(a.zo(0), 50.0f, 0.02f);
+  EXPECT_EQ(ds.ports.rs, a.zo(0));
+  EXPECT_EQ(ds.ports.rl, a.zo(8));
+  EXPECT_EQ(ds.ports.xs, 3.0f);
 
   // Read again, and once more as a CR LF file: the same circuit.
-  const DesignState first = ds;
+  const DesignRecord first = ds;
   EXPECT_EQ(read_again(), "");
-  EXPECT_EQ(ds.real2.anazo(5), first.real2.anazo(5));
+  EXPECT_EQ(ds.entered.zo(5), first.entered.zo(5));
   std::string crlf;
   for (char c : mxtest::read_file(dir / "coax7.cxf")) {
     if (c == '\n') crlf += '\r';
     crlf += c;
   }
   EXPECT_EQ(read(crlf), "");  // written under filter.cxf
-  EXPECT_EQ(ds.int1.n, 7);
-  EXPECT_EQ(ds.real2.anal(7), first.real2.anal(7));
-  EXPECT_EQ(ds.real1.zrl, first.real1.zrl);
+  EXPECT_EQ(ds.spec.sections, 7);
+  EXPECT_EQ(ds.entered.length(7), first.entered.length(7));
+  EXPECT_EQ(ds.ports.rl, first.ports.rl);
 }
 
 TEST_F(CoaxFile, SectionEntries) {
@@ -96,8 +95,8 @@ TEST_F(CoaxFile, SectionEntries) {
                  section("0.2", "0.5", "0.5") + kLoad),
             "\n      Error exists for COAXIAL LOW-PASS FILTER file filter.cxf  \n"
             "      Fix entry for variable D      3.\n");
-  EXPECT_EQ(ds.int1.isel, -1);
-  EXPECT_EQ(ds.real2.anad(3), 0.5f);  // stored as read
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(ds.entered.inner(3), 0.5f);  // stored as read
 
   // Ends after the second of three sections.
   EXPECT_EQ(read(head + section("0.2", "0.5", "0.4") + section("0.2", "0.5", "0.1")),
@@ -119,7 +118,7 @@ TEST_F(CoaxFile, SectionEntries) {
   EXPECT_EQ(read(head + section("0", "0.5", "0.4") + section("1", "0.5", "0.1") +
                  section("1", "0.5", "0.4") + kLoad),
             "");
-  EXPECT_EQ(ds.real2.anal(1), 0.0f);
+  EXPECT_EQ(ds.entered.length(1), 0.0f);
 }
 
 TEST_F(CoaxFile, UnindexedEntries) {
@@ -136,12 +135,12 @@ TEST_F(CoaxFile, UnindexedEntries) {
   EXPECT_EQ(read(circuit(2).substr(0, circuit(2).size() - 2)), plain(end.c_str(), "ErLoad.     "));
   const std::string body = circuit(2).substr(0, circuit(2).size() - 2);
   EXPECT_EQ(read(body + "0.99\n"), plain(bad.c_str(), "ErLoad.     "));
-  EXPECT_EQ(ds.real2.anaer(3), 0.99f);
+  EXPECT_EQ(ds.entered.er(3), 0.99f);
   EXPECT_EQ(read(body + "\n"), plain(bad.c_str(), "ErLoad.     "));
   EXPECT_EQ(read(body + "1\nlines after the load line are not read\n"), "");
-  EXPECT_EQ(ds.int1.isel, 0);
+  EXPECT_TRUE(ok);
 
-  ds.char1.fnid = Name20("name-of-twenty-chars");
+  ds.files.coaxial = Name20("name-of-twenty-chars");
   EXPECT_EQ(read("title\n2\n-1\n"),
             "\n      Error exists in COAXIAL LOW-PASS FILTER file name-of-twen\n"
             "      Fix entry for variable BSource.    \n");
@@ -149,28 +148,28 @@ TEST_F(CoaxFile, UnindexedEntries) {
 
 TEST_F(CoaxFile, SectionCount) {
   EXPECT_EQ(read(circuit(1)), plain("Error exists in", "N.          "));
-  EXPECT_EQ(ds.int1.n, 1);  // kept even though refused
+  EXPECT_EQ(ds.spec.sections, 1);  // kept even though refused
   EXPECT_EQ(read(circuit(32)), plain("Error exists in", "N.          "));
-  EXPECT_EQ(ds.int1.n, 32);
+  EXPECT_EQ(ds.spec.sections, 32);
 
   EXPECT_EQ(read(circuit(31)), "");
-  EXPECT_EQ(ds.int1.n, 31);
-  EXPECT_EQ(ds.real2.anab(32), 0.5f);
-  EXPECT_EQ(ds.real1.zrl, ds.real2.anazo(32));
+  EXPECT_EQ(ds.spec.sections, 31);
+  EXPECT_EQ(ds.entered.outer(32), 0.5f);
+  EXPECT_EQ(ds.ports.rl, ds.entered.zo(32));
 
   std::string text = circuit(3);
   text.replace(text.find("\n3\n"), 3, "\n2.5\n");
   EXPECT_EQ(read(text), "");
-  EXPECT_EQ(ds.int1.n, 3);
-  EXPECT_EQ(ds.real2.anad(4), 0.2172f);
+  EXPECT_EQ(ds.spec.sections, 3);
+  EXPECT_EQ(ds.entered.inner(4), 0.2172f);
 }
 
 TEST_F(CoaxFile, MissingFileEndsTheRun) {
-  ds.char1.fnid = Name20("absent.cxf");
+  ds.files.coaxial = Name20("absent.cxf");
   std::ostringstream os;
   TextOut console(os);
   try {
-    cxeread(ds, console, dir.path());
+    read_coax_file(ds, console, dir.path());
     ADD_FAILURE() << "no ProgramExit";
   } catch (const ProgramExit& e) {
     EXPECT_EQ(e.status, 2);

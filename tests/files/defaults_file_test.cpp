@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "main/program_exit.h"
+#include "base/program_exit.h"
 #include "session.h"
 
 namespace mx {
@@ -21,7 +21,8 @@ std::vector<std::string> shipped_lines() {
 }
 
 struct DefRead {
-  DesignState ds;
+  DesignRecord ds;
+  bool ok = false;  // what read_defaults_file returned
   std::string out;
 };
 
@@ -31,10 +32,9 @@ DefRead read_def(const std::vector<std::string>& lines, const char* eol = "\n") 
   for (const std::string& l : lines) text += l + eol;
   mxtest::write_file(dir / "Mandrelix.DEF", text);
   DefRead r;
-  r.ds.int1.isel = 7;
   std::ostringstream os;
   TextOut console(os);
-  cxdread(r.ds, console, dir.path());
+  r.ok = read_defaults_file(r.ds, console, dir.path());
   r.out = os.str();
   return r;
 }
@@ -54,35 +54,36 @@ std::string fix_message(const std::string& name12) {
 TEST(DefaultsFile, ShippedFileFillsTheRecord) {
   const DefRead r = read_def(shipped_lines());
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.ds.int1.isel, 0);
-  const Real1& v = r.ds.real1;
-  EXPECT_EQ(v.am, 0.1f);
-  EXPECT_EQ(v.a1, 40.0f);
-  EXPECT_EQ(v.fc1, 1000.0f);
-  EXPECT_EQ(v.fmax, 3000.0f);
-  EXPECT_EQ(v.fmin, 100.0f);
-  EXPECT_EQ(v.f1, 1500.0f);
-  EXPECT_EQ(v.fstep, 100.0f);
-  EXPECT_EQ(r.ds.int1.n, 7);
-  EXPECT_EQ(v.zo, 50.0f);
-  EXPECT_EQ(v.zrl, 50.0f);
-  EXPECT_EQ(v.zrs, 50.0f);
-  EXPECT_EQ(r.ds.real2.synd(0), 0.2172f);
-  EXPECT_EQ(r.ds.real2.synzo(1), 96.5f);
-  EXPECT_EQ(r.ds.real2.synd(2), 0.45f);
-  EXPECT_EQ(r.ds.real2.synzo(3), 50.0f);
-  EXPECT_EQ(v.dltan, 0.0002f);
-  EXPECT_EQ(v.sr, 32.0f * 1e-6f);
-  EXPECT_EQ(v.res, 1.72f * 3.93700788e-07f);
-  EXPECT_EQ(r.ds.char1.fnie, Name20("lumped7.lef"));
-  EXPECT_EQ(r.ds.char1.fnid, Name20("coax7.cxf"));
-  EXPECT_EQ(r.ds.char1.fno, Name20("report.txt"));
+  EXPECT_TRUE(r.ok);
+  const DesignSpec& d = r.ds.spec;
+  EXPECT_EQ(d.ripple_db, 0.1f);
+  EXPECT_EQ(d.skirt_atten_db, 40.0f);
+  EXPECT_EQ(d.cutoff_mhz, 1000.0f);
+  EXPECT_EQ(r.ds.sweep.stop_mhz, 3000.0f);
+  EXPECT_EQ(r.ds.sweep.start_mhz, 100.0f);
+  EXPECT_EQ(d.skirt_mhz, 1500.0f);
+  EXPECT_EQ(r.ds.sweep.step_mhz, 100.0f);
+  EXPECT_EQ(d.sections, 7);
+  EXPECT_EQ(d.system_impedance, 50.0f);
+  EXPECT_EQ(r.ds.ports.rl, 50.0f);
+  EXPECT_EQ(r.ds.ports.rs, 50.0f);
+  EXPECT_EQ(r.ds.lines.inner(0), 0.2172f);
+  EXPECT_EQ(r.ds.lines.zo(1), 96.5f);
+  EXPECT_EQ(r.ds.lines.inner(2), 0.45f);
+  EXPECT_EQ(r.ds.lines.zo(3), 50.0f);
+  EXPECT_EQ(r.ds.losses.loss_tangent, 0.0002f);
+  EXPECT_EQ(r.ds.losses.roughness, 32.0f * 1e-6f);
+  EXPECT_EQ(r.ds.losses.resistivity, 1.72f * 3.93700788e-07f);
+  EXPECT_EQ(r.ds.files.lumped, Name20("lumped7.lef"));
+  EXPECT_EQ(r.ds.files.coaxial, Name20("coax7.cxf"));
+  EXPECT_EQ(r.ds.files.report, Name20("report.txt"));
 
   // Windows line ends read the same.
   const DefRead crlf = read_def(shipped_lines(), "\r\n");
   EXPECT_EQ(crlf.out, "");
-  EXPECT_EQ(crlf.ds.char1.fno, Name20("report.txt"));
-  EXPECT_EQ(crlf.ds.real1.res, v.res);
+  EXPECT_EQ(crlf.ds.files.report, Name20("report.txt"));
+  EXPECT_TRUE(crlf.ok);
+  EXPECT_EQ(crlf.ds.losses.resistivity, r.ds.losses.resistivity);
 }
 
 TEST(DefaultsFile, EndOfFileNamesTheMissingLine) {
@@ -92,8 +93,8 @@ TEST(DefaultsFile, EndOfFileNamesTheMissingLine) {
   EXPECT_EQ(r.out,
             "\n      End-of-file in COAXIAL LOW-PASS FILTER default value data\n"
             "      file (Mandrelix.DEF). Entry missing for variable FNO.        \n");
-  EXPECT_EQ(r.ds.int1.isel, -1);
-  EXPECT_EQ(r.ds.char1.fnid, Name20("coax7.cxf"));  // read before the failure
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.ds.files.coaxial, Name20("coax7.cxf"));  // read before the failure
 
   lines.resize(20);  // ends before Er of the high-impedance line kind
   r = read_def(lines);
@@ -103,7 +104,7 @@ TEST(DefaultsFile, EndOfFileNamesTheMissingLine) {
 
   r = read_def({});
   EXPECT_NE(r.out.find("Entry missing for variable first line. \n"), std::string::npos);
-  EXPECT_EQ(r.ds.int1.isel, -1);
+  EXPECT_FALSE(r.ok);
 }
 
 TEST(DefaultsFile, RejectedValuesNameTheirLine) {
@@ -129,21 +130,21 @@ TEST(DefaultsFile, RejectedValuesNameTheirLine) {
     SCOPED_TRACE(std::to_string(c.line) + ": " + c.text);
     const DefRead r = read_with(c.line, c.text);
     EXPECT_EQ(r.out, fix_message(c.name12));
-    EXPECT_EQ(r.ds.int1.isel, -1);
+    EXPECT_FALSE(r.ok);
   }
 
   // The failing value stays stored (n rounded, am before its magnitude).
-  EXPECT_EQ(read_with(9, "31").ds.int1.n, 31);
-  EXPECT_EQ(read_with(4, "-5").ds.real1.fc1, -5.0f);
-  EXPECT_EQ(read_with(4, "-5").ds.real1.fmax, 0.0f);
-  EXPECT_EQ(read_with(2, "-0").ds.real1.am, 0.0f);
+  EXPECT_EQ(read_with(9, "31").ds.spec.sections, 31);
+  EXPECT_EQ(read_with(4, "-5").ds.spec.cutoff_mhz, -5.0f);
+  EXPECT_EQ(read_with(4, "-5").ds.sweep.stop_mhz, 0.0f);
+  EXPECT_EQ(read_with(2, "-0").ds.spec.ripple_db, 0.0f);
   // The attenuation must exceed the ripple in magnitude.
   auto lines = shipped_lines();
   lines[1] = "40";
   lines[2] = "-40";
   DefRead r = read_def(lines);
   EXPECT_EQ(r.out, fix_message("A1.         "));
-  EXPECT_EQ(r.ds.real1.a1, 40.0f);
+  EXPECT_EQ(r.ds.spec.skirt_atten_db, 40.0f);
 }
 
 TEST(DefaultsFile, LineKindEntriesCarryTheirDigit) {
@@ -151,7 +152,7 @@ TEST(DefaultsFile, LineKindEntriesCarryTheirDigit) {
   EXPECT_EQ(r.out,
             "\n      Error exists in COAXIAL LOW-PASS FILTER default value data\n"
             "      file (Mandrelix.DEF). Fix entry for variable  D          3\n");
-  EXPECT_EQ(r.ds.real2.synd(3), 0.5f);
+  EXPECT_EQ(r.ds.lines.inner(3), 0.5f);
   r = read_with(17, "0.9");
   EXPECT_EQ(r.out, fix_message("Er          0"));
   EXPECT_EQ(read_with(19, "-0.5").out, fix_message(" B          1"));
@@ -169,7 +170,7 @@ TEST(DefaultsFile, ReservedNames) {
   EXPECT_EQ(read_with(34, " Mandrelix.DEF").out, "");
   // Only 20 characters count, so this is the reserved name too.
   EXPECT_EQ(read_with(34, "Mandrelix.DEF        extra").out, fix_message("FNIE.       "));
-  EXPECT_EQ(read_with(34, "Mandrelix.DEF").ds.char1.fnie, Name20("Mandrelix.DEF"));
+  EXPECT_EQ(read_with(34, "Mandrelix.DEF").ds.files.lumped, Name20("Mandrelix.DEF"));
 }
 
 TEST(DefaultsFile, AcceptedEdgeValues) {
@@ -186,17 +187,17 @@ TEST(DefaultsFile, AcceptedEdgeValues) {
   lines[6] = "1500         \x01\xff binary after the field" + std::string(100000, 'x');
   DefRead r = read_def(lines, "\r\n");
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.ds.int1.isel, 0);
-  EXPECT_EQ(r.ds.real1.am, 0.5f);
-  EXPECT_EQ(r.ds.real1.fmin, 3000.0f);
-  EXPECT_EQ(r.ds.int1.n, 10);
-  EXPECT_EQ(r.ds.real1.zil, 0.0f);
-  EXPECT_EQ(r.ds.real1.zis, 0.0f);
-  EXPECT_EQ(r.ds.real1.zrl, 0.0f);
-  EXPECT_EQ(r.ds.real1.sr, 5e-5f);
-  EXPECT_NEAR(r.ds.real1.res, 6.77e-07f, 0.005e-07f);  // 1.72 micro-ohm-cm
-  EXPECT_EQ(r.ds.real1.fc1, 1000.0f);
-  EXPECT_EQ(r.ds.real1.f1, 1500.0f);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.ds.spec.ripple_db, 0.5f);
+  EXPECT_EQ(r.ds.sweep.start_mhz, 3000.0f);
+  EXPECT_EQ(r.ds.spec.sections, 10);
+  EXPECT_EQ(r.ds.ports.xl, 0.0f);
+  EXPECT_EQ(r.ds.ports.xs, 0.0f);
+  EXPECT_EQ(r.ds.ports.rl, 0.0f);
+  EXPECT_EQ(r.ds.losses.roughness, 5e-5f);
+  EXPECT_NEAR(r.ds.losses.resistivity, 6.77e-07f, 0.005e-07f);  // 1.72 micro-ohm-cm
+  EXPECT_EQ(r.ds.spec.cutoff_mhz, 1000.0f);
+  EXPECT_EQ(r.ds.spec.skirt_mhz, 1500.0f);
 
   // A number pushed past column 13 is not read.
   EXPECT_EQ(read_with(4, "             1000").out, fix_message("FC1.        "));
@@ -204,11 +205,11 @@ TEST(DefaultsFile, AcceptedEdgeValues) {
 
 TEST(DefaultsFile, MissingFileEndsTheRun) {
   mxtest::TempDir dir;
-  DesignState ds;
+  DesignRecord ds;
   std::ostringstream os;
   TextOut console(os);
   try {
-    cxdread(ds, console, dir.path());
+    read_defaults_file(ds, console, dir.path());
     ADD_FAILURE() << "no ProgramExit";
   } catch (const ProgramExit& e) {
     EXPECT_EQ(e.status, 2);
@@ -219,7 +220,7 @@ TEST(DefaultsFile, MissingFileEndsTheRun) {
 
   // A folder under that name cannot be read either.
   std::filesystem::create_directory(dir / "Mandrelix.DEF");
-  EXPECT_THROW(cxdread(ds, console, dir.path()), ProgramExit);
+  EXPECT_THROW(read_defaults_file(ds, console, dir.path()), ProgramExit);
   EXPECT_EQ(os.str(), "");
 }
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "main/program.h"
+#include "app/program.h"
 
 namespace mxtest {
 

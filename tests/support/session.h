@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "main/clock.h"
+#include "base/clock.h"
 
 namespace mxtest {
 

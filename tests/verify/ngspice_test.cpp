@@ -1,24 +1,26 @@
 // The frequency analysis against an independent circuit simulator: ngspice's
 // AC analysis (double precision, its own matrix solver) of the same circuits.
 //
-// (a) Lumped ladders synthesised by lppev, Chebyshev and Butterworth, standard
-//     and dual, odd and even n, terminated as after an electrical synthesis
-//     (source zo, load ros or rod: unequal for an even Chebyshev ladder).
-// (b) Lossless stepped coaxial cascades entered as a user circuit (ifrom 2,
-//     res = 0, dltan = 0): every section an ideal transmission line (SPICE T
-//     element, Z0 = the section's impedance, TD = length * sqrt(er) / c) and
-//     every junction a shunt capacitor. The program's junction capacitances
-//     depend on frequency (the step model's higher-order-mode factor), so no
-//     single netlist holds them over a sweep. The program's own values at each
-//     frequency (acap, left by cxladd) go into a copy of the circuit of its
-//     own, and that copy is read only at its frequency: this compares the
-//     cascade, the line sections and the port quantities exactly, with the
-//     step capacitance itself checked by its own tests.
+// (a) Lumped ladders made by synthesize_ladder, Chebyshev and Butterworth,
+//     standard and dual, odd and even n, terminated as after an electrical
+//     synthesis (source Zo, load the ladder's load of the standard or the dual
+//     circuit: unequal for an even Chebyshev ladder).
+// (b) Lossless stepped coaxial cascades entered as a user circuit (origin
+//     kDistributedEntered, resistivity 0, loss tangent 0): every section an
+//     ideal transmission line (SPICE T element, Z0 = the section's impedance,
+//     TD = length * sqrt(er) / c) and every junction a shunt capacitor. The
+//     program's junction capacitances depend on frequency (the step model's
+//     higher-order-mode factor), so no single netlist holds them over a
+//     sweep. The program's own values at each frequency (entered.junction_f,
+//     left by coax_cascade) go into a copy of the circuit of its own, and that
+//     copy is read only at its frequency: this compares the cascade, the line
+//     sections and the port quantities exactly, with the step capacitance
+//     itself checked by its own tests.
 //
-// The quantity compared: the program's il = 10 log10 |S21|^2 and phase of
-// S21 with S21 = 2 sqrt(Zs/Zl) V2/Vs, where ngspice drives the source Vs = 1
-// through a series Zs into the filter loaded by Zl; the input impedance is
-// V1/I1 at the filter's input terminals.
+// The quantity compared: the program's loss il (loss_db) = 10 log10 |S21|^2
+// and phase of S21 with S21 = 2 sqrt(Zs/Zl) V2/Vs, where ngspice drives the
+// source Vs = 1 through a series Zs into the filter loaded by Zl; the input
+// impedance is V1/I1 at the filter's input terminals.
 //
 // Tolerances. The program works in single precision (unit roundoff 6e-8);
 // element values, frequencies and capacitances are handed to ngspice as the
@@ -55,12 +57,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/coax_ladder.h"
-#include "analysis/response.h"
+#include "analysis/coax_cascade.h"
+#include "analysis/sweep.h"
 #include "analysis/two_port.h"
-#include "coax/geometry.h"
-#include "lumped/prototype.h"
-#include "model/design_state.h"
+#include "line/impedance.h"
+#include "synthesis/ladder.h"
+#include "model/design_record.h"
 #include "session.h"
 
 namespace mx {
@@ -129,7 +131,8 @@ struct Compared {
 
 // Compares the program's response at f (MHz) with ngspice's node voltages.
 void compare_point(Worst& worst, const std::string& what, float f, bool passband,
-                   const PointResponse& p, const SpicePoint& s, double zs, double zl) {
+                   const SweepRow& row, const SpicePoint& s, double zs, double zl) {
+  const PortFigures& p = row.figures;
   ASSERT_NEAR(s.f_hz, d(f) * 1.0e6, 1.0e-6 * d(f)) << what << ": frequency grid";
   const cplx s21 = 2.0 * std::sqrt(zs / zl) * s.v_out;  // Vs = 1
   const double il = 10.0 * std::log10(std::norm(s21));
@@ -138,17 +141,18 @@ void compare_point(Worst& worst, const std::string& what, float f, bool passband
   const double gamma = std::abs((zin - zs) / (zin + zs));
   const double vswr = (1.0 + gamma) / (1.0 - gamma);
 
-  const double dil = std::fabs(d(p.il) - il);
-  double dph = std::fabs(d(p.phf) - phase);
+  const double dil = std::fabs(d(p.loss_db) - il);
+  double dph = std::fabs(d(p.phase_deg) - phase);
   dph = std::min(dph, 360.0 - dph);
-  const double dz = std::abs(cplx(d(p.zinr), d(p.zini)) - zin);
+  const double dz = std::abs(cplx(d(p.zin_re), d(p.zin_im)) - zin);
 
   const double il_tol = passband ? 1.0e-3 : 1.0e-3 + 1.0e-5 * std::fabs(il);
   const double ph_tol = 1.0e-3 + (il_tol - 1.0e-3) / 8.686 * 180.0 / kPi;
   const double z_tol = 1.0e-4 * std::abs(zin) + 1.0e-4;
-  EXPECT_LE(dil, il_tol) << what << " at " << f << " MHz: il " << p.il << " vs " << il;
-  EXPECT_LE(dph, ph_tol) << what << " at " << f << " MHz: phase " << p.phf << " vs " << phase;
-  EXPECT_LE(dz, z_tol) << what << " at " << f << " MHz: Zin " << p.zinr << "," << p.zini
+  EXPECT_LE(dil, il_tol) << what << " at " << f << " MHz: il " << p.loss_db << " vs " << il;
+  EXPECT_LE(dph, ph_tol) << what << " at " << f << " MHz: phase " << p.phase_deg << " vs "
+                         << phase;
+  EXPECT_LE(dz, z_tol) << what << " at " << f << " MHz: Zin " << p.zin_re << "," << p.zin_im
                        << " vs " << zin;
   // VSWR only where the program's limits (|gamma| <= 0.9995, 999.99) are not in play.
   if (gamma < 0.999 && vswr < 900.0) {
@@ -169,11 +173,14 @@ void compare_point(Worst& worst, const std::string& what, float f, bool passband
 
 struct LadderCase {
   const char* name;
-  int ires;    // 1 Chebyshev, 2 Butterworth
-  int icfg;    // 1 standard, 2 dual
+  Response response;
+  Configuration configuration;
   int n;
   float am;    // ripple, dB
 };
+
+// Shown by name in the test output instead of as bytes.
+void PrintTo(const LadderCase& c, std::ostream* os) { *os << c.name; }
 
 class LumpedLadder : public ::testing::TestWithParam<LadderCase> {};
 
@@ -182,35 +189,37 @@ TEST_P(LumpedLadder, MatchesNgspice) {
   const LadderCase c = GetParam();
   const float fc = 1000.0f, zo = 50.0f;
 
-  DesignState ds;
-  float am = c.am, rod = 0.0f, ros = 0.0f;
-  lppev(ds, am, fc, c.ires, c.n, rod, ros, zo);
-  ds.int1.n = c.n;
-  ds.int1.icfg = c.icfg;
-  ds.int1.iop = 1;
-  ds.int1.ifrom = 4;
-  ds.real1.zrs = zo;
-  ds.real1.zrl = c.icfg == 2 ? rod : ros;  // as the dialog sets them after a synthesis
-  ds.real1.zis = ds.real1.zil = 0.0f;
+  DesignRecord ds;
+  float am = c.am;
+  synthesize_ladder(ds.ladder, am, fc, c.response, c.n, zo);
+  ds.spec.sections = c.n;
+  ds.control.configuration = c.configuration;
+  ds.control.option = Option::kElectrical;
+  ds.control.origin = Origin::kElectricalSynthesis;
+  ds.ports.rs = zo;
+  // As the dialog sets them after a synthesis.
+  ds.ports.rl = c.configuration == Configuration::kDual ? ds.ladder.load_dual
+                                                        : ds.ladder.load_standard;
+  ds.ports.xs = ds.ports.xl = 0.0f;
 
   // 50 .. 2450 MHz by 100: ten points in the passband, fifteen beyond it.
   const int points = 25;
   std::ostringstream net;
-  net << "* " << c.name << "\nV1 src 0 DC 0 AC 1\nRs src n1 " << num(d(ds.real1.zrs)) << "\n";
+  net << "* " << c.name << "\nV1 src 0 DC 0 AC 1\nRs src n1 " << num(d(ds.ports.rs)) << "\n";
   // Shunt capacitors from the current node to ground; a series inductor leads
   // to the next node.
-  bool shunt = c.icfg == 1;
+  bool shunt = c.configuration == Configuration::kStandard;
   int node = 1;
   for (int k = 1; k <= c.n; ++k, shunt = !shunt) {
     if (shunt) {
-      net << "C" << k << " n" << node << " 0 " << num(d(ds.real2.shuntc(k)) * 1.0e-12) << "\n";
+      net << "C" << k << " n" << node << " 0 " << num(d(ds.ladder.shunt_pf(k)) * 1.0e-12) << "\n";
     } else {
       net << "L" << k << " n" << node << " n" << node + 1 << " "
-          << num(d(ds.real2.serl(k)) * 1.0e-9) << "\n";
+          << num(d(ds.ladder.series_nh(k)) * 1.0e-9) << "\n";
       ++node;
     }
   }
-  net << "Rl n" << node << " 0 " << num(d(ds.real1.zrl)) << "\n"
+  net << "Rl n" << node << " 0 " << num(d(ds.ports.rl)) << "\n"
       << ".control\nset wr_singlescale\nset wr_vecnames\n"
       << "ac lin " << points << " 50e6 2450e6\n"
       << "wrdata ac.txt v(n1) v(n" << node << ") i(v1)\nquit\n.endc\n.end\n";
@@ -221,25 +230,28 @@ TEST_P(LumpedLadder, MatchesNgspice) {
       << "ngspice gave no result:\n" << mxtest::read_file(dir.path() / "ngspice.log");
   for (int k = 0; k < points; ++k) {
     const float f = 50.0f + 100.0f * static_cast<float>(k);
-    PointResponse p;
-    ASSERT_EQ(analysis_point(ds, 0.0f, 0.0f, f, p), 0);
+    const SweepRow p = analyse_point(ds, EndSteps{}, f);
     const auto& r = rows[static_cast<std::size_t>(k)];
     ASSERT_EQ(r.size(), 7u);
     const SpicePoint s{r[0], {r[1], r[2]}, {r[3], r[4]}, {r[5], r[6]}};
-    compare_point(lumped_worst, c.name, f, f <= fc, p, s, d(ds.real1.zrs), d(ds.real1.zrl));
+    compare_point(lumped_worst, c.name, f, f <= fc, p, s, d(ds.ports.rs), d(ds.ports.rl));
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Ladders, LumpedLadder,
-    ::testing::Values(LadderCase{"cheb_standard_n5", 1, 1, 5, 0.1f},
-                      LadderCase{"cheb_dual_n5", 1, 2, 5, 0.5f},
-                      LadderCase{"cheb_standard_even_n4", 1, 1, 4, 0.25f},
-                      LadderCase{"cheb_dual_even_n6", 1, 2, 6, 0.5f},
-                      LadderCase{"cheb_standard_n9", 1, 1, 9, 1.0f},
-                      LadderCase{"butter_standard_n7", 2, 1, 7, 0.1f},
-                      LadderCase{"butter_dual_even_n4", 2, 2, 4, 0.1f},
-                      LadderCase{"butter_standard_even_n6", 2, 1, 6, 0.1f}),
+    ::testing::Values(
+        LadderCase{"cheb_standard_n5", Response::kChebyshev, Configuration::kStandard, 5, 0.1f},
+        LadderCase{"cheb_dual_n5", Response::kChebyshev, Configuration::kDual, 5, 0.5f},
+        LadderCase{"cheb_standard_even_n4", Response::kChebyshev, Configuration::kStandard, 4,
+                   0.25f},
+        LadderCase{"cheb_dual_even_n6", Response::kChebyshev, Configuration::kDual, 6, 0.5f},
+        LadderCase{"cheb_standard_n9", Response::kChebyshev, Configuration::kStandard, 9, 1.0f},
+        LadderCase{"butter_standard_n7", Response::kButterworth, Configuration::kStandard, 7,
+                   0.1f},
+        LadderCase{"butter_dual_even_n4", Response::kButterworth, Configuration::kDual, 4, 0.1f},
+        LadderCase{"butter_standard_even_n6", Response::kButterworth, Configuration::kStandard, 6,
+                   0.1f}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- (b) lossless coaxial cascades ---------------------------------------------
@@ -255,6 +267,9 @@ struct CoaxCase {
   float fpass;              // passband edge used for the tolerance, MHz
 };
 
+// Shown by name in the test output instead of as bytes.
+void PrintTo(const CoaxCase& c, std::ostream* os) { *os << c.name; }
+
 class CoaxCascade : public ::testing::TestWithParam<CoaxCase> {};
 
 TEST_P(CoaxCascade, MatchesNgspice) {
@@ -262,48 +277,49 @@ TEST_P(CoaxCascade, MatchesNgspice) {
   const CoaxCase& c = GetParam();
   const int n = static_cast<int>(c.lines.size()) - 2;
 
-  DesignState ds;
-  ds.int1.n = n;
-  ds.int1.iop = 2;
-  ds.int1.ifrom = 2;
-  ds.real1.res = 0.0f;
-  ds.real1.sr = 0.0f;
-  ds.real1.dltan = 0.0f;
-  auto& a = ds.real2;
+  DesignRecord ds;
+  ds.spec.sections = n;
+  ds.control.option = Option::kDistributed;
+  ds.control.origin = Origin::kDistributedEntered;
+  ds.losses.resistivity = 0.0f;
+  ds.losses.roughness = 0.0f;
+  ds.losses.loss_tangent = 0.0f;
+  EnteredLines& a = ds.entered;
   for (int i = 0; i <= n + 1; ++i) {
     const Line& l = c.lines[static_cast<std::size_t>(i)];
-    a.anab(i) = l.b;
-    a.anad(i) = l.dd;
-    a.anaer(i) = l.er;
-    a.anal(i) = l.len;
-    cxzo(l.b, l.dd, l.er, a.anazo(i));
+    a.outer(i) = l.b;
+    a.inner(i) = l.dd;
+    a.er(i) = l.er;
+    a.length(i) = l.len;
+    a.zo(i) = line_impedance(l.b, l.dd, l.er);
   }
-  ds.real1.zrs = a.anazo(0);
-  ds.real1.zrl = a.anazo(n + 1);
-  ds.real1.zis = ds.real1.zil = 0.0f;
+  ds.ports.rs = a.zo(0);
+  ds.ports.rl = a.zo(n + 1);
+  ds.ports.xs = ds.ports.xl = 0.0f;
 
   const int points = 24;
-  std::vector<PointResponse> response(points);
+  std::vector<SweepRow> response(static_cast<std::size_t>(points));
   std::ostringstream net;
   net << "* " << c.name << ": one copy of the cascade per frequency\n";
   std::string vectors;
   for (int k = 0; k < points; ++k) {
     const float f = c.fstart + c.fstep * static_cast<float>(k);
-    ASSERT_EQ(analysis_point(ds, 0.0f, 0.0f, f, response[static_cast<std::size_t>(k)]), 0);
+    response[static_cast<std::size_t>(k)] = analyse_point(ds, EndSteps{}, f);
     TwoPort rs;
-    cxladd(ds, 0.0f, 0.0f, f, rs);  // the junctions at f (the group delay left them at f * 1.0001)
+    // The junctions at f (the group delay left them at f * 1.0001).
+    coax_cascade(ds, EndSteps{}, f, rs);
     const std::string s = "_" + std::to_string(k);
     net << "V" << s << " src" << s << " 0 DC 0 AC 1\n"
-        << "Rs" << s << " src" << s << " j0" << s << " " << num(d(ds.real1.zrs)) << "\n";
+        << "Rs" << s << " src" << s << " j0" << s << " " << num(d(ds.ports.rs)) << "\n";
     for (int i = 0; i <= n; ++i) {
-      net << "C" << i << s << " j" << i << s << " 0 " << num(d(a.acap(i))) << "\n";
+      net << "C" << i << s << " j" << i << s << " 0 " << num(d(a.junction_f(i))) << "\n";
       if (i == n) break;
       const int sec = i + 1;
-      const double td = d(a.anal(sec)) * std::sqrt(d(a.anaer(sec))) / kInchPerSecond;
+      const double td = d(a.length(sec)) * std::sqrt(d(a.er(sec))) / kInchPerSecond;
       net << "T" << sec << s << " j" << i << s << " 0 j" << sec << s << " 0 Z0="
-          << num(d(a.anazo(sec))) << " TD=" << num(td) << "\n";
+          << num(d(a.zo(sec))) << " TD=" << num(td) << "\n";
     }
-    net << "Rl" << s << " j" << n << s << " 0 " << num(d(ds.real1.zrl)) << "\n";
+    net << "Rl" << s << " j" << n << s << " 0 " << num(d(ds.ports.rl)) << "\n";
     vectors += " v(j0" + s + ") v(j" + std::to_string(n) + s + ") i(v" + s + ")";
   }
   const double f0 = d(c.fstart) * 1.0e6;
@@ -319,7 +335,7 @@ TEST_P(CoaxCascade, MatchesNgspice) {
   int pass = 0, stop = 0;
   for (int k = 0; k < points; ++k) {
     const float f = c.fstart + c.fstep * static_cast<float>(k);
-    const float il = response[static_cast<std::size_t>(k)].il;
+    const float il = response[static_cast<std::size_t>(k)].figures.loss_db;
     if (f <= c.fpass) {
       EXPECT_GT(il, -3.0f) << c.name << " at " << f << " MHz is not in the passband";
       ++pass;
@@ -330,7 +346,7 @@ TEST_P(CoaxCascade, MatchesNgspice) {
     const std::size_t o = 1 + 6 * static_cast<std::size_t>(k);
     const SpicePoint s{r[0], {r[o], r[o + 1]}, {r[o + 2], r[o + 3]}, {r[o + 4], r[o + 5]}};
     compare_point(coax_worst, c.name, f, f <= c.fpass, response[static_cast<std::size_t>(k)], s,
-                  d(ds.real1.zrs), d(ds.real1.zrl));
+                  d(ds.ports.rs), d(ds.ports.rl));
   }
   EXPECT_GE(pass, 5) << "too few passband points";
   EXPECT_GE(stop, 5) << "too few points attenuated by more than 20 dB";

@@ -1,0 +1,145 @@
+// The main cycle: the dialog asks for one design cycle, the cycle computes
+// (synthesis or sweep) and prints its report, then a menu chooses what the
+// next cycle does.
+#include "app/program.h"
+
+#include "analysis/sweep.h"
+#include "base/program_exit.h"
+#include "dialog/dialog.h"
+#include "dialog/operation_menus.h"
+#include "model/design_record.h"
+#include "report/analysis_report.h"
+#include "report/dimension_report.h"
+#include "report/report.h"
+#include "report/report_file.h"
+#include "report/synthesis_report.h"
+#include "synthesis/ladder.h"
+#include "synthesis/stepped_line.h"
+
+namespace mx {
+namespace {
+
+// Pads or cuts text to exactly width characters.
+std::string padded(std::string text, std::size_t width) {
+  text.resize(width, ' ');
+  return text;
+}
+
+// The response label of the cycle's title lines.
+void set_response_label(DesignRecord& ds) {
+  const Control& c = ds.control;
+  // The analysis of the design just made keeps its label.
+  if (c.next == NextOperation::kAskFrequencies || c.next == NextOperation::kFromConfiguration)
+    return;
+  if (c.function == Function::kAnalysis)
+    ds.labels.response = padded("User-defined", 20);
+  else if (c.function == Function::kSynthesis && c.response == Response::kChebyshev)
+    ds.labels.response = padded(" Chebyschev", 20);
+  else if (c.function == Function::kSynthesis && c.response == Response::kButterworth)
+    ds.labels.response = padded("Butterworth", 20);
+}
+
+class Cycle {
+ public:
+  Cycle(Console& con, DesignRecord& ds, ReportFile& file) : con_(con), ds_(ds), file_(file) {}
+
+  // One design cycle after the dialog; false when the program is to end.
+  bool report_and_menu();
+
+ private:
+  bool analysis();
+  bool electrical_synthesis(Report& r);
+  bool distributed_synthesis(Report& r);
+
+  Console& con_;
+  DesignRecord& ds_;
+  ReportFile& file_;
+  SteppedLineResult stepped_;  // the last distributed synthesis (its end steps feed the analysis)
+};
+
+bool Cycle::report_and_menu() {
+  Report r(con_.out(), file_.out(), ds_.control.store_report);
+  print_report_header(r, ds_.run_date);
+  if (ds_.control.function == Function::kAnalysis) {
+    const EndSteps ends{stepped_.cap_high_source, stepped_.cap_high_load};
+    const std::vector<SweepRow> rows = run_sweep(ds_, ends);
+    ds_.labels.kind = ds_.control.option == Option::kElectrical ? "ELECTRICAL " : "DISTRIBUTED";
+    print_analysis_report(r, ds_, rows);
+    file_.check();
+    const Origin o = ds_.control.origin;
+    const bool short_menu = o == Origin::kDistributedSynthesis ||
+                            o == Origin::kDistributedEntered || o == Origin::kLumpedEntered;
+    const MenuChoice c = short_menu ? short_analysis_menu(con_, ds_) : long_analysis_menu(con_, ds_);
+    return c == MenuChoice::kNextCycle;
+  }
+
+  DesignSpec& s = ds_.spec;
+  synthesize_ladder(ds_.ladder, s.ripple_db, s.cutoff_mhz, ds_.control.response, s.sections,
+                    s.system_impedance);
+  print_synthesis_heading(r, ds_);
+  if (ds_.control.option != Option::kDistributed) return electrical_synthesis(r);
+  return distributed_synthesis(r);
+}
+
+bool Cycle::electrical_synthesis(Report& r) {
+  ds_.control.origin = Origin::kElectricalSynthesis;
+  print_element_table(r, ds_);
+  file_.check();
+  return electrical_synthesis_menu(con_, ds_) == MenuChoice::kNextCycle;
+}
+
+bool Cycle::distributed_synthesis(Report& r) {
+  synthesize_stepped_line(ds_, stepped_);
+  if (stepped_.code != Realizability::kDone) {
+    // Only the console hears of an unrealizable design; the report file keeps
+    // the heading and design block of this cycle and nothing more.
+    print_realizability_message(r.console_out(), ds_, stepped_);
+    file_.check();
+    return realizability_menu(con_, ds_) == MenuChoice::kNextCycle;
+  }
+  print_dimension_report(r, ds_, stepped_);
+  file_.check();
+  for (;;) {
+    const MenuChoice c = distributed_synthesis_menu(con_, ds_);
+    if (c != MenuChoice::kListing) return c == MenuChoice::kNextCycle;
+    print_diagnostic_listing(con_.out(), ds_, stepped_, lumped_equivalents(ds_, stepped_));
+  }
+}
+
+}  // namespace
+
+int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,
+                const std::filesystem::path& workdir) {
+  DesignRecord ds;
+  Console console(in, out);
+  ReportFile file(workdir);
+  DialogContext ctx{console, clock, workdir};
+  Cycle cycle(console, ds, file);
+  int status = 0;
+  try {
+    for (;;) {
+      run_dialog(ds, ctx);
+      if (ds.control.next == NextOperation::kEndRun) {
+        status = 1;  // a defaults or circuit data file was rejected with its message
+        break;
+      }
+      if (ds.control.store_report) file.connect(ds.files.report);
+      ds.labels.design = "Low Pass ";
+      set_response_label(ds);
+      if (!cycle.report_and_menu()) break;
+    }
+    out.flush();
+    file.close();
+  } catch (const ProgramExit& e) {
+    out.flush();
+    if (!e.message.empty()) err << e.message << '\n';
+    status = e.status;
+    try {
+      file.close();
+    } catch (const ProgramExit&) {
+    }
+  }
+  return status;
+}
+
+}  // namespace mx

@@ -1,0 +1,72 @@
+// Fixed-column text records described by a FORMAT in the classic notation:
+//   'text'  nH...  k(items)  nX  /  Iw  Fw.d  Aw
+// A FORMAT is parsed once (keep it in a function-local static) and can then be
+// rendered any number of times without allocating.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/name20.h"
+
+namespace mx {
+
+// One value of a FORMAT's value list: an integer, a float or a character value.
+class Value {
+ public:
+  enum class Kind { kInt, kFloat, kText };
+  Value(int v) : kind_(Kind::kInt), i_(v) {}
+  Value(float v) : kind_(Kind::kFloat), f_(v) {}
+  Value(std::string_view v) : kind_(Kind::kText), s_(v) {}
+  Value(const char* v) : kind_(Kind::kText), s_(v) {}
+  Value(const std::string& v) : kind_(Kind::kText), s_(v) {}
+  Value(const Name20& v) : kind_(Kind::kText), s_(v.view()) {}
+
+  Kind kind() const { return kind_; }
+  int as_int() const { return i_; }
+  float as_float() const { return f_; }
+  std::string_view as_text() const { return s_; }
+
+ private:
+  Kind kind_;
+  int i_ = 0;
+  float f_ = 0;
+  std::string_view s_;
+};
+
+class Format {
+ public:
+  // Parses the FORMAT text; a malformed FORMAT is a programming error and
+  // throws std::logic_error.
+  explicit Format(std::string_view text);
+
+  // Appends the text of the items to out. Every '/' appends a line end; when
+  // line_end is true the last record is ended too.
+  void render(std::string& out, std::initializer_list<Value> values, bool line_end) const;
+
+  int value_count() const { return value_count_; }
+
+ private:
+  enum class Op { kText, kSlash, kInt, kFixed, kAlpha };
+  struct Item {
+    Op op;
+    int w = 0;
+    int d = 0;
+    std::string text{};
+  };
+  void parse_list(std::string_view text, std::size_t& pos, bool nested);
+  void add_item(Item item);
+
+  std::vector<Item> items_;
+  int value_count_ = 0;
+};
+
+// The text of single edit items, exposed for the tests and for callers that
+// need one field.
+void put_fixed(std::string& out, float v, int w, int d);
+void put_int(std::string& out, int v, int w);
+void put_alpha(std::string& out, std::string_view v, int w);
+
+}  // namespace mx

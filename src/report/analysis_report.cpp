@@ -1,0 +1,74 @@
+#include "report/analysis_report.h"
+
+#include "base/units.h"
+#include "line/ratings.h"
+#include "report/line_table.h"
+#include "report/shared_formats.h"
+
+namespace mx {
+namespace {
+
+void write_entered_model(Report& r, const DesignRecord& ds) {
+  static const Format kTitle(
+      "(/,19X,'ANALYSIS of the User-defined COAXIAL LOW-PASS ',/,20X,'FILTER is performed on the "
+      "following model:')");
+  const EnteredLines& e = ds.entered;
+  // Lines 0..n+1 must fit the arrays, which end at the load line of a 31-section circuit.
+  const int n = ds.spec.sections < 0 ? 0 : (ds.spec.sections > 31 ? 31 : ds.spec.sections);
+  auto te11 = [&](int i) { return te11_cutoff_ghz(e.outer(i), e.inner(i), e.er(i)); };
+  auto power = [&](int i) { return peak_power_kw(e.outer(i), e.inner(i), e.er(i)); };
+  r.both(kTitle);
+  r.both(line_table_heading());
+  r.both(line_table_end_row(),
+         {"Source", e.inner(0), e.outer(0), e.er(0), e.zo(0), te11(0), power(0)});
+  for (int i = 1; i <= n; ++i)
+    r.both(line_table_section_row(),
+           {i, e.inner(i), e.outer(i), e.er(i), e.zo(i), te11(i), power(i), e.length(i)});
+  r.both(line_table_end_row(), {"Load", e.inner(n + 1), e.outer(n + 1), e.er(n + 1),
+                                e.zo(n + 1), te11(n + 1), power(n + 1)});
+  r.both(report_rule());
+}
+
+}  // namespace
+
+void write_analysis_row(Report& r, const SweepRow& row) {
+  static const Format kRow("(F20.4,F8.2,F12.2,F9.2,F9.3,F8.2,F9.3)");
+  static const Format kLongDelay("(F20.4,F8.2,F12.2,F9.2,F9.3,F8.2,F9.0)");
+  const PortFigures& p = row.figures;
+  r.both(row.delay_ns > 10000.0f ? kLongDelay : kRow,
+         {row.f_mhz, p.zin_re, p.zin_im, p.vswr, p.loss_db, p.phase_deg, row.delay_ns});
+}
+
+void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<SweepRow>& rows) {
+  static const Format kPorts(
+      "(/,14X,'Rs =',F6.2,' Ohms',26X,'Rl =',F6.2,' Ohms',/,14X,'Xs =',F6.2,' Ohms',26X,'Xl =',"
+      "F6.2,' Ohms')");
+  static const Format kLosses(
+      "(14X,'Sr =',F6.1,' u-inches',19X,'DLTAN =',F6.4,/,13X,'Res =',F6.1,' u-ohm-cm')");
+  static const Format kTitle(
+      "(/,13X,'Frequency ANALYSIS of the ',I2,'-Section ',A12,1X,A9,/,12X,A11,' Filter results "
+      "in the following response ','profile:')");
+  static const Format kHeading(
+      "(/,54X,'Thru Path',/,11X,'Analysis',2X,'Input Impedance',', Ohms',2X,'Input',2X,"
+      "16(1H=),2X,'Time',/,11X,'Frequency',1X,21(1H=),2X,'Port',5X,'Loss',4X,'Phase',3X,'Delay',/,"
+      "13X,'(MHz)',6X,'Real',4X,'Imaginary',3X,'VSWR',5X,'(dB)',4X,'(Deg)',3X,'(nsec)',/,10X,"
+      "65(1H-))");
+  const Control& c = ds.control;
+  const Terminations& t = ds.ports;
+  const Losses& l = ds.losses;
+  const bool coaxial = c.option == Option::kDistributed;
+  // After a distributed synthesis the synthesis report has shown the model already.
+  if (coaxial && c.origin != Origin::kDistributedSynthesis) write_entered_model(r, ds);
+  r.both(kPorts, {t.rs, t.rl, t.xs, t.xl});
+  // Roughness is held in inches and resistivity in ohm-inches; shown in
+  // micro-inches and micro-ohm-centimetres.
+  if (coaxial)
+    r.both(kLosses, {l.roughness * 1000000.0f, l.loss_tangent,
+                     l.resistivity * kCmPerInch * 1000000.0f});
+  r.both(kTitle, {ds.spec.sections, ds.labels.response, ds.labels.design, ds.labels.kind});
+  r.both(kHeading);
+  for (const SweepRow& row : rows) write_analysis_row(r, row);
+  r.close(ds.files.report);
+}
+
+}  // namespace mx

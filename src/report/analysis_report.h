@@ -1,0 +1,22 @@
+// The frequency analysis report: the model analysed, the terminations, then
+// one row of port figures per frequency of the sweep.
+#pragma once
+
+#include <vector>
+
+#include "analysis/sweep.h"
+#include "model/design_record.h"
+#include "report/report.h"
+
+namespace mx {
+
+// Prints the model (the dimension table of an entered coaxial circuit), the
+// port impedances, the loss data of a coaxial circuit, the title and the
+// table heading, the rows and the closing lines.
+void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<SweepRow>& rows);
+
+// One row of the response table (console and file). Delays above 10000 ns
+// are shown without decimals.
+void write_analysis_row(Report& r, const SweepRow& row);
+
+}  // namespace mx

@@ -1,0 +1,131 @@
+#include "base/format.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace mx {
+namespace {
+
+std::string fx(float v, int w, int d) {
+  std::string s;
+  put_fixed(s, v, w, d);
+  return s;
+}
+
+std::string render(const char* fmt, std::initializer_list<Value> values, bool end = true) {
+  std::string s;
+  Format(fmt).render(s, values, end);
+  return s;
+}
+
+TEST(FixedField, WidthsRoundingAndOverflow) {
+  EXPECT_EQ(fx(1500.0f, 10, 4), " 1500.0000");
+  EXPECT_EQ(fx(1500.0f, 20, 4), std::string(11, ' ') + "1500.0000");
+  EXPECT_EQ(fx(12.3456f, 6, 2), " 12.35");
+  EXPECT_EQ(fx(123456.7f, 6, 2), "******");
+  EXPECT_EQ(fx(12345.6f, 9, 0), "   12346.");
+  EXPECT_EQ(fx(10000.5f, 9, 0), "   10001.");
+  EXPECT_EQ(fx(10000.0f, 9, 3), "10000.000");
+}
+
+TEST(FixedField, TiesGoAwayFromZeroOnTheExactValue) {
+  EXPECT_EQ(fx(0.125f, 5, 2), " 0.13");
+  EXPECT_EQ(fx(-0.125f, 6, 2), " -0.13");
+  EXPECT_EQ(fx(2.5f, 3, 0), " 3.");
+  // The float nearest 0.145 lies below it, the one nearest 0.155 above it.
+  EXPECT_EQ(fx(0.145f, 5, 2), " 0.14");
+  EXPECT_EQ(fx(0.155f, 5, 2), " 0.16");
+  EXPECT_EQ(fx(1.005f, 5, 2), " 1.00");
+  EXPECT_EQ(fx(9.9995f, 7, 3), " 10.000");
+  EXPECT_EQ(fx(99.995f, 6, 2), "100.00");
+}
+
+TEST(FixedField, LeadingZeroAndNegativeZero) {
+  EXPECT_EQ(fx(0.5f, 6, 3), " 0.500");
+  EXPECT_EQ(fx(0.5f, 4, 3), ".500");
+  EXPECT_EQ(fx(0.5f, 3, 3), "***");
+  EXPECT_EQ(fx(-0.5f, 5, 3), "-.500");
+  EXPECT_EQ(fx(-0.001f, 6, 2), " -0.00");
+  EXPECT_EQ(fx(-0.0f, 6, 2), " -0.00");
+  EXPECT_EQ(fx(0.0f, 6, 2), "  0.00");
+  EXPECT_EQ(fx(0.0f, 3, 2), ".00");
+  EXPECT_EQ(fx(0.3f, 9, 0), "       0.");
+  EXPECT_EQ(fx(0.005f, 1, 0), ".");
+  EXPECT_EQ(fx(0.7f, 2, 0), "1.");
+  EXPECT_EQ(fx(-0.2f, 2, 0), "-.");
+}
+
+TEST(FixedField, InfinityAndNaN) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_EQ(fx(inf, 10, 2), "  Infinity");
+  EXPECT_EQ(fx(inf, 8, 2), "Infinity");
+  EXPECT_EQ(fx(inf, 7, 2), "    Inf");
+  EXPECT_EQ(fx(inf, 2, 0), "**");
+  EXPECT_EQ(fx(-inf, 9, 2), "-Infinity");
+  EXPECT_EQ(fx(-inf, 8, 2), "    -Inf");
+  EXPECT_EQ(fx(-inf, 3, 2), "***");
+  EXPECT_EQ(fx(nan, 6, 2), "   NaN");
+  EXPECT_EQ(fx(nan, 2, 0), "**");
+}
+
+TEST(FixedField, HugeAndTinyValues) {
+  EXPECT_EQ(fx(3.0e38f, 10, 4), "**********");
+  EXPECT_EQ(fx(1.0e20f, 30, 2), "      100000002004087734272.00");
+  EXPECT_EQ(fx(1.0e-40f, 8, 3), "   0.000");
+  EXPECT_EQ(fx(-1.0e-40f, 8, 3), "  -0.000");
+  EXPECT_EQ(fx(99999.9922f, 9, 2), " 99999.99");
+  // More decimals than the fast path takes: one rounding of the exact value.
+  EXPECT_EQ(fx(-0.001f, 13, 10), "-0.0010000000");
+  EXPECT_EQ(fx(0.125f, 12, 9), " 0.125000000");
+  EXPECT_EQ(fx(1.0e-10f, 14, 12), "0.000000000100");
+}
+
+TEST(IntAndAlphaFields, JustifyAndOverflow) {
+  std::string s;
+  put_int(s, 7, 2);
+  put_int(s, -5, 2);
+  put_int(s, -10, 2);
+  put_int(s, 100, 2);
+  EXPECT_EQ(s, " 7-5****");
+  s.clear();
+  put_alpha(s, "Butterworth         ", 12);
+  put_alpha(s, "Load", 6);
+  put_alpha(s, "pF", 4);
+  EXPECT_EQ(s, "Butterworth   Load  pF");
+}
+
+TEST(FormatText, ItemsRecordsAndEmptyLines) {
+  EXPECT_EQ(render("(6X,72(1H-))", {}), std::string(6, ' ') + std::string(72, '-') + "\n");
+  EXPECT_EQ(render("(/)", {}), "\n\n");
+  EXPECT_EQ(render("(///,'a')", {}), "\n\n\na\n");
+  EXPECT_EQ(render("('a',/)", {}), "a\n\n");
+  EXPECT_EQ(render("(20X,'FC1 =',F10.4,' MHz')", {1000.0f}),
+            std::string(20, ' ') + "FC1 = 1000.0000 MHz\n");
+  EXPECT_EQ(render("(6X,'Filter`s',19(1H=))", {}), "      Filter`s===================\n");
+  EXPECT_EQ(render("(F9.4/,1X,I2)", {1.0f, 3}), "   1.0000\n  3\n");
+  EXPECT_EQ(render("(11X, '-Analysis Start Frequency, MHz = ')", {}, false),
+            "           -Analysis Start Frequency, MHz = ");
+  EXPECT_EQ(render("('It''s')", {}), "It's\n");
+}
+
+TEST(FormatText, PromptThenSlashFormsOneRecord) {
+  std::string s;
+  Format("(6X,'OPERATION selected = ')").render(s, {}, false);
+  Format("(/,6X,'next')").render(s, {}, true);
+  EXPECT_EQ(s, "      OPERATION selected = \n      next\n");
+}
+
+TEST(FormatText, MalformedFormatsAreRejected) {
+  EXPECT_THROW(Format("6X"), std::logic_error);
+  EXPECT_THROW(Format("('open"), std::logic_error);
+  EXPECT_THROW(Format("(F10)"), std::logic_error);
+  EXPECT_THROW(Format("(Q5)"), std::logic_error);
+  EXPECT_THROW(render("(I3)", {1.0f}), std::logic_error);
+  EXPECT_THROW(render("(I3)", {}), std::logic_error);
+}
+
+}  // namespace
+}  // namespace mx
