@@ -92,8 +92,12 @@ void run_points(benchmark::State& state, mx::DesignRecord ds, float fmin, float 
       static_cast<double>(allocations) / static_cast<double>(state.iterations());
 }
 
-void BM_AnalysisPointLumped30(benchmark::State& state) { run_points(state, lumped30(), 10.0f, 2000.0f); }
-void BM_AnalysisPointCoax31(benchmark::State& state) { run_points(state, coax31(), 10.0f, 4000.0f); }
+void BM_AnalysisPointLumped30(benchmark::State& state) {
+  run_points(state, lumped30(), 10.0f, 2000.0f);
+}
+void BM_AnalysisPointCoax31(benchmark::State& state) {
+  run_points(state, coax31(), 10.0f, 4000.0f);
+}
 
 BENCHMARK(BM_AnalysisPointLumped30);
 BENCHMARK(BM_AnalysisPointCoax31);

@@ -3,9 +3,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "synthesis/stepped_line.h"
 #include "line/impedance.h"
 #include "synthesis/ladder.h"
+#include "synthesis/stepped_line.h"
 
 namespace {
 

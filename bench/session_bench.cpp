@@ -1,13 +1,13 @@
 // A whole run in-process: a 31-section coaxial circuit read from a data file,
 // swept over 10,001 points, the report written to the console and a report file.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <streambuf>
 #include <string>
-#include <unistd.h>
 
 #include "app/program.h"
 
@@ -23,14 +23,14 @@ class NullBuffer final : public std::streambuf {
 };
 
 fs::path prepare_folder() {
-  const fs::path dir = fs::temp_directory_path() / ("mandrelix-bench-" + std::to_string(::getpid()));
+  const fs::path dir =
+      fs::temp_directory_path() / ("mandrelix-bench-" + std::to_string(::getpid()));
   fs::create_directories(dir);
   fs::copy_file(fs::path(MANDRELIX_SOURCE_DIR) / "data" / "Mandrelix.DEF", dir / "Mandrelix.DEF",
                 fs::copy_options::overwrite_existing);
   std::ofstream f(dir / "big31.cxf");
   f << "31-section stepped-impedance low-pass\n31\n0.5\n0.2172\n1\n";
-  for (int i = 1; i <= 31; ++i)
-    f << (i % 2 ? "0.2\n0.5\n0.45\n2.1\n" : "1.2\n0.5\n0.1\n1\n");
+  for (int i = 1; i <= 31; ++i) f << (i % 2 ? "0.2\n0.5\n0.45\n2.1\n" : "1.2\n0.5\n0.1\n1\n");
   f << "0.5\n0.2172\n1\n";
   return dir;
 }
@@ -50,9 +50,9 @@ void BM_Sweep10001PointsOf31SectionCoax(benchmark::State& state) {
     if (status != 0) state.SkipWithError("the run did not end normally");
   }
   state.counters["points"] = 10001;
-  state.counters["per_point_ns"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * 10001.0,
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["per_point_ns"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * 10001.0,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   fs::remove_all(dir);
 }
 BENCHMARK(BM_Sweep10001PointsOf31SectionCoax)->Unit(benchmark::kMillisecond);

@@ -90,7 +90,8 @@ int main(int argc, char** argv) {
         skip_space(s, i);
       }
       if (lits.empty() || i >= s.size() || s[i] != ')') continue;  // not a FORMAT literal
-      const int line = 1 + static_cast<int>(std::count(s.begin(), s.begin() + static_cast<long>(pos), '\n'));
+      const int line =
+          1 + static_cast<int>(std::count(s.begin(), s.begin() + static_cast<long>(pos), '\n'));
       out << "{\"" << name << ":" << line << "\", " << lits << "},\n";
       ++count;
     }

@@ -33,7 +33,7 @@ using mxfuzz::fail;
 
 constexpr int kSentinelN = 12345;
 
-void check_defaults(const mx::DesignRecord& ds) {
+[[maybe_unused]] void check_defaults(const mx::DesignRecord& ds) {
   const mx::DesignSpec& d = ds.spec;
   const mx::Sweep& w = ds.sweep;
   const mx::LineKinds& a = ds.lines;
@@ -56,13 +56,12 @@ void check_defaults(const mx::DesignRecord& ds) {
     fail("reserved name taken");
 }
 
-void check_lumped(const mx::DesignRecord& ds) {
+[[maybe_unused]] void check_lumped(const mx::DesignRecord& ds) {
   const int n = ds.spec.sections;
   if (n < 0 || n > 31) fail("N out of range: " + std::to_string(n));
   if (n == 0) return;  // a file without element values; the dialog rejects it
   const mx::Configuration c = ds.control.configuration;
-  if (c != mx::Configuration::kStandard && c != mx::Configuration::kDual)
-    fail("ICFG out of range");
+  if (c != mx::Configuration::kStandard && c != mx::Configuration::kDual) fail("ICFG out of range");
   for (int k = 1; k <= n; ++k) {
     const bool shunt = (c == mx::Configuration::kStandard) == (k % 2 == 1);
     const float v = shunt ? ds.ladder.shunt_pf(k) : ds.ladder.series_nh(k);
@@ -70,7 +69,7 @@ void check_lumped(const mx::DesignRecord& ds) {
   }
 }
 
-void check_coax(const mx::DesignRecord& ds) {
+[[maybe_unused]] void check_coax(const mx::DesignRecord& ds) {
   const int n = ds.spec.sections;
   if (n < 2 || n > 31) fail("N out of range: " + std::to_string(n));
   const mx::EnteredLines& a = ds.entered;

@@ -23,8 +23,8 @@
 #include <string_view>
 #include <vector>
 
-#include "fuzz_support.h"
 #include "base/format.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -109,7 +109,8 @@ std::vector<Item> plain_parse(std::string_view s, std::size_t& i) {
         ++i;
         items.push_back({Kind::kText, 0, 0, std::string(static_cast<std::size_t>(k), ' ')});
       } else if (op == 'H' || op == 'h') {
-        items.push_back({Kind::kText, 0, 0, std::string(s.substr(i + 1, static_cast<std::size_t>(k)))});
+        items.push_back(
+            {Kind::kText, 0, 0, std::string(s.substr(i + 1, static_cast<std::size_t>(k)))});
         i += 1 + static_cast<std::size_t>(k);
       } else {
         throw std::runtime_error("unknown repeated item");
@@ -155,7 +156,8 @@ std::string plain_alpha(std::string_view v, int w) {
 std::string plain_fixed(float v, int w, int d) {
   if (std::isnan(v)) return right("NaN", w);
   const bool neg = std::signbit(v);
-  if (std::isinf(v)) return right(neg ? (w >= 9 ? "-Infinity" : "-Inf") : (w >= 8 ? "Infinity" : "Inf"), w);
+  if (std::isinf(v))
+    return right(neg ? (w >= 9 ? "-Infinity" : "-Inf") : (w >= 8 ? "Infinity" : "Inf"), w);
   // Every float is a finite binary fraction: its exact decimal expansion has
   // at most 39 integer digits and 149 decimals, and printf prints it exactly.
   char buf[256];
@@ -166,7 +168,8 @@ std::string plain_fixed(float v, int w, int d) {
   const bool up = exact[dot + 1 + static_cast<std::size_t>(d)] >= '5';
   if (up) {
     int k = static_cast<int>(digits.size()) - 1;
-    while (k >= 0 && digits[static_cast<std::size_t>(k)] == '9') digits[static_cast<std::size_t>(k--)] = '0';
+    while (k >= 0 && digits[static_cast<std::size_t>(k)] == '9')
+      digits[static_cast<std::size_t>(k--)] = '0';
     if (k < 0)
       digits.insert(digits.begin(), '1');
     else
@@ -208,16 +211,53 @@ float bits(std::uint32_t u) {
 }
 
 float next_float(Bytes& in) {
-  static const float kHard[] = {
-      0.0f, -0.0f, 0.5f, -0.5f, 0.125f, 0.005f, -0.005f, 0.0049999999f, 0.995f, 9.995f, 99.995f,
-      999.995f, 9999.995f, 99999.99f, 99999.9922f, 999.99f, 9999.99f, 9.9999995f, 0.99999994f,
-      1.0e-30f, 1.0e15f, -1.0e15f, 1.0e30f, 3.0e38f, -3.0e38f, 1500.0f, 12.3456f, 123456.7f,
-      12345.6f, -0.001f, 2.5f, 3.5f, 0.25f, 1.0e10f, 4294967296.0f, 9.223372e18f, 1.8446744e19f,
-      std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
-      std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min(),
-      -std::numeric_limits<float>::denorm_min(), std::numeric_limits<float>::epsilon(),
-      std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
-      std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN()};
+  static const float kHard[] = {0.0f,
+                                -0.0f,
+                                0.5f,
+                                -0.5f,
+                                0.125f,
+                                0.005f,
+                                -0.005f,
+                                0.0049999999f,
+                                0.995f,
+                                9.995f,
+                                99.995f,
+                                999.995f,
+                                9999.995f,
+                                99999.99f,
+                                99999.9922f,
+                                999.99f,
+                                9999.99f,
+                                9.9999995f,
+                                0.99999994f,
+                                1.0e-30f,
+                                1.0e15f,
+                                -1.0e15f,
+                                1.0e30f,
+                                3.0e38f,
+                                -3.0e38f,
+                                1500.0f,
+                                12.3456f,
+                                123456.7f,
+                                12345.6f,
+                                -0.001f,
+                                2.5f,
+                                3.5f,
+                                0.25f,
+                                1.0e10f,
+                                4294967296.0f,
+                                9.223372e18f,
+                                1.8446744e19f,
+                                std::numeric_limits<float>::max(),
+                                -std::numeric_limits<float>::max(),
+                                std::numeric_limits<float>::min(),
+                                std::numeric_limits<float>::denorm_min(),
+                                -std::numeric_limits<float>::denorm_min(),
+                                std::numeric_limits<float>::epsilon(),
+                                std::numeric_limits<float>::infinity(),
+                                -std::numeric_limits<float>::infinity(),
+                                std::numeric_limits<float>::quiet_NaN(),
+                                -std::numeric_limits<float>::quiet_NaN()};
   const std::uint8_t mode = in.byte();
   switch (mode % 4) {
     case 0:
@@ -239,8 +279,22 @@ float next_float(Bytes& in) {
 }
 
 int next_int(Bytes& in) {
-  static const int kHard[] = {0, 1, -1, 9, 10, -9, -10, 99, 100, 999, 1000, -999, 2026, 12345,
-                              std::numeric_limits<int>::max(), std::numeric_limits<int>::min()};
+  static const int kHard[] = {0,
+                              1,
+                              -1,
+                              9,
+                              10,
+                              -9,
+                              -10,
+                              99,
+                              100,
+                              999,
+                              1000,
+                              -999,
+                              2026,
+                              12345,
+                              std::numeric_limits<int>::max(),
+                              std::numeric_limits<int>::min()};
   const std::uint8_t mode = in.byte();
   if (mode % 2 == 0) return kHard[in.byte() % (sizeof kHard / sizeof kHard[0])];
   return static_cast<int>(in.word());
@@ -269,16 +323,36 @@ std::string render(const mx::Format& f, const std::vector<AnyValue>& v, bool lin
   std::string out;
   const auto x = [&](std::size_t k) { return v[k].value(); };
   switch (v.size()) {
-    case 0: f.render(out, {}, line_end); break;
-    case 1: f.render(out, {x(0)}, line_end); break;
-    case 2: f.render(out, {x(0), x(1)}, line_end); break;
-    case 3: f.render(out, {x(0), x(1), x(2)}, line_end); break;
-    case 4: f.render(out, {x(0), x(1), x(2), x(3)}, line_end); break;
-    case 5: f.render(out, {x(0), x(1), x(2), x(3), x(4)}, line_end); break;
-    case 6: f.render(out, {x(0), x(1), x(2), x(3), x(4), x(5)}, line_end); break;
-    case 7: f.render(out, {x(0), x(1), x(2), x(3), x(4), x(5), x(6)}, line_end); break;
-    case 8: f.render(out, {x(0), x(1), x(2), x(3), x(4), x(5), x(6), x(7)}, line_end); break;
-    case 9: f.render(out, {x(0), x(1), x(2), x(3), x(4), x(5), x(6), x(7), x(8)}, line_end); break;
+    case 0:
+      f.render(out, {}, line_end);
+      break;
+    case 1:
+      f.render(out, {x(0)}, line_end);
+      break;
+    case 2:
+      f.render(out, {x(0), x(1)}, line_end);
+      break;
+    case 3:
+      f.render(out, {x(0), x(1), x(2)}, line_end);
+      break;
+    case 4:
+      f.render(out, {x(0), x(1), x(2), x(3)}, line_end);
+      break;
+    case 5:
+      f.render(out, {x(0), x(1), x(2), x(3), x(4)}, line_end);
+      break;
+    case 6:
+      f.render(out, {x(0), x(1), x(2), x(3), x(4), x(5)}, line_end);
+      break;
+    case 7:
+      f.render(out, {x(0), x(1), x(2), x(3), x(4), x(5), x(6)}, line_end);
+      break;
+    case 8:
+      f.render(out, {x(0), x(1), x(2), x(3), x(4), x(5), x(6), x(7)}, line_end);
+      break;
+    case 9:
+      f.render(out, {x(0), x(1), x(2), x(3), x(4), x(5), x(6), x(7), x(8)}, line_end);
+      break;
     case 10:
       f.render(out, {x(0), x(1), x(2), x(3), x(4), x(5), x(6), x(7), x(8), x(9)}, line_end);
       break;
@@ -336,7 +410,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int i = next_int(in);
     const std::string s = next_text(in);
     char where[96];
-    std::snprintf(where, sizeof where, "F%d.%d of %a, I%d of %d", w, d, static_cast<double>(f), w, i);
+    std::snprintf(where, sizeof where, "F%d.%d of %a, I%d of %d", w, d, static_cast<double>(f), w,
+                  i);
     std::string got;
     mx::put_fixed(got, f, w, d);
     const std::string want = plain_fixed(f, w, d);
@@ -357,8 +432,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string want;
   for (const Item& it : p.items) {
     switch (it.kind) {
-      case Kind::kText: want += it.text; break;
-      case Kind::kSlash: want += '\n'; break;
+      case Kind::kText:
+        want += it.text;
+        break;
+      case Kind::kSlash:
+        want += '\n';
+        break;
       case Kind::kInt: {
         AnyValue v{Kind::kInt};
         v.i = next_int(in);

@@ -22,15 +22,14 @@
 #include <sstream>
 #include <string>
 
-#include "fuzz_support.h"
-#include "base/clock.h"
 #include "app/program.h"
+#include "base/clock.h"
+#include "fuzz_support.h"
 
 namespace {
 
 constexpr std::size_t kOutputLimit = 256 * 1024;
 constexpr std::size_t kInputLimit = 64 * 1024;
-
 
 }  // namespace
 
@@ -82,8 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // reads as the user typed it); control characters must not get through.
   for (char c : error_text) {
     const auto u = static_cast<unsigned char>(c);
-    if (c != '\n' && (u < 0x20 || u == 0x7f))
-      fail("error message with control characters");
+    if (c != '\n' && (u < 0x20 || u == 0x7f)) fail("error message with control characters");
   }
   // Text echoed from the answers (file names) is the only way another byte
   // can reach the console, and carriage returns end a line in the answers.

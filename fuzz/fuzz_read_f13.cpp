@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz_support.h"
 #include "base/fields.h"
+#include "fuzz_support.h"
 
 namespace {
 

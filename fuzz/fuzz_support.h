@@ -2,6 +2,8 @@
 // shipped sample files, an output sink with a size limit and a few checks.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,8 +13,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <unistd.h>
 
 #include "base/program_exit.h"
 

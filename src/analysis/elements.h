@@ -21,8 +21,7 @@ enum class Element : int {
 // Chain matrix of a lossless element: the identity with one imaginary part
 // set (of B for elements in the path, of C for those across it). An unknown
 // kind gives false and the identity.
-bool element_two_port(Element kind, float value1, float value2, float value3, float f,
-                      TwoPort& e);
+bool element_two_port(Element kind, float value1, float value2, float value3, float f, TwoPort& e);
 
 // Chain matrix of a line of impedance z (ohm), electrical length theta (rad)
 // and total attenuation sigma (Np): A = D = cosh(g), B = z sinh(g),

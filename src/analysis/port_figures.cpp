@@ -116,9 +116,7 @@ float phase_at(DesignRecord& ds, const EndSteps& ends, float f, float rad_per_de
 
 }  // namespace
 
-PortFigures port_figures(const TwoPort& rs, const Terminations& t) {
-  return figures(rs, t, false);
-}
+PortFigures port_figures(const TwoPort& rs, const Terminations& t) { return figures(rs, t, false); }
 
 float transmission_phase(const TwoPort& rs, const Terminations& t) {
   return figures(rs, t, true).phase_deg;

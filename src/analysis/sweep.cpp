@@ -25,7 +25,8 @@ std::vector<SweepRow> run_sweep(DesignRecord& ds, const EndSteps& ends) {
   std::vector<SweepRow> rows;
   const int steps = ds.sweep.steps;
   if (steps >= 0) rows.reserve(static_cast<std::size_t>(steps) + 1);
-  for (int k = 0; k <= steps; ++k) rows.push_back(analyse_point(ds, ends, sweep_frequency(ds.sweep, k)));
+  for (int k = 0; k <= steps; ++k)
+    rows.push_back(analyse_point(ds, ends, sweep_frequency(ds.sweep, k)));
   return rows;
 }
 

@@ -69,7 +69,8 @@ bool Cycle::report_and_menu() {
     const Origin o = ds_.control.origin;
     const bool short_menu = o == Origin::kDistributedSynthesis ||
                             o == Origin::kDistributedEntered || o == Origin::kLumpedEntered;
-    const MenuChoice c = short_menu ? short_analysis_menu(con_, ds_) : long_analysis_menu(con_, ds_);
+    const MenuChoice c =
+        short_menu ? short_analysis_menu(con_, ds_) : long_analysis_menu(con_, ds_);
     return c == MenuChoice::kNextCycle;
   }
 

@@ -8,8 +8,8 @@
 #include <ostream>
 
 #include "base/fields.h"
-#include "base/text_out.h"
 #include "base/name20.h"
+#include "base/text_out.h"
 
 namespace mx {
 

@@ -27,7 +27,6 @@ std::string printable(std::string_view s) {
   return out;
 }
 
-
 std::string_view strip_cr(std::string_view line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   return line;

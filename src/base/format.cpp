@@ -51,7 +51,8 @@ bool wide_digits(double magnitude, int d, char* digits, std::size_t room, int& n
   all.append(point + 1, static_cast<std::size_t>(d));
   if (point[1 + d] >= '5') {
     int i = static_cast<int>(all.size()) - 1;
-    while (i >= 0 && all[static_cast<std::size_t>(i)] == '9') all[static_cast<std::size_t>(i--)] = '0';
+    while (i >= 0 && all[static_cast<std::size_t>(i)] == '9')
+      all[static_cast<std::size_t>(i--)] = '0';
     if (i < 0)
       all.insert(all.begin(), '1');
     else
@@ -154,7 +155,8 @@ void Format::parse_list(std::string_view text, std::size_t& pos, bool nested) {
     if (op == 'H' || op == 'h') {
       if (!has_count || pos + 1 + static_cast<std::size_t>(count) > text.size())
         bad_format(text, pos);
-      add_item({Op::kText, 0, 0, std::string(text.substr(pos + 1, static_cast<std::size_t>(count)))});
+      add_item(
+          {Op::kText, 0, 0, std::string(text.substr(pos + 1, static_cast<std::size_t>(count)))});
       pos += 1 + static_cast<std::size_t>(count);
       continue;
     }
@@ -177,8 +179,7 @@ void Format::parse_list(std::string_view text, std::size_t& pos, bool nested) {
   (void)nested;
 }
 
-void Format::render(std::string& out, std::initializer_list<Value> values,
-                    bool line_end) const {
+void Format::render(std::string& out, std::initializer_list<Value> values, bool line_end) const {
   if (static_cast<int>(values.size()) != value_count_)
     throw std::logic_error("FORMAT value count mismatch");
   const Value* v = values.begin();

@@ -13,7 +13,7 @@ inline constexpr float kLightInchPerUs = 11802.8545f;  // inch per microsecond (
 inline constexpr float kLightInchPerNs = 11.8028545f;  // inch per nanosecond (inch * GHz)
 
 // Free-space constants.
-inline constexpr float kFreeSpaceImpedance = 376.730316f;  // eta0, ohm
+inline constexpr float kFreeSpaceImpedance = 376.730316f;         // eta0, ohm
 inline constexpr float kFreeSpacePermittivity = 8.85418822e-12f;  // eps0, F/m
 
 // Units.

@@ -79,8 +79,7 @@ Step DialogRun::coax_typed() {
     const bool outer_missing = e.outer(i) == 0 && e.inner(i) != 0;
     const bool inner_missing = e.inner(i) == 0 && e.outer(i) != 0;
     if (outer_missing || inner_missing)
-      ask_missing_diameter(con_, e.outer(i), e.inner(i), e.er(i), e.zo(i),
-                           &source.zo(kSourceLine));
+      ask_missing_diameter(con_, e.outer(i), e.inner(i), e.er(i), e.zo(i), &source.zo(kSourceLine));
     if (e.outer(i) != 0 && e.inner(i) != 0) {
       e.zo(i) = line_impedance(e.outer(i), e.inner(i), e.er(i));
       con_.write(zo_result(), {e.zo(i)});
@@ -111,8 +110,7 @@ Step DialogRun::element_values() {
   static const Format kSeries("(11X,'-Value of Series Inductor  #',I2,', nH = ')");
   for (int k = 1; k <= ds_.spec.sections; ++k) {
     // Standard circuit: shunt capacitors at odd positions; dual: at even ones.
-    const bool shunt =
-        c_.configuration == Configuration::kDual ? (k % 2 == 0) : (k % 2 == 1);
+    const bool shunt = c_.configuration == Configuration::kDual ? (k % 2 == 0) : (k % 2 == 1);
     if (shunt) {
       con_.prompt(kShunt, {k});
       read_positive(ds_.ladder.shunt_pf(k));
@@ -167,8 +165,8 @@ Step DialogRun::source_and_load() {
   // The analysis of an electrical synthesis offers the load that terminates
   // the synthesized ladder; an entered lumped circuit keeps the last load.
   if (c_.origin != Origin::kLumpedEntered)
-    t.rl = c_.configuration == Configuration::kDual ? ds_.ladder.load_dual
-                                                    : ds_.ladder.load_standard;
+    t.rl =
+        c_.configuration == Configuration::kDual ? ds_.ladder.load_dual : ds_.ladder.load_standard;
   ask_positive(kRl, t.rl);
   ask_direct(kXl, t.xl);
   return Step::kLossAndFrequencies;
@@ -185,8 +183,8 @@ Step DialogRun::loss_and_frequencies() {
   static const Format kStep("(11X, '-Analysis Step  Frequency, MHz = ')");
 
   Sweep& w = ds_.sweep;
-  const bool coaxial = c_.origin == Origin::kDistributedSynthesis ||
-                       c_.origin == Origin::kDistributedEntered;
+  const bool coaxial =
+      c_.origin == Origin::kDistributedSynthesis || c_.origin == Origin::kDistributedEntered;
   if (!c_.loss_data_given && coaxial) {
     Losses& l = ds_.losses;
     con_.write(kLossHeader);

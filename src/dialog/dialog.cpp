@@ -12,25 +12,62 @@ void DialogRun::run() {
   Step step = entry_dispatch();
   while (step != Step::kReturn) {
     switch (step) {
-      case Step::kProgramStart: step = program_start(); break;
-      case Step::kNewDesign: step = new_design(); break;
-      case Step::kFunctionMenu: step = function_menu(); break;
-      case Step::kAnalysisMenus: step = analysis_menus(); break;
-      case Step::kSynthesisMenus: step = synthesis_menus(); break;
-      case Step::kConfiguration: step = configuration(); break;
-      case Step::kSynthesisDimensions: step = synthesis_dimensions(); break;
-      case Step::kDesignData: step = design_data(); break;
-      case Step::kStorage: step = storage(); break;
-      case Step::kCoaxFile: step = coax_file(); break;
-      case Step::kCoaxTyped: step = coax_typed(); break;
-      case Step::kEndOfDimensions: step = end_of_dimensions(); break;
-      case Step::kLumpedTyped: step = lumped_typed(); break;
-      case Step::kElementValues: step = element_values(); break;
-      case Step::kElementReentry: step = element_reentry(); break;
-      case Step::kLumpedFile: step = lumped_file(); break;
-      case Step::kSourceAndLoad: step = source_and_load(); break;
-      case Step::kLossAndFrequencies: step = loss_and_frequencies(); break;
-      case Step::kReturn: break;
+      case Step::kProgramStart:
+        step = program_start();
+        break;
+      case Step::kNewDesign:
+        step = new_design();
+        break;
+      case Step::kFunctionMenu:
+        step = function_menu();
+        break;
+      case Step::kAnalysisMenus:
+        step = analysis_menus();
+        break;
+      case Step::kSynthesisMenus:
+        step = synthesis_menus();
+        break;
+      case Step::kConfiguration:
+        step = configuration();
+        break;
+      case Step::kSynthesisDimensions:
+        step = synthesis_dimensions();
+        break;
+      case Step::kDesignData:
+        step = design_data();
+        break;
+      case Step::kStorage:
+        step = storage();
+        break;
+      case Step::kCoaxFile:
+        step = coax_file();
+        break;
+      case Step::kCoaxTyped:
+        step = coax_typed();
+        break;
+      case Step::kEndOfDimensions:
+        step = end_of_dimensions();
+        break;
+      case Step::kLumpedTyped:
+        step = lumped_typed();
+        break;
+      case Step::kElementValues:
+        step = element_values();
+        break;
+      case Step::kElementReentry:
+        step = element_reentry();
+        break;
+      case Step::kLumpedFile:
+        step = lumped_file();
+        break;
+      case Step::kSourceAndLoad:
+        step = source_and_load();
+        break;
+      case Step::kLossAndFrequencies:
+        step = loss_and_frequencies();
+        break;
+      case Step::kReturn:
+        break;
     }
   }
 }
@@ -41,11 +78,16 @@ Step DialogRun::entry_dispatch() {
     if (c_.function == Function::kSynthesis) return Step::kNewDesign;
   }
   switch (c_.next) {
-    case NextOperation::kAskFrequencies: return Step::kLossAndFrequencies;
-    case NextOperation::kNewDesign: return Step::kNewDesign;
-    case NextOperation::kReenterElements: return Step::kElementReentry;
-    case NextOperation::kFromConfiguration: return Step::kConfiguration;
-    default: return Step::kProgramStart;
+    case NextOperation::kAskFrequencies:
+      return Step::kLossAndFrequencies;
+    case NextOperation::kNewDesign:
+      return Step::kNewDesign;
+    case NextOperation::kReenterElements:
+      return Step::kElementReentry;
+    case NextOperation::kFromConfiguration:
+      return Step::kConfiguration;
+    default:
+      return Step::kProgramStart;
   }
 }
 
@@ -129,7 +171,8 @@ Step DialogRun::analysis_menus() {
       "(/,6X,'Please select a Frequency Analysis OPTION:',/,10X,'1 = Analysis of a known "
       "ELECTRICAL  Circuit.',/,9X,'*2 = Analysis of a known DISTRIBUTED Circuit.')");
   static const Format kOptionPrompt("(6X,'Frequency Analysis OPTION selected = ')");
-  static const Format kElectrical("(/,6X,'Select a SUBOPTION for Analysis of Electrical Circuit:')");
+  static const Format kElectrical(
+      "(/,6X,'Select a SUBOPTION for Analysis of Electrical Circuit:')");
   static const Format kDistributed(
       "(/,6X,'Select a SUBOPTION for Analysis of Distributed Circuit:')");
   static const Format kChoices(

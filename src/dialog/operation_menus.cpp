@@ -54,10 +54,14 @@ MenuChoice electrical_synthesis_menu(Console& con, DesignRecord& ds) {
   con.write(kMenu);
   ds.control.next = read_operation(con);
   switch (static_cast<int>(ds.control.next)) {
-    case 2: return MenuChoice::kNextCycle;
-    case 3: return synthesize_distributed(con, ds);
-    case 1: return analyse_design(con, ds);
-    default: return MenuChoice::kEnd;
+    case 2:
+      return MenuChoice::kNextCycle;
+    case 3:
+      return synthesize_distributed(con, ds);
+    case 1:
+      return analyse_design(con, ds);
+    default:
+      return MenuChoice::kEnd;
   }
 }
 
@@ -69,10 +73,14 @@ MenuChoice distributed_synthesis_menu(Console& con, DesignRecord& ds) {
   con.write(kMenu);
   ds.control.next = read_operation(con);
   switch (static_cast<int>(ds.control.next)) {
-    case 2: return MenuChoice::kNextCycle;
-    case static_cast<int>(NextOperation::kListing): return MenuChoice::kListing;
-    case 1: return analyse_design(con, ds);
-    default: return MenuChoice::kEnd;
+    case 2:
+      return MenuChoice::kNextCycle;
+    case static_cast<int>(NextOperation::kListing):
+      return MenuChoice::kListing;
+    case 1:
+      return analyse_design(con, ds);
+    default:
+      return MenuChoice::kEnd;
   }
 }
 
@@ -85,11 +93,14 @@ MenuChoice long_analysis_menu(Console& con, DesignRecord& ds) {
   con.write(kMenu);
   ds.control.next = read_operation(con);
   switch (static_cast<int>(ds.control.next)) {
-    case 4: return synthesize_distributed(con, ds);
+    case 4:
+      return synthesize_distributed(con, ds);
     case 1:
     case 2:
-    case 3: return MenuChoice::kNextCycle;
-    default: return MenuChoice::kEnd;
+    case 3:
+      return MenuChoice::kNextCycle;
+    default:
+      return MenuChoice::kEnd;
   }
 }
 

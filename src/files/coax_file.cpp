@@ -78,13 +78,17 @@ bool Reader::run() {
 
 void Reader::report(TextOut& console) const {
   static const Format kBad(
-      "(/,6X,'Error exists in COAXIAL LOW-PASS FILTER file ',A12,/,6X,'Fix entry for variable ',A12)");
+      "(/,6X,'Error exists in COAXIAL LOW-PASS FILTER file ',A12,/,6X,'Fix entry for variable "
+      "',A12)");
   static const Format kEnd(
-      "(/,6X,'End-of-File in COAXIAL LOW-PASS FILTER file ',A12,/,6X,'Fix entry for variable ',A12)");
+      "(/,6X,'End-of-File in COAXIAL LOW-PASS FILTER file ',A12,/,6X,'Fix entry for variable "
+      "',A12)");
   static const Format kBadSection(
-      "(/,6X,'Error exists for COAXIAL LOW-PASS FILTER file ',A12,/,6X,'Fix entry for variable ',A6,I2,'.')");
+      "(/,6X,'Error exists for COAXIAL LOW-PASS FILTER file ',A12,/,6X,'Fix entry for variable "
+      "',A6,I2,'.')");
   static const Format kEndSection(
-      "(/,6X,'End-of-File in COAXIAL LOW-PASS FILTER file ',A12,/,6X,'Fix entry for variable ',A6,I2,'.')");
+      "(/,6X,'End-of-File in COAXIAL LOW-PASS FILTER file ',A12,/,6X,'Fix entry for variable "
+      "',A6,I2,'.')");
   const bool end = in_.fault() == ReadFault::kEnd;
   const Name20& name = ds_.files.coaxial;
   std::string label(label_);

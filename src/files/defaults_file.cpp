@@ -14,7 +14,8 @@ namespace {
 class Reader {
  public:
   Reader(DesignRecord& ds, const std::filesystem::path& workdir)
-      : ds_(ds), in_(data_file_path(workdir, kDefaultsFileName), "defaults file", kDefaultsFileName) {}
+      : ds_(ds),
+        in_(data_file_path(workdir, kDefaultsFileName), "defaults file", kDefaultsFileName) {}
 
   // True when all lines were taken.
   bool run();
@@ -101,13 +102,17 @@ bool Reader::run() {
 
 void Reader::report(TextOut& console) const {
   static const Format kEnd(
-      "(/,6X,'End-of-file in COAXIAL LOW-PASS FILTER default ','value data',/,6X,'file (Mandrelix.DEF). Entry missing for ','variable ',A12)");
+      "(/,6X,'End-of-file in COAXIAL LOW-PASS FILTER default ','value data',/,6X,'file "
+      "(Mandrelix.DEF). Entry missing for ','variable ',A12)");
   static const Format kEndIndexed(
-      "(/,6X,'End-of-file in COAXIAL LOW-PASS FILTER default ','value data',/,6X,'file (Mandrelix.DEF). Entry missing for ','variable ',A12,I1)");
+      "(/,6X,'End-of-file in COAXIAL LOW-PASS FILTER default ','value data',/,6X,'file "
+      "(Mandrelix.DEF). Entry missing for ','variable ',A12,I1)");
   static const Format kBad(
-      "(/,6X,'Error exists in COAXIAL LOW-PASS FILTER default ','value data',/,6X,'file (Mandrelix.DEF). Fix entry for ','variable ',A12)");
+      "(/,6X,'Error exists in COAXIAL LOW-PASS FILTER default ','value data',/,6X,'file "
+      "(Mandrelix.DEF). Fix entry for ','variable ',A12)");
   static const Format kBadIndexed(
-      "(/,6X,'Error exists in COAXIAL LOW-PASS FILTER default ','value data',/,6X,'file (Mandrelix.DEF). Fix entry for ','variable ',A12,I1)");
+      "(/,6X,'Error exists in COAXIAL LOW-PASS FILTER default ','value data',/,6X,'file "
+      "(Mandrelix.DEF). Fix entry for ','variable ',A12,I1)");
   const bool end = in_.fault() == ReadFault::kEnd;
   if (index_ < 0)
     console.write(end ? kEnd : kBad, {name_});

@@ -14,7 +14,8 @@ constexpr int kMaxElements = 31;  // positions of the element arrays
 // its first 7 characters, then the ladder position.
 bool element_failure(const DesignRecord& ds, TextOut& console, std::string_view label, int k) {
   static const Format kElement(
-      "(//,6X,'Error detected in User-defined data filename: ',A12,/,6X,'Correct data entry for variable ',A7,I3,'.')");
+      "(//,6X,'Error detected in User-defined data filename: ',A12,/,6X,'Correct data entry for "
+      "variable ',A7,I3,'.')");
   std::string padded(label);
   if (padded.size() < 7) padded.resize(7, ' ');
   console.write(kElement, {ds.files.lumped, padded, k});
@@ -23,7 +24,8 @@ bool element_failure(const DesignRecord& ds, TextOut& console, std::string_view 
 
 bool configuration_failure(const DesignRecord& ds, TextOut& console) {
   static const Format kConfiguration(
-      "(//,6X,'Error detected in User-defined data filename: ',A12,/,6X,'Correct data entry for variable ',A5)");
+      "(//,6X,'Error detected in User-defined data filename: ',A12,/,6X,'Correct data entry for "
+      "variable ',A5)");
   console.write(kConfiguration, {ds.files.lumped, "ICFG."});
   return false;
 }

@@ -29,8 +29,8 @@ float line_attenuation(float outer, float inner, float er, float roughness, floa
   const float znot = line_impedance(outer, inner, er);
   const float alphab = 1.0f / ((kPi + kPi) * outer * znot);
   const float alphad = 1.0f / ((kPi + kPi) * inner * znot);
-  const float acb = sres * alphab;  // outer conductor
-  const float acd = sres * alphad;  // inner conductor
+  const float acb = sres * alphab;                  // outer conductor
+  const float acd = sres * alphad;                  // inner conductor
   const float wl = kLightInchPerNs / (f * 0.001f);  // free-space wavelength, inch
   const float wg = wl / std::sqrt(er);              // wavelength in the dielectric
   float ad = loss_tangent * kPi / wg;               // dielectric

@@ -59,7 +59,7 @@ float step_capacitance(float d1, float d2, float d3, float d4, float er1, float 
   const float alpha = (r2 - r1) / (r3 - r1);
   cdo = kFreeSpacePermittivity * er / (100.0f * kPi) * log_term(alpha) +
         4.12e-15f * (0.8f - alpha) * (gamma - 1.4f);  // F/cm
-  cdo = cdo * 2.0f * kPi * r1 * kCmPerInch;  // around the inner radius, F
+  cdo = cdo * 2.0f * kPi * r1 * kCmPerInch;           // around the inner radius, F
   const float fko = freq_factor(r3, r1, er, f);
   cdo = cdo * fko;
   // With both conductors stepping the inner-step factor is the one reported.

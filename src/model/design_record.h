@@ -81,13 +81,13 @@ struct Control {
 
 // The design data of a synthesis.
 struct DesignSpec {
-  float cutoff_mhz = 0;          // FC1
-  float ripple_db = 0;           // Am: passband ripple (magnitude)
-  float skirt_mhz = 0;           // F1: out-of-band skirt frequency
-  float skirt_atten_db = 0;      // A1: attenuation wanted at F1 (magnitude)
-  float skirt_reached_db = 0;    // A1 of the report: attenuation N sections reach at F1
-  float system_impedance = 0;    // Zo: impedance level of the system, ohm
-  int sections = 0;              // N: sections of the filter (synthesized or entered)
+  float cutoff_mhz = 0;        // FC1
+  float ripple_db = 0;         // Am: passband ripple (magnitude)
+  float skirt_mhz = 0;         // F1: out-of-band skirt frequency
+  float skirt_atten_db = 0;    // A1: attenuation wanted at F1 (magnitude)
+  float skirt_reached_db = 0;  // A1 of the report: attenuation N sections reach at F1
+  float system_impedance = 0;  // Zo: impedance level of the system, ohm
+  int sections = 0;            // N: sections of the filter (synthesized or entered)
 };
 
 // Source and load impedances of an analysis, ohm.
@@ -116,11 +116,11 @@ struct Losses {
 // The lumped ladder: prototype values and element values of both
 // configurations, position 1 at the source.
 struct Ladder {
-  IndexArray<float, 1, 31> g;         // prototype values g(1..N+1)
-  IndexArray<float, 1, 31> shunt_pf;  // SHUNTC: shunt capacitor at position k, pF
-  IndexArray<float, 1, 31> series_nh; // SERL: series inductor at position k, nH
-  float load_standard = 0;            // load resistance of the standard circuit, ohm
-  float load_dual = 0;                // load resistance of the dual circuit, ohm
+  IndexArray<float, 1, 31> g;          // prototype values g(1..N+1)
+  IndexArray<float, 1, 31> shunt_pf;   // SHUNTC: shunt capacitor at position k, pF
+  IndexArray<float, 1, 31> series_nh;  // SERL: series inductor at position k, nH
+  float load_standard = 0;             // load resistance of the standard circuit, ohm
+  float load_dual = 0;                 // load resistance of the dual circuit, ohm
 };
 
 // Cross-sections of the four line kinds of a coaxial synthesis (LineKind).
@@ -134,24 +134,24 @@ struct LineKinds {
 // An entered coaxial circuit: line 0 is the source line, 1..N the sections,
 // N+1 the load line.
 struct EnteredLines {
-  IndexArray<float, 0, 32> outer;   // B, inch
-  IndexArray<float, 0, 32> inner;   // D, inch
-  IndexArray<float, 0, 32> er;      // Er
-  IndexArray<float, 0, 32> length;  // LENGTH of a section, inch
-  IndexArray<float, 0, 32> zo;      // Zo, ohm
+  IndexArray<float, 0, 32> outer;       // B, inch
+  IndexArray<float, 0, 32> inner;       // D, inch
+  IndexArray<float, 0, 32> er;          // Er
+  IndexArray<float, 0, 32> length;      // LENGTH of a section, inch
+  IndexArray<float, 0, 32> zo;          // Zo, ohm
   IndexArray<float, 0, 32> junction_f;  // step capacitance after line i at the last frequency, F
 };
 
 // The stepped coaxial filter of a distributed synthesis.
 struct CoaxSolution {
-  IndexArray<float, 0, 32> length;            // section lengths, inch ("Length")
-  IndexArray2<float, 1, 31, 1, 2> step_f;     // step capacitance at the source (1) and load (2)
-                                              // end of each section, F
-  float wc = 0;       // angular cutoff frequency, rad/s
-  float v_high = 0;   // phase velocity in the high-impedance line, inch/s
-  float v_low = 0;    // phase velocity in the low-impedance line, inch/s
-  float z_high = 0;   // impedance of the high-impedance line, ohm
-  float z_low = 0;    // impedance of the low-impedance line, ohm
+  IndexArray<float, 0, 32> length;         // section lengths, inch ("Length")
+  IndexArray2<float, 1, 31, 1, 2> step_f;  // step capacitance at the source (1) and load (2)
+                                           // end of each section, F
+  float wc = 0;                            // angular cutoff frequency, rad/s
+  float v_high = 0;                        // phase velocity in the high-impedance line, inch/s
+  float v_low = 0;                         // phase velocity in the low-impedance line, inch/s
+  float z_high = 0;                        // impedance of the high-impedance line, ohm
+  float z_low = 0;                         // impedance of the low-impedance line, ohm
   // Frequency factor ("Fact.") of the last step-capacitance evaluation, and
   // of the five junction kinds at the cutoff: source-low, high-source,
   // high-low, load-low, high-load.

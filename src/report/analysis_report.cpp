@@ -24,8 +24,8 @@ void write_entered_model(Report& r, const DesignRecord& ds) {
   for (int i = 1; i <= n; ++i)
     r.both(line_table_section_row(),
            {i, e.inner(i), e.outer(i), e.er(i), e.zo(i), te11(i), power(i), e.length(i)});
-  r.both(line_table_end_row(), {"Load", e.inner(n + 1), e.outer(n + 1), e.er(n + 1),
-                                e.zo(n + 1), te11(n + 1), power(n + 1)});
+  r.both(line_table_end_row(), {"Load", e.inner(n + 1), e.outer(n + 1), e.er(n + 1), e.zo(n + 1),
+                                te11(n + 1), power(n + 1)});
   r.both(report_rule());
 }
 
@@ -63,8 +63,8 @@ void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<
   // Roughness is held in inches and resistivity in ohm-inches; shown in
   // micro-inches and micro-ohm-centimetres.
   if (coaxial)
-    r.both(kLosses, {l.roughness * 1000000.0f, l.loss_tangent,
-                     l.resistivity * kCmPerInch * 1000000.0f});
+    r.both(kLosses,
+           {l.roughness * 1000000.0f, l.loss_tangent, l.resistivity * kCmPerInch * 1000000.0f});
   r.both(kTitle, {ds.spec.sections, ds.labels.response, ds.labels.design, ds.labels.kind});
   r.both(kHeading);
   for (const SweepRow& row : rows) write_analysis_row(r, row);

@@ -137,11 +137,10 @@ void print_diagnostic_listing(TextOut& console, const DesignRecord& ds,
   const auto& parts = eq.parts;
   auto degrees = [&](int j) { return electrical_length(ds, j, eq.length(j)); };
   auto capacitive_row = [&](int j, int first_end, int second_end) {
-    console.write(kCapacitive,
-                  {j, lad.g(j), lad.shunt_pf(j), "pF", value(j), "pF",
-                   c.step_f(j, first_end) * 1.0e15f, junction_factor(ds, j, first_end),
-                   c.step_f(j, second_end) * 1.0e15f, junction_factor(ds, j, second_end),
-                   degrees(j)});
+    console.write(kCapacitive, {j, lad.g(j), lad.shunt_pf(j), "pF", value(j), "pF",
+                                c.step_f(j, first_end) * 1.0e15f, junction_factor(ds, j, first_end),
+                                c.step_f(j, second_end) * 1.0e15f,
+                                junction_factor(ds, j, second_end), degrees(j)});
   };
   auto inductive_row = [&](int j) {
     console.write(kInductive, {j, lad.g(j), lad.series_nh(j), "nH", value(j), "nH",

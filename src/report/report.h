@@ -4,8 +4,8 @@
 
 #include <initializer_list>
 
-#include "base/text_out.h"
 #include "base/name20.h"
+#include "base/text_out.h"
 
 namespace mx {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "base/text_out.h"
 #include "base/name20.h"
+#include "base/text_out.h"
 
 namespace mx {
 

@@ -1,6 +1,5 @@
 #include "report/synthesis_report.h"
 
-
 namespace mx {
 namespace {
 
@@ -60,8 +59,8 @@ void print_synthesis_heading(Report& r, const DesignRecord& ds) {
     r.both(kTyped, {s.cutoff_mhz, l.design, s.sections, l.response});
   } else {
     // The A1 line shows the attenuation reached with N sections, not the one asked for.
-    r.both(kSkirt, {s.cutoff_mhz, l.design, s.skirt_mhz, s.sections, s.skirt_reached_db,
-                    l.response});
+    r.both(kSkirt,
+           {s.cutoff_mhz, l.design, s.skirt_mhz, s.sections, s.skirt_reached_db, l.response});
   }
   if (c.response == Response::kChebyshev) r.both(kRipple, {s.ripple_db});
 }
@@ -71,12 +70,9 @@ void print_element_table(Report& r, const DesignRecord& ds) {
       "(/,7X,'Section',2X,'Prototype',5X,'Standard',3X,'Connection',5X,'Dual',6X,'Connection',/,"
       "7X,'Number',4X,'Element',6X,'Circuit',4X,'in Circuit',4X,'Circuit',4X,'in ','Circuit',/,"
       "7X,69(1H-))");
-  static const Format kSource(
-      "(8X,I3,F13.6,F10.2,' Ohms',3X,'Source',F11.2,' Ohms',3X,'Source')");
-  static const Format kShuntFirst(
-      "(8X,I3,F13.6,F12.4,1X,A2,3X,'Shunt',F14.4,1X,A2,3X,'Series')");
-  static const Format kSeriesFirst(
-      "(8X,I3,F13.6,F12.4,1X,A2,3X,'Series',F13.4,1X,A2,3X,'Shunt')");
+  static const Format kSource("(8X,I3,F13.6,F10.2,' Ohms',3X,'Source',F11.2,' Ohms',3X,'Source')");
+  static const Format kShuntFirst("(8X,I3,F13.6,F12.4,1X,A2,3X,'Shunt',F14.4,1X,A2,3X,'Series')");
+  static const Format kSeriesFirst("(8X,I3,F13.6,F12.4,1X,A2,3X,'Series',F13.4,1X,A2,3X,'Shunt')");
   static const Format kLoad("(8X,I3,F13.6,F10.2,' Ohms',3X,'Load',F13.2,' Ohms',3X,'Load')");
 
   const int n = ds.spec.sections;

@@ -7,14 +7,14 @@
 namespace mx {
 
 struct SectionCount {
-  bool ok = false;        // false: the skirt attenuation is not above the ripple
-  int n = 0;              // sections needed (at least 2; may exceed 30)
-  float reached_db = 0;   // attenuation the n sections reach at the skirt frequency
+  bool ok = false;       // false: the skirt attenuation is not above the ripple
+  int n = 0;             // sections needed (at least 2; may exceed 30)
+  float reached_db = 0;  // attenuation the n sections reach at the skirt frequency
 };
 
 // ripple_db Am and skirt_atten_db A1 in dB, frequencies in MHz. A Chebyshev
 // count uses the ripple; anything else is counted as Butterworth.
-SectionCount section_count(float ripple_db, float skirt_atten_db, float cutoff_mhz,
-                           float skirt_mhz, Response response);
+SectionCount section_count(float ripple_db, float skirt_atten_db, float cutoff_mhz, float skirt_mhz,
+                           Response response);
 
 }  // namespace mx

@@ -200,13 +200,13 @@ void synthesize_stepped_line(DesignRecord& ds, SteppedLineResult& r, int max_pas
     // capacitance. The section next to the load line has no second step.
     if (!dual) {
       for (int j = 2; j <= n; j += 2)
-        r.proximity(j) = proximity_factor(k.inner(kHighLine), k.inner(kLowLine),
-                                          k.outer(kHighLine), len(j));
+        r.proximity(j) =
+            proximity_factor(k.inner(kHighLine), k.inner(kLowLine), k.outer(kHighLine), len(j));
       if (n % 2 == 0) r.proximity(n) = 1.0f;
     } else {
       for (int j = 3; j <= n; j += 2)
-        r.proximity(j) = proximity_factor(k.inner(kHighLine), k.inner(kLowLine),
-                                          k.outer(kHighLine), len(j));
+        r.proximity(j) =
+            proximity_factor(k.inner(kHighLine), k.inner(kLowLine), k.outer(kHighLine), len(j));
       if (n % 2 == 1) r.proximity(n) = 1.0f;
     }
     // The factors act on the current capacitances, so the reduction builds
@@ -277,8 +277,7 @@ void lumped_equivalents_of_lengths(const DesignRecord& ds, LumpedEquivalents& ou
       value2(j, 2) = s / zlow * 1.0e12f / wc;
       value2(j, 3) = t3 / zhigh * 1.0e12f / wc;
       value2(j, 4) = (c.step_f(j, 1) + c.step_f(j, 2)) * 1.0e12f;
-      value(j) = (t1 / zhigh + wc * c.step_f(j, 1) + s / zlow + wc * c.step_f(j, 2) +
-                  t3 / zhigh) *
+      value(j) = (t1 / zhigh + wc * c.step_f(j, 1) + s / zlow + wc * c.step_f(j, 2) + t3 / zhigh) *
                  1.0e12f / wc;
     } else {
       const float t1 = half_tan(wc, before, c.v_low);

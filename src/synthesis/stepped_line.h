@@ -29,19 +29,19 @@ enum class Realizability : int {
 
 struct SteppedLineResult {
   Realizability code = Realizability::kDone;
-  int section = 0;     // section named by the realizability message
-  float z_must = 0;    // impedance named by the realizability message, ohm
-  int passes = 0;      // passes made
+  int section = 0;   // section named by the realizability message
+  float z_must = 0;  // impedance named by the realizability message, ohm
+  int passes = 0;    // passes made
   // Step capacitances of the five junction kinds at the cutoff, F.
-  float cap_source_low = 0;  // source line - low-impedance section
-  float cap_high_source = 0; // high-impedance section - source line
-  float cap_high_low = 0;    // high-impedance - low-impedance section
-  float cap_load_low = 0;    // load line - low-impedance section
-  float cap_high_load = 0;   // high-impedance section - load line
+  float cap_source_low = 0;                        // source line - low-impedance section
+  float cap_high_source = 0;                       // high-impedance section - source line
+  float cap_high_low = 0;                          // high-impedance - low-impedance section
+  float cap_load_low = 0;                          // load line - low-impedance section
+  float cap_high_load = 0;                         // high-impedance section - load line
   float end_correction1 = 0, end_correction2 = 0;  // lengths added to end sections, inch
-  float te11_ghz[4] = {};    // TE11 cutoff of each LineKind
-  float peak_kw[4] = {};     // peak power of each LineKind
-  IndexArray<float, 1, 31> proximity;  // "Prox. Fact." of each section
+  float te11_ghz[4] = {};                          // TE11 cutoff of each LineKind
+  float peak_kw[4] = {};                           // peak power of each LineKind
+  IndexArray<float, 1, 31> proximity;              // "Prox. Fact." of each section
   // The first and last lengths as left by the end corrections, so that
   // lengths taken off for the lumped-equivalent check can be put back exactly.
   float length_first = 0, length_last = 0;
