@@ -114,7 +114,7 @@ int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Cl
   DesignRecord ds;
   Console console(in, out);
   ReportFile file(workdir);
-  DialogContext ctx{console, clock, workdir};
+  DialogContext ctx{console, clock, workdir, [&file] { file.flush(); }};
   Cycle cycle(console, ds, file);
   int status = 0;
   try {

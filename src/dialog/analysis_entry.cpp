@@ -38,6 +38,7 @@ Step DialogRun::coax_file() {
   const Name20 fname = con_.read_name();
   if (!fname.blank()) ds_.files.coaxial = fname;
   con_.prompt(attempting(), {ds_.files.coaxial});
+  ctx_.before_data_file();
   const bool read = read_coax_file(ds_, con_.out(), ctx_.workdir);
   c_.next = read ? NextOperation::kProgramStart : NextOperation::kEndRun;
   if (!read) return Step::kReturn;
@@ -138,6 +139,7 @@ Step DialogRun::lumped_file() {
   const Name20 fname = con_.read_name();
   if (!fname.blank()) ds_.files.lumped = fname;
   con_.prompt(attempting(), {ds_.files.lumped});
+  ctx_.before_data_file();
   const bool read = read_lumped_file(ds_, con_.out(), ctx_.workdir);
   c_.next = read ? NextOperation::kProgramStart : NextOperation::kEndRun;
   if (!read) return Step::kReturn;

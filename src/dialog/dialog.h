@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 
 #include "base/clock.h"
 #include "base/console.h"
@@ -18,6 +19,10 @@ struct DialogContext {
   Console& console;
   const Clock& clock;
   std::filesystem::path workdir;
+  // Called before a circuit data file is opened, so that everything the run
+  // has written so far (the report file) is on disk: a data file that is the
+  // report file then reads what was written, whatever the buffer sizes.
+  std::function<void()> before_data_file = [] {};
 };
 
 // Asks the questions of one cycle. When the section count is computed from

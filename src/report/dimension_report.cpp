@@ -1,5 +1,7 @@
 #include "report/dimension_report.h"
 
+#include <string>
+
 #include "base/units.h"
 #include "report/line_table.h"
 #include "report/shared_formats.h"
@@ -34,6 +36,15 @@ float junction_factor(const DesignRecord& ds, int j, int end) {
   return c.factor3;
 }
 
+// True when a and b print differently with `decimals` decimals (as an F
+// field shows them, rounded from the exact float, wide enough for any value).
+bool differ_as_shown(float a, float b, int decimals) {
+  std::string ta, tb;
+  put_fixed(ta, a, 60, decimals);
+  put_fixed(tb, b, 60, decimals);
+  return ta != tb;
+}
+
 }  // namespace
 
 void print_dimension_report(Report& r, const DesignRecord& ds, const SteppedLineResult& res) {
@@ -56,10 +67,12 @@ void print_dimension_report(Report& r, const DesignRecord& ds, const SteppedLine
   }
   end_row(" Load ", kLoadLine);
   // An even-order Chebyshev ladder is not terminated in the source impedance:
-  // the standard circuit needs a load line of exactly the ladder's load.
+  // the standard circuit needs a load line of the ladder's load. The two are
+  // compared as the message shows them (two decimals): a load line that
+  // prints as the required value is the required value.
   if (ds.control.configuration == Configuration::kStandard &&
       ds.control.response == Response::kChebyshev && n % 2 == 0 &&
-      k.zo(kLoadLine) != ds.ladder.load_standard)
+      differ_as_shown(k.zo(kLoadLine), ds.ladder.load_standard, 2))
     r.both(kLoadWarning, {ds.ladder.load_standard});
   float total = 0.0f;
   for (int j = 1; j <= n; ++j) total += ds.coax.length(j);

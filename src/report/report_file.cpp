@@ -30,6 +30,12 @@ void ReportFile::connect(const Name20& name) {
   out_ = std::make_unique<TextOut>(file_);
 }
 
+void ReportFile::flush() {
+  if (!out_) return;
+  file_.flush();
+  check();
+}
+
 void ReportFile::check() const {
   if (out_ && !out_->good()) fail("write", name_);
 }

@@ -25,6 +25,9 @@ class ReportFile {
 
   // The connected file, or null.
   TextOut* out() { return out_.get(); }
+  // Writes everything buffered so far to the file (nothing when none is
+  // connected); a failure ends the run (status 2).
+  void flush();
   // Ends the run (status 2) when a write to the file has failed.
   void check() const;
   // Flushes and closes the file; a failure ends the run (status 2).
