@@ -1,30 +1,47 @@
 # Two commands do everything:
-#   make run   builds the program and starts it in ./run, a working folder
-#              holding the shipped Mandrelix.DEF and sample circuit files
-#   make test  builds and runs every test
+#   make run   builds the program (only the program) and starts it in ./run,
+#              a working folder holding the shipped Mandrelix.DEF and samples
+#   make test  builds everything and runs every test
 BUILD ?= build
+PROGRAM_BUILD ?= build-program
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test bench clean
+.PHONY: all build program run test bench pictures format check-format clean
 
 all: build
 
+# The program alone, in a folder of its own so that switching between
+# `make run` and `make test` rebuilds nothing.
+program:
+	cmake -S . -B $(PROGRAM_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANDRELIX_TESTS=OFF >/dev/null
+	cmake --build $(PROGRAM_BUILD) -j $(JOBS) --target mandrelix
+
 build:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANDRELIX_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: program
 	mkdir -p run
 	for f in data/*; do [ -e "run/$$(basename $$f)" ] || cp "$$f" run/; done
-	cd run && ../$(BUILD)/mandrelix
+	cd run && ../$(PROGRAM_BUILD)/mandrelix
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench:
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DMANDRELIX_BENCH=ON
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DMANDRELIX_BENCH=ON -DMANDRELIX_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
 	for b in build-bench/bench/bench_*; do $$b; done
 
+# The pictures of the README, made by the program from the shipped samples.
+pictures: program
+	bash docs/make_pictures.sh $(PROGRAM_BUILD)/mandrelix
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+check-format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 clean:
-	rm -rf $(BUILD) build-bench build-asan
+	rm -rf $(BUILD) $(PROGRAM_BUILD) build-bench build-asan build-fuzz

@@ -43,11 +43,11 @@ mx::DesignRecord lumped30() {
   ds.control.option = mx::Option::kElectrical;
   ds.control.origin = mx::Origin::kElectricalSynthesis;
   ds.control.configuration = mx::Configuration::kStandard;
-  ds.spec.sections = 30;
-  ds.spec.ripple_db = 0.1f;
-  ds.spec.system_impedance = 50.0f;
-  mx::synthesize_ladder(ds.ladder, ds.spec.ripple_db, 1000.0f, mx::Response::kChebyshev, 30,
-                        ds.spec.system_impedance);
+  ds.design.sections = 30;
+  ds.design.ripple_db = 0.1f;
+  ds.design.system_impedance = 50.0f;
+  mx::synthesize_ladder(ds.ladder, ds.design.ripple_db, 1000.0f, mx::Response::kChebyshev, 30,
+                        ds.design.system_impedance);
   ds.ports.rs = 50.0f;
   ds.ports.rl = ds.ladder.load_standard;
   return ds;
@@ -60,7 +60,7 @@ mx::DesignRecord coax31() {
   mx::DesignRecord ds;
   ds.control.option = mx::Option::kDistributed;
   ds.control.origin = mx::Origin::kDistributedEntered;
-  ds.spec.sections = 31;
+  ds.design.sections = 31;
   auto& e = ds.entered;
   for (int k = 0; k <= 32; ++k) {
     const bool end = k == 0 || k == 32;

@@ -15,11 +15,11 @@ namespace {
 mx::DesignRecord thirty_sections() {
   mx::DesignRecord ds;
   ds.control.configuration = mx::Configuration::kStandard;
-  ds.spec.sections = 30;
+  ds.design.sections = 30;
   ds.control.response = mx::Response::kChebyshev;
-  ds.spec.ripple_db = 0.1f;
-  ds.spec.cutoff_mhz = 1000.0f;
-  ds.spec.system_impedance = 50.0f;
+  ds.design.ripple_db = 0.1f;
+  ds.design.cutoff_mhz = 1000.0f;
+  ds.design.system_impedance = 50.0f;
   const float inner[4] = {0.2172f, 0.05f, 0.45f, 0.2172f};
   for (int k = 0; k < 4; ++k) {
     ds.lines.outer(k) = 0.5f;
@@ -27,8 +27,8 @@ mx::DesignRecord thirty_sections() {
     ds.lines.er(k) = 1.0f;
     ds.lines.zo(k) = mx::line_impedance(0.5f, inner[k], 1.0f);
   }
-  mx::synthesize_ladder(ds.ladder, ds.spec.ripple_db, ds.spec.cutoff_mhz, ds.control.response,
-                        ds.spec.sections, ds.spec.system_impedance);
+  mx::synthesize_ladder(ds.ladder, ds.design.ripple_db, ds.design.cutoff_mhz, ds.control.response,
+                        ds.design.sections, ds.design.system_impedance);
   return ds;
 }
 

@@ -34,7 +34,7 @@ using mxfuzz::fail;
 constexpr int kSentinelN = 12345;
 
 [[maybe_unused]] void check_defaults(const mx::DesignRecord& ds) {
-  const mx::DesignSpec& d = ds.spec;
+  const mx::DesignData& d = ds.design;
   const mx::Sweep& w = ds.sweep;
   const mx::LineKinds& a = ds.lines;
   const mx::Losses& l = ds.losses;
@@ -57,7 +57,7 @@ constexpr int kSentinelN = 12345;
 }
 
 [[maybe_unused]] void check_lumped(const mx::DesignRecord& ds) {
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   if (n < 0 || n > 31) fail("N out of range: " + std::to_string(n));
   if (n == 0) return;  // a file without element values; the dialog rejects it
   const mx::Configuration c = ds.control.configuration;
@@ -70,7 +70,7 @@ constexpr int kSentinelN = 12345;
 }
 
 [[maybe_unused]] void check_coax(const mx::DesignRecord& ds) {
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   if (n < 2 || n > 31) fail("N out of range: " + std::to_string(n));
   const mx::EnteredLines& a = ds.entered;
   for (int i = 0; i <= n + 1; ++i) {
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string contents(reinterpret_cast<const char*>(data), size);
 
   mx::DesignRecord ds;
-  ds.spec.sections = kSentinelN;
+  ds.design.sections = kSentinelN;
   ds.files.lumped = mx::Name20("circuit.lef");
   ds.files.coaxial = mx::Name20("circuit.cxf");
   std::ostringstream console_text;
@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!accepted) {
     if (text.empty()) fail("rejected without a message");
 #if MANDRELIX_FUZZ_READER == 2
-    if (ds.spec.sections != kSentinelN) fail("a rejected lumped file changed N");
+    if (ds.design.sections != kSentinelN) fail("a rejected lumped file changed N");
 #endif
     return 0;
   }

@@ -44,7 +44,7 @@ void synth_line(const DesignRecord& ds, TwoPort& rs, TwoPort& line, float length
 
 void synthesized(const DesignRecord& ds, const EndSteps& ends, float f, TwoPort& rs) {
   const CoaxSolution& c = ds.coax;
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   const float lambda_high = c.v_high / (f * kHzPerMHz);  // inch
   const float lambda_low = c.v_low / (f * kHzPerMHz);
   TwoPort shunt;
@@ -76,7 +76,7 @@ void synthesized(const DesignRecord& ds, const EndSteps& ends, float f, TwoPort&
 }
 
 void entered(DesignRecord& ds, float f, TwoPort& rs) {
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   EnteredLines& e = ds.entered;
   const Losses& loss = ds.losses;
   for (int i = 0; i <= n; ++i) {

@@ -9,7 +9,7 @@ void lumped_cascade(const DesignRecord& ds, float f, TwoPort& rs) {
   TwoPort e;
   TwoPort scratch;
   bool series_next = ds.control.configuration == Configuration::kDual;
-  for (int k = 1; k <= ds.spec.sections; ++k) {
+  for (int k = 1; k <= ds.design.sections; ++k) {
     if (!series_next) {
       element_two_port(Element::kShuntC, ds.ladder.shunt_pf(k), 0.0f, 0.0f, f, e);
     } else {

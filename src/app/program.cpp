@@ -4,6 +4,8 @@
 #include "app/program.h"
 
 #include "analysis/sweep.h"
+#include "app/result_files.h"
+#include "base/fields.h"
 #include "base/program_exit.h"
 #include "dialog/dialog.h"
 #include "dialog/operation_menus.h"
@@ -41,7 +43,8 @@ void set_response_label(DesignRecord& ds) {
 
 class Cycle {
  public:
-  Cycle(Console& con, DesignRecord& ds, ReportFile& file) : con_(con), ds_(ds), file_(file) {}
+  Cycle(Console& con, DesignRecord& ds, ReportFile& file, ResultFiles& results)
+      : con_(con), ds_(ds), file_(file), results_(results) {}
 
   // One design cycle after the dialog; false when the program is to end.
   bool report_and_menu();
@@ -54,6 +57,7 @@ class Cycle {
   Console& con_;
   DesignRecord& ds_;
   ReportFile& file_;
+  ResultFiles& results_;
   SteppedLineResult stepped_;  // the last distributed synthesis (its end steps feed the analysis)
 };
 
@@ -66,6 +70,7 @@ bool Cycle::report_and_menu() {
     ds_.labels.kind = ds_.control.option == Option::kElectrical ? "ELECTRICAL " : "DISTRIBUTED";
     print_analysis_report(r, ds_, rows);
     file_.check();
+    results_.analysis(ds_, rows);
     const Origin o = ds_.control.origin;
     const bool short_menu = o == Origin::kDistributedSynthesis ||
                             o == Origin::kDistributedEntered || o == Origin::kLumpedEntered;
@@ -74,7 +79,7 @@ bool Cycle::report_and_menu() {
     return c == MenuChoice::kNextCycle;
   }
 
-  DesignSpec& s = ds_.spec;
+  DesignData& s = ds_.design;
   synthesize_ladder(ds_.ladder, s.ripple_db, s.cutoff_mhz, ds_.control.response, s.sections,
                     s.system_impedance);
   print_synthesis_heading(r, ds_);
@@ -86,6 +91,7 @@ bool Cycle::electrical_synthesis(Report& r) {
   ds_.control.origin = Origin::kElectricalSynthesis;
   print_element_table(r, ds_);
   file_.check();
+  results_.electrical_synthesis(ds_);
   return electrical_synthesis_menu(con_, ds_) == MenuChoice::kNextCycle;
 }
 
@@ -100,6 +106,7 @@ bool Cycle::distributed_synthesis(Report& r) {
   }
   print_dimension_report(r, ds_, stepped_);
   file_.check();
+  results_.distributed_synthesis(ds_, stepped_);
   for (;;) {
     const MenuChoice c = distributed_synthesis_menu(con_, ds_);
     if (c != MenuChoice::kListing) return c == MenuChoice::kNextCycle;
@@ -107,15 +114,41 @@ bool Cycle::distributed_synthesis(Report& r) {
   }
 }
 
+// Connects the report file the cycle stores in. A person at a terminal whose
+// name cannot be opened is told so in one line and asked for another name;
+// otherwise the run ends (ProgramExit, status 2).
+void connect_report_file(Console& con, DesignRecord& ds, ReportFile& file) {
+  static const Format kName("(11X,'Enter your FILENAME for Output Data Storage: ')");
+  for (;;) {
+    try {
+      file.connect(ds.files.report);
+      return;
+    } catch (const ProgramExit& e) {
+      if (!con.forgiving()) throw;
+      con.out().stream() << "      " << e.message << "; please give another name.\n";
+    }
+    for (;;) {
+      con.prompt(kName);
+      const Name20 name = con.read_name();
+      if (!name.blank() && !is_reserved_name(name)) {
+        ds.files.report = name;
+        break;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,
-                const std::filesystem::path& workdir) {
+                const std::filesystem::path& workdir, const RunOptions& options) {
   DesignRecord ds;
   Console console(in, out);
+  console.set_forgiving(options.interactive);
   ReportFile file(workdir);
   DialogContext ctx{console, clock, workdir, [&file] { file.flush(); }};
-  Cycle cycle(console, ds, file);
+  ResultFiles results(options, err, workdir);
+  Cycle cycle(console, ds, file, results);
   int status = 0;
   try {
     for (;;) {
@@ -124,13 +157,14 @@ int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Cl
         status = 1;  // a defaults or circuit data file was rejected with its message
         break;
       }
-      if (ds.control.store_report) file.connect(ds.files.report);
+      if (ds.control.store_report) connect_report_file(console, ds, file);
       ds.labels.design = "Low Pass ";
       set_response_label(ds);
       if (!cycle.report_and_menu()) break;
     }
     out.flush();
     file.close();
+    if (status == 0 && results.failed()) status = 2;
   } catch (const ProgramExit& e) {
     out.flush();
     if (!e.message.empty()) err << e.message << '\n';

@@ -1,7 +1,9 @@
 // The console side of the dialog: records out through FORMATs, answers in one
 // line at a time. Standard output is flushed before every read so that a
-// prompt left open is visible. An unreadable answer or the end of the input
-// ends the run with status 2 (ProgramExit).
+// prompt left open is visible. The end of the input ends the run with status 2
+// (ProgramExit), and so does an unreadable answer, unless the console was told
+// that a person is typing (set_forgiving): a typing mistake then gets one line
+// saying what was wrong and the same question again.
 #pragma once
 
 #include <istream>
@@ -19,7 +21,11 @@ class Console {
 
   TextOut& out() { return out_; }
   void write(const Format& f, std::initializer_list<Value> values = {}) { out_.write(f, values); }
-  void prompt(const Format& f, std::initializer_list<Value> values = {}) { out_.prompt(f, values); }
+  void prompt(const Format& f, std::initializer_list<Value> values = {});
+
+  // A person at a terminal answers: ask again after an unreadable answer.
+  void set_forgiving(bool forgiving) { forgiving_ = forgiving; }
+  bool forgiving() const { return forgiving_; }
 
   // One numeric answer by the "(F13.0)" rules; blank answers read as 0.
   float read_number();
@@ -34,6 +40,8 @@ class Console {
   std::istream* in_;
   TextOut out_;
   std::string line_;
+  std::string last_prompt_;  // the open line of the last prompt, asked again after a mistake
+  bool forgiving_ = false;
 };
 
 }  // namespace mx

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "base/format.h"
 
@@ -20,6 +21,8 @@ class TextOut {
   void prompt(const Format& f, std::initializer_list<Value> values = {}) { emit(f, values, false); }
 
   std::ostream& stream() { return *os_; }
+  // The text of the last write or prompt.
+  std::string_view last_text() const { return buf_; }
   void flush() { os_->flush(); }
   bool good() const { return static_cast<bool>(*os_); }
 

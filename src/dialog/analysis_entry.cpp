@@ -42,7 +42,7 @@ Step DialogRun::coax_file() {
   const bool read = read_coax_file(ds_, con_.out(), ctx_.workdir);
   c_.next = read ? NextOperation::kProgramStart : NextOperation::kEndRun;
   if (!read) return Step::kReturn;
-  con_.write(completed(), {ds_.spec.sections});
+  con_.write(completed(), {ds_.design.sections});
   return Step::kEndOfDimensions;
 }
 
@@ -56,7 +56,7 @@ Step DialogRun::coax_typed() {
   const LineKinds& source = ds_.lines;
   con_.write(dimensional_data_heading());
   ask_section_count(kN);
-  const int n = ds_.spec.sections;
+  const int n = ds_.design.sections;
   // The first cycle starts every line from the source line of the defaults.
   const bool first_cycle = c_.next == NextOperation::kProgramStart;
   for (int i = 0; i <= n + 1; ++i) {
@@ -94,7 +94,7 @@ Step DialogRun::coax_typed() {
 Step DialogRun::end_of_dimensions() {
   static const Format kGap("(/)");
   ds_.ports.rs = ds_.entered.zo(0);
-  ds_.ports.rl = ds_.entered.zo(ds_.spec.sections + 1);
+  ds_.ports.rl = ds_.entered.zo(ds_.design.sections + 1);
   con_.write(kGap);
   return Step::kLossAndFrequencies;
 }
@@ -109,7 +109,7 @@ Step DialogRun::lumped_typed() {
 Step DialogRun::element_values() {
   static const Format kShunt("(11X,'-Value of Shunt  Capacitor #',I2,', pF = ')");
   static const Format kSeries("(11X,'-Value of Series Inductor  #',I2,', nH = ')");
-  for (int k = 1; k <= ds_.spec.sections; ++k) {
+  for (int k = 1; k <= ds_.design.sections; ++k) {
     // Standard circuit: shunt capacitors at odd positions; dual: at even ones.
     const bool shunt = c_.configuration == Configuration::kDual ? (k % 2 == 0) : (k % 2 == 1);
     if (shunt) {
@@ -143,12 +143,12 @@ Step DialogRun::lumped_file() {
   const bool read = read_lumped_file(ds_, con_.out(), ctx_.workdir);
   c_.next = read ? NextOperation::kProgramStart : NextOperation::kEndRun;
   if (!read) return Step::kReturn;
-  if (ds_.spec.sections <= 1 || ds_.spec.sections > 31) {
+  if (ds_.design.sections <= 1 || ds_.design.sections > 31) {
     con_.write(kBadN, {ds_.files.lumped});
     c_.next = NextOperation::kEndRun;
     return Step::kReturn;
   }
-  con_.write(completed(), {ds_.spec.sections});
+  con_.write(completed(), {ds_.design.sections});
   return Step::kSourceAndLoad;
 }
 
@@ -160,7 +160,7 @@ Step DialogRun::source_and_load() {
   static const Format kXl("(11X,'-Imag. part (Xl), Ohms = ')");
   Terminations& t = ds_.ports;
   if (c_.next == NextOperation::kReenterElements) return Step::kStorage;
-  t.rs = ds_.spec.system_impedance;
+  t.rs = ds_.design.system_impedance;
   con_.write(kHeader);
   ask_positive(kRs, t.rs);
   ask_direct(kXs, t.xs);

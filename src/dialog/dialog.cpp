@@ -121,8 +121,8 @@ int DialogRun::ask_menu(const Format& prompt) { return nint(ask(prompt)); }
 void DialogRun::ask_section_count(const Format& prompt) {
   for (;;) {
     const int itemp = ask_menu(prompt);
-    if (itemp > 0) ds_.spec.sections = itemp;
-    if (ds_.spec.sections > 1 && ds_.spec.sections <= 30) return;
+    if (itemp > 0) ds_.design.sections = itemp;
+    if (ds_.design.sections > 1 && ds_.design.sections <= 30) return;
     con_.write(section_count_refused());
   }
 }

@@ -26,7 +26,7 @@ struct DialogContext {
 };
 
 // Asks the questions of one cycle. When the section count is computed from
-// the skirt, ds.spec.skirt_reached_db receives the attenuation reached. On
+// the skirt, ds.design.skirt_reached_db receives the attenuation reached. On
 // return a next operation of kEndRun asks the main cycle to end the run (a
 // data file was unusable).
 void run_dialog(DesignRecord& ds, DialogContext& ctx);

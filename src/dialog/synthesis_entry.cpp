@@ -167,7 +167,7 @@ Step DialogRun::design_data() {
       "(/,6X,'ERROR DETECTED: Filter Synthesis is',/,15X,'limited to N less than 31.',/)");
   static const Format kZo("(11X,'-Impedance Level of System  (Zo), Ohms = ')");
 
-  DesignSpec& s = ds_.spec;
+  DesignData& s = ds_.design;
   const bool chebyshev = c_.response == Response::kChebyshev;
   con_.write(kHeader);
   if (c_.option == Option::kDistributed) ask_configuration();

@@ -52,7 +52,7 @@ bool Reader::read_line(int j, int section, std::string_view b, std::string_view 
 
 bool Reader::run() {
   EnteredLines& e = ds_.entered;
-  int& n = ds_.spec.sections;
+  int& n = ds_.design.sections;
 
   label_ = "first line.";
   if (!in_.skip()) return false;  // the title is not used

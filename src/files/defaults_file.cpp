@@ -44,7 +44,7 @@ class Reader {
 };
 
 bool Reader::run() {
-  DesignSpec& s = ds_.spec;
+  DesignData& s = ds_.design;
   Terminations& t = ds_.ports;
   Sweep& w = ds_.sweep;
   LineKinds& k = ds_.lines;

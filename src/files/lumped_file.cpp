@@ -45,7 +45,7 @@ bool read_lumped_file(DesignRecord& ds, TextOut& console, const std::filesystem:
   float cfg = 0;
   if (!in.number(cfg)) {
     if (in.fault() == ReadFault::kEnd) {
-      ds.spec.sections = 0;
+      ds.design.sections = 0;
       return true;
     }
     return configuration_failure(ds, console);
@@ -71,7 +71,7 @@ bool read_lumped_file(DesignRecord& ds, TextOut& console, const std::filesystem:
     if (!(slot > 0.0f)) return element_failure(ds, console, label, k);
     shunt = !shunt;
   }
-  ds.spec.sections = k - 1;
+  ds.design.sections = k - 1;
   return true;
 }
 

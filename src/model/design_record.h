@@ -79,8 +79,8 @@ struct Control {
   bool loss_data_given = false;   // the loss-data questions are no longer asked
 };
 
-// The design data of a synthesis.
-struct DesignSpec {
+// The design data of a synthesis (and the section count of any circuit).
+struct DesignData {
   float cutoff_mhz = 0;        // FC1
   float ripple_db = 0;         // Am: passband ripple (magnitude)
   float skirt_mhz = 0;         // F1: out-of-band skirt frequency
@@ -175,7 +175,7 @@ struct TitleLabels {
 
 struct DesignRecord {
   Control control;
-  DesignSpec spec;
+  DesignData design;
   Terminations ports;
   Sweep sweep;
   Losses losses;

@@ -14,7 +14,7 @@ void write_entered_model(Report& r, const DesignRecord& ds) {
       "following model:')");
   const EnteredLines& e = ds.entered;
   // Lines 0..n+1 must fit the arrays, which end at the load line of a 31-section circuit.
-  const int n = ds.spec.sections < 0 ? 0 : (ds.spec.sections > 31 ? 31 : ds.spec.sections);
+  const int n = ds.design.sections < 0 ? 0 : (ds.design.sections > 31 ? 31 : ds.design.sections);
   auto te11 = [&](int i) { return te11_cutoff_ghz(e.outer(i), e.inner(i), e.er(i)); };
   auto power = [&](int i) { return peak_power_kw(e.outer(i), e.inner(i), e.er(i)); };
   r.both(kTitle);
@@ -65,7 +65,7 @@ void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<
   if (coaxial)
     r.both(kLosses,
            {l.roughness * 1000000.0f, l.loss_tangent, l.resistivity * kCmPerInch * 1000000.0f});
-  r.both(kTitle, {ds.spec.sections, ds.labels.response, ds.labels.design, ds.labels.kind});
+  r.both(kTitle, {ds.design.sections, ds.labels.response, ds.labels.design, ds.labels.kind});
   r.both(kHeading);
   for (const SweepRow& row : rows) write_analysis_row(r, row);
   r.close(ds.files.report);

@@ -18,14 +18,14 @@ bool capacitive(const DesignRecord& ds, int j) { return dual(ds) ? j % 2 == 0 : 
 // Electrical length at the cutoff, degrees, of section j when `length` inches long.
 float electrical_length(const DesignRecord& ds, int j, float length) {
   const float v = capacitive(ds, j) ? ds.coax.v_low : ds.coax.v_high;
-  return 360.0f * length / (v / (ds.spec.cutoff_mhz * kHzPerMHz));
+  return 360.0f * length / (v / (ds.design.cutoff_mhz * kHzPerMHz));
 }
 
 // The frequency factor of the junction whose capacitance the synthesis placed
 // at step_f(j, end): the source and load junctions of a low-impedance end
 // section, otherwise a junction between a high- and a low-impedance section.
 float junction_factor(const DesignRecord& ds, int j, int end) {
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   const CoaxSolution& c = ds.coax;
   if (dual(ds)) {
     if (j == n && end == 2 && n % 2 == 0) return c.factor4;
@@ -52,7 +52,7 @@ void print_dimension_report(Report& r, const DesignRecord& ds, const SteppedLine
       "(/,6X,'ERROR DETECTED.',/,6X,'Load impedance for a Chebyschev filter with',/,6X,'N=even "
       "is required to be ',F6.2,' ohms.')");
   static const Format kTotal("(45X,'Total length of filter = ',F7.4)");
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   const LineKinds& k = ds.lines;
   auto end_row = [&](const char* label, int kind) {
     r.both(line_table_end_row(), {label, k.inner(kind), k.outer(kind), k.er(kind), k.zo(kind),
@@ -140,10 +140,10 @@ void print_diagnostic_listing(TextOut& console, const DesignRecord& ds,
   static const Format kInductive2(
       "(/,3X,I2,2X,F8.5,1X,'nH',1X,F8.5,1X,'nH',F8.5,1X,'nH',F8.5,1X,'nH',12X,F10.5,1X,'nH',/,"
       "77(1H-))");
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   const Ladder& lad = ds.ladder;
   const CoaxSolution& c = ds.coax;
-  const float zo = ds.spec.system_impedance;
+  const float zo = ds.design.system_impedance;
   const float z_source = ds.lines.zo(kSourceLine);
   const float z_load = ds.lines.zo(kLoadLine);
   const auto& value = eq.value;

@@ -50,7 +50,7 @@ void print_synthesis_heading(Report& r, const DesignRecord& ds) {
   static const Format kRipple("(44X,'Ripple   =',F6.3,' dB')");
 
   const Control& c = ds.control;
-  const DesignSpec& s = ds.spec;
+  const DesignData& s = ds.design;
   const TitleLabels& l = ds.labels;
   if (c.option == Option::kElectrical) r.both(kElectrical);
   if (c.option == Option::kDistributed) r.both(kDistributed);
@@ -75,9 +75,9 @@ void print_element_table(Report& r, const DesignRecord& ds) {
   static const Format kSeriesFirst("(8X,I3,F13.6,F12.4,1X,A2,3X,'Series',F13.4,1X,A2,3X,'Shunt')");
   static const Format kLoad("(8X,I3,F13.6,F10.2,' Ohms',3X,'Load',F13.2,' Ohms',3X,'Load')");
 
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   const Ladder& lad = ds.ladder;
-  const float zo = ds.spec.system_impedance;
+  const float zo = ds.design.system_impedance;
   r.both(kHeading);
   // Both circuits are driven from the system impedance.
   r.both(kSource, {0, 1.0f, zo, zo});

@@ -20,7 +20,7 @@ bool is_dual(const DesignRecord& ds) { return ds.control.configuration == Config
 float junction(DesignRecord& ds, int a, int b) {
   const LineKinds& k = ds.lines;
   return step_capacitance(k.inner(a), k.inner(b), k.outer(a), k.outer(b), k.er(a), k.er(b),
-                          ds.spec.cutoff_mhz, ds.coax.last_factor);
+                          ds.design.cutoff_mhz, ds.coax.last_factor);
 }
 
 // tan of half the electrical length of a neighbouring section, and sin of a
@@ -38,7 +38,7 @@ PassOutcome section_length_pass(DesignRecord& ds, int pass) {
   const CoaxSolution& c = ds.coax;
   const Ladder& lad = ds.ladder;
   auto& len = ds.coax.length;
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   const float wc = c.wc;
   const float zlow = c.z_low;
   const float zhigh = c.z_high;
@@ -122,7 +122,7 @@ void synthesize_stepped_line(DesignRecord& ds, SteppedLineResult& r, int max_pas
   CoaxSolution& c = ds.coax;
   const LineKinds& k = ds.lines;
   auto& len = c.length;
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   const bool dual = is_dual(ds);
 
   r.code = Realizability::kDone;
@@ -173,7 +173,7 @@ void synthesize_stepped_line(DesignRecord& ds, SteppedLineResult& r, int max_pas
     oldlen(j) = 0.0f;
     r.proximity(j) = 1.0f;
   }
-  c.wc = 2.0f * kPi * ds.spec.cutoff_mhz * kHzPerMHz;
+  c.wc = 2.0f * kPi * ds.design.cutoff_mhz * kHzPerMHz;
   c.v_low = kLightInchPerUs * kHzPerMHz / std::sqrt(k.er(kLowLine));
   c.z_low = k.zo(kLowLine);
   c.v_high = kLightInchPerUs * kHzPerMHz / std::sqrt(k.er(kHighLine));
@@ -264,7 +264,7 @@ void lumped_equivalents_of_lengths(const DesignRecord& ds, LumpedEquivalents& ou
   auto& value2 = out.parts;
 
   for (int j = 0; j <= 32; ++j) out.length(j) = c.length(j);
-  for (int j = 1; j <= ds.spec.sections; ++j) {
+  for (int j = 1; j <= ds.design.sections; ++j) {
     const bool capacitive = (j % 2 == 1) == (cfg == Configuration::kStandard);
     const float before = c.length(j - 1);
     const float own = c.length(j);
@@ -304,7 +304,7 @@ LumpedEquivalents lumped_equivalents(DesignRecord& ds, const SteppedLineResult& 
 void remove_end_corrections(DesignRecord& ds, const SteppedLineResult& r) {
   if (r.code != Realizability::kDone) return;
   auto& len = ds.coax.length;
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   if (n < 1) return;
   if (!is_dual(ds) && n % 2 == 0) len(n) = len(n) - r.end_correction1;
   if (is_dual(ds)) {
@@ -316,7 +316,7 @@ void remove_end_corrections(DesignRecord& ds, const SteppedLineResult& r) {
 void restore_end_corrections(DesignRecord& ds, const SteppedLineResult& r) {
   if (r.code != Realizability::kDone) return;
   auto& len = ds.coax.length;
-  const int n = ds.spec.sections;
+  const int n = ds.design.sections;
   if (n < 1) return;
   // Write back the corrected lengths themselves: adding the corrections
   // again could differ from them in the last bit.

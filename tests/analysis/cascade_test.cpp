@@ -43,7 +43,7 @@ void expect_same(const TwoPort& got, const TwoPort& want) {
 DesignRecord lumped(int icfg, int n) {
   DesignRecord ds;
   ds.control.configuration = static_cast<Configuration>(icfg);
-  ds.spec.sections = n;
+  ds.design.sections = n;
   for (int k = 1; k <= 31; ++k) {
     ds.ladder.shunt_pf(k) = 1.0f + 0.25f * static_cast<float>(k);
     ds.ladder.series_nh(k) = 3.0f + 1.5f * static_cast<float>(k);
@@ -87,7 +87,7 @@ DesignRecord synthesized(int icfg, int n) {
   DesignRecord ds;
   ds.control.origin = Origin::kDistributedSynthesis;
   ds.control.configuration = static_cast<Configuration>(icfg);
-  ds.spec.sections = n;
+  ds.design.sections = n;
   const float b[4] = {0.45f, 0.5f, 0.52f, 0.62f};  // distinct rows, though b(2) = b(1) in practice
   const float d[4] = {0.1955f, 0.06f, 0.4f, 0.27f};
   const float er[4] = {1.0f, 1.0f, 2.1f, 1.0f};
@@ -228,7 +228,7 @@ TEST(CoaxSynthesized, DualOddAndEven) {
 DesignRecord entered() {
   DesignRecord ds;
   ds.control.origin = Origin::kDistributedEntered;
-  ds.spec.sections = 3;
+  ds.design.sections = 3;
   const float b[5] = {0.5f, 0.5f, 0.5f, 0.6f, 0.6f};
   const float d[5] = {0.2172f, 0.08f, 0.41f, 0.1f, 0.26f};
   const float er[5] = {1.0f, 1.0f, 2.1f, 1.0f, 1.0f};

@@ -48,7 +48,7 @@ DesignRecord lumped(int icfg, int n, float zs, float zl) {
   ds.control.option = Option::kElectrical;
   ds.control.origin = Origin::kLumpedEntered;
   ds.control.configuration = static_cast<Configuration>(icfg);
-  ds.spec.sections = n;
+  ds.design.sections = n;
   ds.ports.rs = zs;
   ds.ports.rl = zl;
   return ds;
@@ -176,7 +176,7 @@ TEST(PortFigures, LosslessCascadesConservePower) {
   DesignRecord cx;
   cx.control.option = Option::kDistributed;
   cx.control.origin = Origin::kDistributedEntered;
-  cx.spec.sections = 9;
+  cx.design.sections = 9;
   for (int k = 0; k <= 10; ++k) {
     const bool ends = k == 0 || k == 10;
     cx.entered.outer(k) = 0.5f;
@@ -199,7 +199,7 @@ TEST(PortFigures, LosslessCascadesConservePower) {
   syn.control.option = Option::kDistributed;
   syn.control.origin = Origin::kDistributedSynthesis;
   syn.control.configuration = Configuration::kStandard;
-  syn.spec.sections = 5;
+  syn.design.sections = 5;
   const float b[4] = {0.5f, 0.5f, 0.5f, 0.5f};
   const float d[4] = {0.2172f, 0.06f, 0.4f, 0.2172f};
   for (int k = 0; k < 4; ++k) {
@@ -273,7 +273,7 @@ TEST(GroupDelay, CascadeChosenByOrigin) {
   DesignRecord ds;
   ds.control.option = Option::kElectrical;
   ds.control.origin = Origin::kDistributedEntered;
-  ds.spec.sections = 1;
+  ds.design.sections = 1;
   ds.control.configuration = Configuration::kStandard;
   ds.ladder.shunt_pf(1) = 1.0e6f;
   for (int k = 0; k <= 2; ++k) {

@@ -58,7 +58,7 @@ TEST_F(CoaxFile, ShippedSampleAndTerminations) {
   ds.ports.xs = 3;
   EXPECT_EQ(read_again(), "");
   EXPECT_TRUE(ok);
-  EXPECT_EQ(ds.spec.sections, 7);
+  EXPECT_EQ(ds.design.sections, 7);
   const EnteredLines& a = ds.entered;
   EXPECT_EQ(a.length(1), 0.175f);
   EXPECT_EQ(a.length(4), 1.754f);
@@ -84,7 +84,7 @@ TEST_F(CoaxFile, ShippedSampleAndTerminations) {
     crlf += c;
   }
   EXPECT_EQ(read(crlf), "");  // written under filter.cxf
-  EXPECT_EQ(ds.spec.sections, 7);
+  EXPECT_EQ(ds.design.sections, 7);
   EXPECT_EQ(ds.entered.length(7), first.entered.length(7));
   EXPECT_EQ(ds.ports.rl, first.ports.rl);
 }
@@ -148,19 +148,19 @@ TEST_F(CoaxFile, UnindexedEntries) {
 
 TEST_F(CoaxFile, SectionCount) {
   EXPECT_EQ(read(circuit(1)), plain("Error exists in", "N.          "));
-  EXPECT_EQ(ds.spec.sections, 1);  // kept even though refused
+  EXPECT_EQ(ds.design.sections, 1);  // kept even though refused
   EXPECT_EQ(read(circuit(32)), plain("Error exists in", "N.          "));
-  EXPECT_EQ(ds.spec.sections, 32);
+  EXPECT_EQ(ds.design.sections, 32);
 
   EXPECT_EQ(read(circuit(31)), "");
-  EXPECT_EQ(ds.spec.sections, 31);
+  EXPECT_EQ(ds.design.sections, 31);
   EXPECT_EQ(ds.entered.outer(32), 0.5f);
   EXPECT_EQ(ds.ports.rl, ds.entered.zo(32));
 
   std::string text = circuit(3);
   text.replace(text.find("\n3\n"), 3, "\n2.5\n");
   EXPECT_EQ(read(text), "");
-  EXPECT_EQ(ds.spec.sections, 3);
+  EXPECT_EQ(ds.design.sections, 3);
   EXPECT_EQ(ds.entered.inner(4), 0.2172f);
 }
 

@@ -55,7 +55,7 @@ TEST(DefaultsFile, ShippedFileFillsTheRecord) {
   const DefRead r = read_def(shipped_lines());
   EXPECT_EQ(r.out, "");
   EXPECT_TRUE(r.ok);
-  const DesignSpec& d = r.ds.spec;
+  const DesignData& d = r.ds.design;
   EXPECT_EQ(d.ripple_db, 0.1f);
   EXPECT_EQ(d.skirt_atten_db, 40.0f);
   EXPECT_EQ(d.cutoff_mhz, 1000.0f);
@@ -134,17 +134,17 @@ TEST(DefaultsFile, RejectedValuesNameTheirLine) {
   }
 
   // The failing value stays stored (n rounded, am before its magnitude).
-  EXPECT_EQ(read_with(9, "31").ds.spec.sections, 31);
-  EXPECT_EQ(read_with(4, "-5").ds.spec.cutoff_mhz, -5.0f);
+  EXPECT_EQ(read_with(9, "31").ds.design.sections, 31);
+  EXPECT_EQ(read_with(4, "-5").ds.design.cutoff_mhz, -5.0f);
   EXPECT_EQ(read_with(4, "-5").ds.sweep.stop_mhz, 0.0f);
-  EXPECT_EQ(read_with(2, "-0").ds.spec.ripple_db, 0.0f);
+  EXPECT_EQ(read_with(2, "-0").ds.design.ripple_db, 0.0f);
   // The attenuation must exceed the ripple in magnitude.
   auto lines = shipped_lines();
   lines[1] = "40";
   lines[2] = "-40";
   DefRead r = read_def(lines);
   EXPECT_EQ(r.out, fix_message("A1.         "));
-  EXPECT_EQ(r.ds.spec.skirt_atten_db, 40.0f);
+  EXPECT_EQ(r.ds.design.skirt_atten_db, 40.0f);
 }
 
 TEST(DefaultsFile, LineKindEntriesCarryTheirDigit) {
@@ -188,16 +188,16 @@ TEST(DefaultsFile, AcceptedEdgeValues) {
   DefRead r = read_def(lines, "\r\n");
   EXPECT_EQ(r.out, "");
   EXPECT_TRUE(r.ok);
-  EXPECT_EQ(r.ds.spec.ripple_db, 0.5f);
+  EXPECT_EQ(r.ds.design.ripple_db, 0.5f);
   EXPECT_EQ(r.ds.sweep.start_mhz, 3000.0f);
-  EXPECT_EQ(r.ds.spec.sections, 10);
+  EXPECT_EQ(r.ds.design.sections, 10);
   EXPECT_EQ(r.ds.ports.xl, 0.0f);
   EXPECT_EQ(r.ds.ports.xs, 0.0f);
   EXPECT_EQ(r.ds.ports.rl, 0.0f);
   EXPECT_EQ(r.ds.losses.roughness, 5e-5f);
   EXPECT_NEAR(r.ds.losses.resistivity, 6.77e-07f, 0.005e-07f);  // 1.72 micro-ohm-cm
-  EXPECT_EQ(r.ds.spec.cutoff_mhz, 1000.0f);
-  EXPECT_EQ(r.ds.spec.skirt_mhz, 1500.0f);
+  EXPECT_EQ(r.ds.design.cutoff_mhz, 1000.0f);
+  EXPECT_EQ(r.ds.design.skirt_mhz, 1500.0f);
 
   // A number pushed past column 13 is not read.
   EXPECT_EQ(read_with(4, "             1000").out, fix_message("FC1.        "));

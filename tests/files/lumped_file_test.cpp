@@ -43,7 +43,7 @@ TEST_F(LumpedFile, ShippedSampleIsAStandardSevenElementLadder) {
   EXPECT_EQ(read_again(), "");
   EXPECT_TRUE(ok);
   EXPECT_EQ(ds.control.configuration, Configuration::kStandard);
-  EXPECT_EQ(ds.spec.sections, 7);
+  EXPECT_EQ(ds.design.sections, 7);
   EXPECT_EQ(ds.ladder.shunt_pf(1), 3.76f);
   EXPECT_EQ(ds.ladder.series_nh(4), 12.521f);
   EXPECT_EQ(ds.ladder.shunt_pf(7), 3.76f);
@@ -53,7 +53,7 @@ TEST_F(LumpedFile, DualCircuitStartsWithTheInductor) {
   EXPECT_EQ(read("title\n2\n10\n2.5\n12           comment\n3.3\n"), "");
   EXPECT_TRUE(ok);
   EXPECT_EQ(ds.control.configuration, Configuration::kDual);
-  EXPECT_EQ(ds.spec.sections, 4);
+  EXPECT_EQ(ds.design.sections, 4);
   EXPECT_EQ(ds.ladder.series_nh(1), 10.0f);
   EXPECT_EQ(ds.ladder.shunt_pf(2), 2.5f);
   EXPECT_EQ(ds.ladder.series_nh(3), 12.0f);
@@ -64,40 +64,40 @@ TEST_F(LumpedFile, DualCircuitStartsWithTheInductor) {
   // second read of the same file.
   DesignRecord first = ds;
   EXPECT_EQ(read("title\r\n2\r\n10\r\n2.5\r\n12           comment\r\n3.3"), "");
-  EXPECT_EQ(ds.spec.sections, 4);
+  EXPECT_EQ(ds.design.sections, 4);
   EXPECT_EQ(ds.ladder.shunt_pf(4), first.ladder.shunt_pf(4));
   EXPECT_EQ(read_again(), "");
-  EXPECT_EQ(ds.spec.sections, 4);
+  EXPECT_EQ(ds.design.sections, 4);
 }
 
 TEST_F(LumpedFile, EndsBeforeTheElements) {
   ds.control.configuration = Configuration::kDual;
-  ds.spec.sections = 5;
+  ds.design.sections = 5;
   EXPECT_EQ(read("title only\n"), "");  // no ICFG line: an empty circuit
   EXPECT_TRUE(ok);
-  EXPECT_EQ(ds.spec.sections, 0);
+  EXPECT_EQ(ds.design.sections, 0);
   EXPECT_EQ(ds.control.configuration, Configuration::kDual);
 
   EXPECT_EQ(read("title\n1\n"), "");
-  EXPECT_EQ(ds.spec.sections, 0);
+  EXPECT_EQ(ds.design.sections, 0);
   EXPECT_EQ(ds.control.configuration, Configuration::kStandard);
 
   EXPECT_EQ(read("title\n1\n4.7\n"), "");  // one element; the caller rejects n = 1
-  EXPECT_EQ(ds.spec.sections, 1);
+  EXPECT_EQ(ds.design.sections, 1);
 
-  ds.spec.sections = 5;
+  ds.design.sections = 5;
   EXPECT_EQ(read(""), message("circuit.lef ", "1st lin  0."));
   EXPECT_FALSE(ok);
-  EXPECT_EQ(ds.spec.sections, 5);
+  EXPECT_EQ(ds.design.sections, 5);
 }
 
 TEST_F(LumpedFile, BadElementValuesNameTheirPosition) {
-  ds.spec.sections = 9;
+  ds.design.sections = 9;
   EXPECT_EQ(read("t\n1\n3.2\n9.7\n5.1\n0\n3.2\n"), message("circuit.lef ", "SERL     4."));
   EXPECT_FALSE(ok);
   EXPECT_EQ(ds.ladder.series_nh(4), 0.0f);  // stored as read
   EXPECT_EQ(ds.ladder.shunt_pf(3), 5.1f);
-  EXPECT_EQ(ds.spec.sections, 9);  // unchanged after a failure
+  EXPECT_EQ(ds.design.sections, 9);  // unchanged after a failure
 
   EXPECT_EQ(read("t\n1\n-3.2\n"), message("circuit.lef ", "SHUNTC   1."));
   EXPECT_EQ(ds.ladder.shunt_pf(1), -3.2f);
@@ -132,7 +132,7 @@ TEST_F(LumpedFile, AtMostThirtyOneElements) {
   for (int k = 1; k <= 31; ++k) text += std::to_string(k) + "\n";
   EXPECT_EQ(read(text), "");
   EXPECT_TRUE(ok);
-  EXPECT_EQ(ds.spec.sections, 31);
+  EXPECT_EQ(ds.design.sections, 31);
   EXPECT_EQ(ds.ladder.shunt_pf(31), 31.0f);
   EXPECT_EQ(ds.ladder.series_nh(30), 30.0f);
 
@@ -140,7 +140,7 @@ TEST_F(LumpedFile, AtMostThirtyOneElements) {
   EXPECT_EQ(read(text + "32\n"), message("circuit.lef ", "SERL    32."));
   EXPECT_FALSE(ok);
   EXPECT_EQ(read(text + "\n"), message("circuit.lef ", "SERL    32."));
-  EXPECT_EQ(ds.spec.sections, 31);
+  EXPECT_EQ(ds.design.sections, 31);
   text[6] = '2';
   EXPECT_EQ(read(text + "junk\n"), message("circuit.lef ", "SHUNTC  32."));
 }
@@ -148,7 +148,7 @@ TEST_F(LumpedFile, AtMostThirtyOneElements) {
 TEST_F(LumpedFile, LongAndBinaryLinesAreSafe) {
   const std::string huge(200000, '\xff');
   EXPECT_EQ(read(huge + "\n1\n5            " + huge + "\r\n6\r\n"), "");
-  EXPECT_EQ(ds.spec.sections, 2);
+  EXPECT_EQ(ds.design.sections, 2);
   EXPECT_EQ(ds.ladder.shunt_pf(1), 5.0f);
   EXPECT_EQ(ds.ladder.series_nh(2), 6.0f);
 }

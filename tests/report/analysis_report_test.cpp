@@ -26,17 +26,17 @@ DesignRecord lumped(Response response, int n, float fc1, float am = 0.5f) {
   ds.control.option = Option::kElectrical;
   ds.control.configuration = Configuration::kStandard;
   ds.control.response = response;
-  ds.spec.sections = n;
+  ds.design.sections = n;
   ds.control.origin = Origin::kElectricalSynthesis;
-  ds.spec.ripple_db = am;
-  ds.spec.cutoff_mhz = fc1;
-  ds.spec.system_impedance = 50.0f;
+  ds.design.ripple_db = am;
+  ds.design.cutoff_mhz = fc1;
+  ds.design.system_impedance = 50.0f;
   ds.ports.rs = 50.0f;
   ds.ports.rl = 50.0f;
   ds.files.report.assign("REPORT.TXT");
   ds.labels.kind = "ELECTRICAL ";
-  synthesize_ladder(ds.ladder, ds.spec.ripple_db, ds.spec.cutoff_mhz, response, n,
-                    ds.spec.system_impedance);
+  synthesize_ladder(ds.ladder, ds.design.ripple_db, ds.design.cutoff_mhz, response, n,
+                    ds.design.system_impedance);
   return ds;
 }
 
@@ -178,7 +178,7 @@ DesignRecord entered_coax() {
   DesignRecord ds;
   ds.control.option = Option::kDistributed;
   ds.control.origin = Origin::kDistributedEntered;
-  ds.spec.sections = 3;
+  ds.design.sections = 3;
   ds.ports.rs = 50.0f;
   ds.ports.rl = 50.0f;
   ds.ports.xs = 1.5f;
@@ -240,8 +240,9 @@ TEST(AnalysisReport, EnteredCoaxialCircuitShowsItsModel) {
 TEST(AnalysisReport, SynthesizedCoaxialCircuitSkipsTheModel) {
   Capture c;
   DesignRecord ds = entered_coax();
-  ds.control.origin = Origin::kDistributedSynthesis;  // the synthesis report has shown the model already
-  ds.spec.sections = 7;
+  // The synthesis report has shown the model already.
+  ds.control.origin = Origin::kDistributedSynthesis;
+  ds.design.sections = 7;
   sweep(ds, 1000.0f, 800.0f, 100.0f);  // steps = -1: no rows
   set_labels(ds, " Chebyschev");
   analyse(c.report, ds);

@@ -27,10 +27,10 @@ DesignRecord coax(Configuration configuration, int n, float d_high = 0.1f) {
   ds.control.option = Option::kDistributed;
   ds.control.response = Response::kChebyshev;
   ds.control.configuration = configuration;
-  ds.spec.sections = n;
-  ds.spec.ripple_db = 0.1f;
-  ds.spec.cutoff_mhz = 1000.0f;
-  ds.spec.system_impedance = 50.0f;
+  ds.design.sections = n;
+  ds.design.ripple_db = 0.1f;
+  ds.design.cutoff_mhz = 1000.0f;
+  ds.design.system_impedance = 50.0f;
   ds.files.report.assign("REPORT.TXT");
   const float d[4] = {0.2172f, d_high, 0.45f, 0.2172f};
   for (int k = 0; k < 4; ++k) {
@@ -48,7 +48,7 @@ DesignRecord coax(Configuration configuration, int n, float d_high = 0.1f) {
 // report and the result is true; an unrealizable one its console message and
 // the result is false.
 bool synthesize(Capture& c, DesignRecord& ds, SteppedLineResult& res) {
-  DesignSpec& s = ds.spec;
+  DesignData& s = ds.design;
   synthesize_ladder(ds.ladder, s.ripple_db, s.cutoff_mhz, ds.control.response, s.sections,
                     s.system_impedance);
   print_synthesis_heading(c.report, ds);
@@ -104,7 +104,8 @@ TEST(DistributedReport, WorkedExampleDimensionTable) {
 
 TEST(DistributedReport, UnrealizableDesignReachesTheConsoleOnly) {
   Capture c;
-  DesignRecord ds = coax(Configuration::kDual, 7);  // the dual circuit needs more than 96.50 ohms for section 3
+  // The dual circuit needs more than 96.50 ohms for section 3.
+  DesignRecord ds = coax(Configuration::kDual, 7);
   SteppedLineResult res;
   EXPECT_FALSE(synthesize(c, ds, res));
   EXPECT_EQ(res.code, Realizability::kHighTooLow);
@@ -233,8 +234,9 @@ std::string cap_row(const std::string& first, const std::string& second) {
 std::string row(const std::string& text) { return text + "\n" + kRowRule; }
 std::string row2(const std::string& text) { return "\n" + text + "\n" + dashes(77) + "\n"; }
 
-// Runs the synthesis, then the lumped equivalents and the listing twice; checks that both listings are
-// identical and that the design's lengths did not move. Returns the listing.
+// Runs the synthesis, then the lumped equivalents and the listing twice;
+// checks that both listings are identical and that the design's lengths did
+// not move. Returns the listing.
 std::string listing_of(DesignRecord& ds) {
   Capture c;
   SteppedLineResult res;

@@ -17,10 +17,10 @@ DesignRecord electrical(int n, Response response, float am) {
   DesignRecord ds;
   ds.control.option = Option::kElectrical;
   ds.control.response = response;
-  ds.spec.sections = n;
-  ds.spec.ripple_db = am;
-  ds.spec.cutoff_mhz = 1000.0f;
-  ds.spec.system_impedance = 50.0f;
+  ds.design.sections = n;
+  ds.design.ripple_db = am;
+  ds.design.cutoff_mhz = 1000.0f;
+  ds.design.system_impedance = 50.0f;
   ds.files.report.assign("REPORT.TXT");
   return ds;
 }
@@ -28,7 +28,7 @@ DesignRecord electrical(int n, Response response, float am) {
 // The ladder of the design, then the heading and design block, as a
 // synthesis cycle of the program makes them.
 void synthesize_and_print_heading(Report& r, DesignRecord& ds) {
-  DesignSpec& s = ds.spec;
+  DesignData& s = ds.design;
   synthesize_ladder(ds.ladder, s.ripple_db, s.cutoff_mhz, ds.control.response, s.sections,
                     s.system_impedance);
   print_synthesis_heading(r, ds);
@@ -140,8 +140,8 @@ TEST(SynthesisReport, SkirtDesignBlockShowsReachedAttenuation) {
   DesignRecord ds = electrical(7, Response::kChebyshev, 0.1f);
   ds.control.option = Option::kDistributed;
   ds.control.count_from_skirt = true;
-  ds.spec.skirt_mhz = 2000.0f;
-  ds.spec.skirt_reached_db = 43.36f;
+  ds.design.skirt_mhz = 2000.0f;
+  ds.design.skirt_reached_db = 43.36f;
   set_labels(ds, " Chebyschev");
   synthesize_and_print_heading(c.report, ds);
   const std::string expected =

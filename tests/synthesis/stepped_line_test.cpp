@@ -24,10 +24,10 @@ struct Lines {
 DesignRecord design(int icfg, int n, float fc1, const Lines& l = Lines()) {
   DesignRecord ds;
   ds.control.configuration = static_cast<mx::Configuration>(icfg);
-  ds.spec.sections = n;
-  ds.spec.ripple_db = 0.1f;
-  ds.spec.cutoff_mhz = fc1;
-  ds.spec.system_impedance = 50.0f;
+  ds.design.sections = n;
+  ds.design.ripple_db = 0.1f;
+  ds.design.cutoff_mhz = fc1;
+  ds.design.system_impedance = 50.0f;
   const float inner[4] = {l.source, l.high, l.low, l.load};
   for (int k = 0; k < 4; ++k) {
     ds.lines.outer(k) = l.b;
@@ -35,8 +35,8 @@ DesignRecord design(int icfg, int n, float fc1, const Lines& l = Lines()) {
     ds.lines.er(k) = 1.0f;
     ds.lines.zo(k) = mx::line_impedance(l.b, inner[k], 1.0f);
   }
-  mx::synthesize_ladder(ds.ladder, ds.spec.ripple_db, fc1, mx::Response::kChebyshev, n,
-                        ds.spec.system_impedance);
+  mx::synthesize_ladder(ds.ladder, ds.design.ripple_db, fc1, mx::Response::kChebyshev, n,
+                        ds.design.system_impedance);
   return ds;
 }
 

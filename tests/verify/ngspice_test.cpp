@@ -157,8 +157,8 @@ void compare_point(Worst& worst, const std::string& what, float f, bool passband
   // VSWR only where the program's limits (|gamma| <= 0.9995, 999.99) are not in play.
   if (gamma < 0.999 && vswr < 900.0) {
     const double dv = std::fabs(d(p.vswr) - vswr) / vswr;
-    EXPECT_LE(dv, 1.0e-4 * vswr + 1.0e-5) << what << " at " << f << " MHz: VSWR " << p.vswr << " vs "
-                                 << vswr;
+    EXPECT_LE(dv, 1.0e-4 * vswr + 1.0e-5)
+        << what << " at " << f << " MHz: VSWR " << p.vswr << " vs " << vswr;
     worst.vswr_rel = std::max(worst.vswr_rel, dv);
   }
 
@@ -192,7 +192,7 @@ TEST_P(LumpedLadder, MatchesNgspice) {
   DesignRecord ds;
   float am = c.am;
   synthesize_ladder(ds.ladder, am, fc, c.response, c.n, zo);
-  ds.spec.sections = c.n;
+  ds.design.sections = c.n;
   ds.control.configuration = c.configuration;
   ds.control.option = Option::kElectrical;
   ds.control.origin = Origin::kElectricalSynthesis;
@@ -278,7 +278,7 @@ TEST_P(CoaxCascade, MatchesNgspice) {
   const int n = static_cast<int>(c.lines.size()) - 2;
 
   DesignRecord ds;
-  ds.spec.sections = n;
+  ds.design.sections = n;
   ds.control.option = Option::kDistributed;
   ds.control.origin = Origin::kDistributedEntered;
   ds.losses.resistivity = 0.0f;

@@ -1,0 +1,110 @@
+#include "app/options.h"
+
+#include <CLI/CLI.hpp>
+#include <sstream>
+
+namespace mx {
+namespace {
+
+constexpr const char* kExamples = R"(
+Examples:
+  mandrelix                                  the dialog in the current folder
+  mandrelix -C work                          the dialog in the folder work/
+  mandrelix --touchstone resp.s2p < answers  each analysis as S-parameters (resp.s2p, resp-2.s2p, ...)
+  mandrelix --csv sweep.csv                  each analysis as comma-separated values
+  mandrelix --save-circuit filter.lef        each synthesis as a circuit data file
+  mandrelix --plot response.svg              each analysis as a response plot
+  mandrelix --drawing filter.dxf             each coaxial synthesis as a drawing (.dxf or .svg)
+  mandrelix --threads 1                      sweep on one thread
+)";
+
+// One line: CLI11's messages may hold line ends.
+std::string one_line(std::string text) {
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& out,
+                               std::ostream& err) {
+  CommandLine cl;
+  CLI::App app{
+      "Designs and analyses coaxial and lumped low-pass filters through a dialog of numbered "
+      "menus and questions; the options add result files for other tools.",
+      "mandrelix"};
+  app.footer(kExamples);
+  app.set_version_flag("--version", kProgramVersion);
+  std::string directory;
+  std::string touchstone, csv, save_circuit, plot, drawing;
+  int threads = 0;
+  app.add_option("-C,--directory", directory,
+                 "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
+      ->type_name("DIR");
+  app.add_option("--touchstone", touchstone,
+                 "write the S-parameters of every analysis (Touchstone, .s2p)")
+      ->type_name("FILE");
+  app.add_option("--csv", csv, "write every analysed sweep as comma-separated values")
+      ->type_name("FILE");
+  app.add_option("--save-circuit", save_circuit,
+                 "write every synthesized filter as a circuit data file (lumped or coaxial)")
+      ->type_name("FILE");
+  app.add_option("--plot", plot, "write the response plot of every analysis (SVG)")
+      ->type_name("FILE");
+  app.add_option("--drawing", drawing,
+                 "write a dimensioned drawing of every coaxial synthesis (.svg or .dxf)")
+      ->type_name("FILE");
+  app.add_option("--threads", threads, "threads of a frequency sweep (default: all cores)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 256));
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    out << app.help();
+    cl.exit_now = true;
+    return cl;
+  } catch (const CLI::CallForVersion&) {
+    out << kProgramVersion << '\n';
+    cl.exit_now = true;
+    return cl;
+  } catch (const CLI::ParseError& e) {
+    err << "mandrelix: " << one_line(e.what()) << " (see mandrelix --help)\n";
+    cl.exit_now = true;
+    cl.exit_status = 2;
+    return cl;
+  }
+  if (!directory.empty()) cl.directory = directory;
+  auto take = [](const std::string& s, std::optional<std::filesystem::path>& into) {
+    if (!s.empty()) into = std::filesystem::path(s);
+  };
+  take(touchstone, cl.options.touchstone);
+  take(csv, cl.options.csv);
+  take(save_circuit, cl.options.save_circuit);
+  take(plot, cl.options.plot);
+  take(drawing, cl.options.drawing);
+  cl.options.threads = threads;
+  return cl;
+}
+
+bool result_folders_exist(const RunOptions& options, std::ostream& err) {
+  for (const auto* file : {&options.touchstone, &options.csv, &options.save_circuit, &options.plot,
+                           &options.drawing}) {
+    if (!*file) continue;
+    const std::filesystem::path folder = (*file)->parent_path();
+    std::error_code ec;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+      err << "mandrelix: cannot write \"" << (*file)->string() << "\": the folder \""
+          << folder.string() << "\" does not exist\n";
+      return false;
+    }
+    if (std::filesystem::is_directory(**file, ec)) {
+      err << "mandrelix: cannot write \"" << (*file)->string() << "\": it is a folder\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace mx

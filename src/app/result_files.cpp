@@ -1,0 +1,193 @@
+#include "app/result_files.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/options.h"
+#include "export/circuit_writer.h"
+#include "export/csv.h"
+#include "export/filter_drawing.h"
+#include "export/response_plot.h"
+#include "export/sweep_data.h"
+#include "export/touchstone.h"
+
+namespace mx {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool synthesized(const DesignRecord& ds) {
+  return ds.control.origin == Origin::kElectricalSynthesis ||
+         ds.control.origin == Origin::kDistributedSynthesis;
+}
+
+std::string response_name(Response r) {
+  return r == Response::kButterworth ? "Butterworth" : "Chebyshev";
+}
+
+std::string configuration_name(Configuration c) {
+  return c == Configuration::kDual ? "dual" : "standard";
+}
+
+SweepData sweep_data(const DesignRecord& ds, const std::vector<SweepRow>& rows) {
+  SweepData d;
+  SweepInfo& i = d.info;
+  i.program_version = kProgramVersion;
+  i.coaxial = ds.control.option == Option::kDistributed;
+  i.sections = ds.design.sections;
+  const Configuration cfg = ds.control.configuration;
+  if (synthesized(ds)) {
+    i.response = response_name(ds.control.response);
+    i.configuration = configuration_name(cfg);
+    i.cutoff_mhz = ds.design.cutoff_mhz;
+    if (ds.control.response == Response::kChebyshev) i.ripple_db = ds.design.ripple_db;
+  } else {
+    i.response = "User-defined";
+    if (!i.coaxial && (cfg == Configuration::kStandard || cfg == Configuration::kDual))
+      i.configuration = configuration_name(cfg);
+  }
+  i.rs = ds.ports.rs;
+  i.xs = ds.ports.xs;
+  i.rl = ds.ports.rl;
+  i.xl = ds.ports.xl;
+  d.points.reserve(rows.size());
+  for (const SweepRow& r : rows) {
+    SweepPoint p;
+    p.f_mhz = r.f_mhz;
+    p.abcd = r.two_port.v;
+    p.zin_re = r.figures.zin_re;
+    p.zin_im = r.figures.zin_im;
+    p.vswr = r.figures.vswr;
+    p.loss_db = r.figures.loss_db;
+    p.phase_deg = r.figures.phase_deg;
+    p.delay_ns = r.delay_ns;
+    p.return_loss_db = r.figures.return_loss_db;
+    d.points.push_back(p);
+  }
+  return d;
+}
+
+// "7-section Chebyshev 0.1 dB low-pass, FC1 1000 MHz, Zo 50 ohm"
+std::string design_title(const DesignRecord& ds) {
+  std::ostringstream t;
+  t << ds.design.sections << "-section " << response_name(ds.control.response);
+  if (ds.control.response == Response::kChebyshev) t << ' ' << ds.design.ripple_db << " dB";
+  t << " low-pass, FC1 " << ds.design.cutoff_mhz << " MHz, Zo " << ds.design.system_impedance
+    << " ohm";
+  return t.str();
+}
+
+bool capacitive_section(Configuration c, int j) {
+  return c == Configuration::kDual ? j % 2 == 0 : j % 2 != 0;
+}
+
+}  // namespace
+
+fs::path numbered_name(const fs::path& name, int k) {
+  if (k <= 1) return name;
+  fs::path out = name.parent_path() / (name.stem().string() + "-" + std::to_string(k));
+  out += name.extension();
+  return out;
+}
+
+void ResultFiles::write(const fs::path& asked, int k, const DesignRecord& ds, const char* what,
+                        const std::function<void(std::ostream&)>& body) {
+  const fs::path path = numbered_name(asked, k);
+  // The report file of the run is written by the reports; a result file of
+  // the same name would destroy it (or be destroyed by it).
+  std::error_code ec;
+  const fs::path report =
+      fs::weakly_canonical(workdir_ / std::string(ds.files.report.trimmed()), ec);
+  const fs::path target = fs::weakly_canonical(fs::absolute(path, ec), ec);
+  if (!ds.files.report.blank() && target == report) {
+    err_ << "mandrelix: not written: \"" << path.string() << "\" is the report file\n";
+    failed_ = true;
+    return;
+  }
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (file) body(file);
+  file.close();
+  if (!file) {
+    err_ << "mandrelix: cannot write \"" << path.string() << "\"\n";
+    failed_ = true;
+    return;
+  }
+  err_ << "mandrelix: wrote " << what << " " << path.string() << '\n';
+}
+
+void ResultFiles::analysis(const DesignRecord& ds, const std::vector<SweepRow>& rows) {
+  if (!options_.touchstone && !options_.csv && !options_.plot) return;
+  ++analyses_;
+  const SweepData data = sweep_data(ds, rows);
+  if (options_.touchstone)
+    write(*options_.touchstone, analyses_, ds, "S-parameters",
+          [&](std::ostream& os) { write_touchstone(os, data); });
+  if (options_.csv)
+    write(*options_.csv, analyses_, ds, "sweep", [&](std::ostream& os) { write_csv(os, data); });
+  if (options_.plot)
+    write(*options_.plot, analyses_, ds, "response plot",
+          [&](std::ostream& os) { write_response_plot(os, data); });
+}
+
+void ResultFiles::electrical_synthesis(const DesignRecord& ds) {
+  if (!options_.save_circuit) return;
+  ++syntheses_;
+  LumpedCircuit c;
+  const Configuration cfg = ds.control.configuration == Configuration::kDual
+                                ? Configuration::kDual
+                                : Configuration::kStandard;
+  c.title = design_title(ds) + ", " + configuration_name(cfg) + " circuit";
+  c.configuration = static_cast<int>(cfg);
+  for (int j = 1; j <= ds.design.sections; ++j)
+    c.values.push_back(capacitive_section(cfg, j) ? ds.ladder.shunt_pf(j) : ds.ladder.series_nh(j));
+  write(*options_.save_circuit, syntheses_, ds, "lumped circuit",
+        [&](std::ostream& os) { write_lumped_circuit(os, c); });
+}
+
+void ResultFiles::distributed_synthesis(const DesignRecord& ds, const SteppedLineResult& res) {
+  if (res.code != Realizability::kDone) return;
+  const LineKinds& k = ds.lines;
+  const Configuration cfg = ds.control.configuration;
+  const int n = ds.design.sections;
+  auto kind_of = [&](int j) { return capacitive_section(cfg, j) ? kLowLine : kHighLine; };
+  if (options_.save_circuit) {
+    ++syntheses_;
+    CoaxCircuit c;
+    c.title = design_title(ds) + ", " + configuration_name(cfg) + " coaxial filter";
+    auto line = [&](int kind, float length) {
+      return CoaxLine{k.outer(kind), k.inner(kind), k.er(kind), length};
+    };
+    c.source = line(kSourceLine, 0.0f);
+    for (int j = 1; j <= n; ++j) c.sections.push_back(line(kind_of(j), ds.coax.length(j)));
+    c.load = line(kLoadLine, 0.0f);
+    write(*options_.save_circuit, syntheses_, ds, "coaxial circuit",
+          [&](std::ostream& os) { write_coax_circuit(os, c); });
+  }
+  if (options_.drawing) {
+    ++drawings_;
+    FilterDrawingData d;
+    d.program_version = kProgramVersion;
+    auto line = [&](int kind, float length) {
+      return DrawingLine{k.outer(kind), k.inner(kind), k.er(kind), k.zo(kind), length};
+    };
+    d.source = line(kSourceLine, 0.0f);
+    for (int j = 1; j <= n; ++j) d.sections.push_back(line(kind_of(j), ds.coax.length(j)));
+    d.load = line(kLoadLine, 0.0f);
+    d.cutoff_mhz = ds.design.cutoff_mhz;
+    d.ripple_db = ds.control.response == Response::kChebyshev ? ds.design.ripple_db : 0.0f;
+    d.response = response_name(ds.control.response);
+    d.configuration = configuration_name(cfg);
+    std::string ext = options_.drawing->extension().string();
+    for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    const bool dxf = ext == ".dxf";
+    write(*options_.drawing, drawings_, ds, "drawing", [&](std::ostream& os) {
+      if (dxf)
+        write_drawing_dxf(os, d);
+      else
+        write_drawing_svg(os, d);
+    });
+  }
+}
+
+}  // namespace mx

@@ -1,0 +1,52 @@
+// The result files the command line asks for: Touchstone, CSV, plot of every
+// analysis; circuit data file of every synthesis; drawing of every coaxial
+// synthesis. The first result of a kind is written to the name given, the
+// k-th to the name with "-k" before its extension. Each file written is
+// named in one line on the error stream, so the console text of the dialog
+// stays as it is.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <vector>
+
+#include "analysis/sweep.h"
+#include "app/program.h"
+#include "model/design_record.h"
+#include "synthesis/stepped_line.h"
+
+namespace mx {
+
+// The k-th name (k from 1) of a result file: name-k.ext for k > 1.
+std::filesystem::path numbered_name(const std::filesystem::path& name, int k);
+
+class ResultFiles {
+ public:
+  ResultFiles(const RunOptions& options, std::ostream& err, std::filesystem::path workdir)
+      : options_(options), err_(err), workdir_(std::move(workdir)) {}
+
+  void analysis(const DesignRecord& ds, const std::vector<SweepRow>& rows);
+  void electrical_synthesis(const DesignRecord& ds);
+  void distributed_synthesis(const DesignRecord& ds, const SteppedLineResult& res);
+
+  // True when a result file could not be written (the run then ends with
+  // status 2 after the dialog).
+  bool failed() const { return failed_; }
+
+ private:
+  // Writes the k-th file of `asked` through `write`, checking it is not the
+  // report file, and names it on the error stream.
+  void write(const std::filesystem::path& asked, int k, const DesignRecord& ds, const char* what,
+             const std::function<void(std::ostream&)>& body);
+
+  const RunOptions& options_;
+  std::ostream& err_;
+  std::filesystem::path workdir_;
+  int analyses_ = 0;
+  int syntheses_ = 0;
+  int drawings_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace mx

@@ -1,0 +1,886 @@
+#include "export/filter_drawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "export/picture_text.h"
+
+namespace mx {
+namespace {
+
+using picture::exact;
+using picture::fixed;
+using picture::short_number;
+using picture::text_width_em;
+using picture::xml_text;
+
+// Sheet geometry, paper millimetres with y down (the SVG frame of reference).
+constexpr double kMmPerInch = 25.4;
+constexpr double kSheetW = 297.0;
+constexpr double kFrameL = 10.0;
+constexpr double kFrameT = 10.0;
+constexpr double kFrameR = 287.0;
+constexpr double kFrameB = 200.0;
+constexpr double kRowLo = 14.0;  // x range of the rows of dimension texts
+constexpr double kRowHi = 283.0;
+constexpr double kViewTop = 16.0;
+constexpr double kStubPaper = 16.0;        // drawn length of the source and load lines
+constexpr double kBodyPaperMax = 225.0;    // longest the filter body may be drawn
+constexpr double kSectionPaperMax = 36.0;  // tallest the half-section may be drawn
+constexpr double kBlockX = 192.0;          // left edge of the notes and the title block
+constexpr double kTitleTop = 170.0;
+constexpr double kArrowLen = 2.2;
+constexpr double kArrowHalf = 0.55;
+constexpr double kRowSpacing = 1.35;  // rotated texts in a row: pitch in text heights
+constexpr double kGlyphShift = 0.36;  // rotated text: baseline offset that centres the glyphs
+
+const std::string kDia = "\u2300";
+
+enum class Layer { Outline, Center, Dimensions, Text };
+enum class Pen { Thick, Thin, Center, Grid, Frame };
+enum class Align { Left, Center, Right };
+
+struct Seg {
+  double x1, y1, x2, y2;
+  Layer layer;
+  Pen pen;
+};
+struct Label {
+  double x, y;  // insertion point on the baseline (model)
+  std::string text;
+  double height;  // model units
+  bool vertical;  // rotated 90 degrees, reading upward
+  Align align;
+  bool bold;
+  bool grey;
+};
+struct Tri {
+  double x[3], y[3];
+};
+struct Region {
+  std::vector<double> xs, ys;
+  bool dielectric;
+};
+
+// Everything on the sheet in model coordinates (inches, y up). Paper positions (mm, y down) map to
+// model ones through the drawing scale: X = ox + x k, Y = oy - y k.
+struct Sheet {
+  double k = kMmPerInch;
+  double ox = 0.0, oy = 0.0;
+  std::string scale_text = "1:1";
+  std::vector<Seg> segs;
+  std::vector<Label> labels;
+  std::vector<Tri> tris;
+  std::vector<Region> regions;
+
+  double mx(double X) const { return (X - ox) / k; }
+  double my(double Y) const { return (oy - Y) / k; }
+  double px(double x) const { return ox + x * k; }
+  double py(double y) const { return oy - y * k; }
+
+  void model_line(double x1, double y1, double x2, double y2, Layer l, Pen p) {
+    segs.push_back(Seg{x1, y1, x2, y2, l, p});
+  }
+  void line(double X1, double Y1, double X2, double Y2, Layer l, Pen p) {
+    segs.push_back(Seg{mx(X1), my(Y1), mx(X2), my(Y2), l, p});
+  }
+  void path(const std::vector<std::pair<double, double>>& pts, Layer l, Pen p) {
+    for (std::size_t i = 1; i < pts.size(); ++i) {
+      const auto& a = pts[i - 1];
+      const auto& b = pts[i];
+      if (a == b) continue;
+      line(a.first, a.second, b.first, b.second, l, p);
+    }
+  }
+  void text(double X, double Y, std::string s, double h, Align a, bool vertical = false,
+            bool bold = false, bool grey = false) {
+    if (s.empty()) return;
+    labels.push_back(Label{mx(X), my(Y), std::move(s), h / k, vertical, a, bold, grey});
+  }
+  // Arrowhead with its tip at (X, Y) travelling along the paper direction (dX, dY).
+  void arrow(double X, double Y, double dX, double dY) {
+    const double bx = X - dX * kArrowLen, by = Y - dY * kArrowLen;
+    const double nx = -dY * kArrowHalf, ny = dX * kArrowHalf;
+    tris.push_back(Tri{{mx(X), mx(bx + nx), mx(bx - nx)}, {my(Y), my(by + ny), my(by - ny)}});
+  }
+};
+
+// One conductor run as drawn: the source line, a section or the load line.
+struct Piece {
+  double len = 0.0, d = 0.0, b = 0.0, er = 1.0;
+  double zo = 0.0;
+  bool stub = false;
+  double xa = 0.0, xb = 0.0;  // model x of its ends
+};
+
+struct Input {
+  std::vector<Piece> pieces;  // source, sections 1..N, load
+  std::vector<double> x;      // step positions x_0 = 0 .. x_N
+  std::size_t n = 0;
+  bool bad = false;
+};
+
+double dimension(float v, bool& bad) {
+  const double x = static_cast<double>(v);
+  if (!std::isfinite(x) || x < 0.0) {
+    bad = true;
+    return 0.0;
+  }
+  return x;
+}
+
+Input read_input(const FilterDrawingData& d) {
+  Input in;
+  in.n = d.sections.size();
+  const auto take = [&](const DrawingLine& l, bool stub) {
+    Piece p;
+    p.stub = stub;
+    p.len = stub ? 0.0 : dimension(l.length, in.bad);
+    p.d = dimension(l.inner, in.bad);
+    p.b = dimension(l.outer, in.bad);
+    p.er = static_cast<double>(l.er);
+    if (!std::isfinite(p.er)) {
+      in.bad = true;
+      p.er = 1.0;
+    }
+    p.zo = static_cast<double>(l.zo);
+    return p;
+  };
+  in.pieces.push_back(take(d.source, true));
+  in.x.push_back(0.0);
+  for (const DrawingLine& l : d.sections) {
+    Piece p = take(l, false);
+    p.xa = in.x.back();
+    p.xb = p.xa + p.len;
+    in.x.push_back(p.xb);
+    in.pieces.push_back(p);
+  }
+  in.pieces.push_back(take(d.load, true));
+  return in;
+}
+
+std::string inch_mm(double v) { return fixed(v, 4) + " [" + fixed(v * kMmPerInch, 3) + "]"; }
+
+struct Scale {
+  double s;
+  std::string text;
+};
+
+// Largest drawing scale from the 1, 1.5, 2, 2.5, 3, 4, 5 x 10^k series not above `fit`.
+Scale choose_scale(double fit) {
+  if (!(fit > 0.0) || !std::isfinite(fit)) return Scale{1.0, "1:1"};
+  static constexpr double kSeries[] = {1.0, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 10.0};
+  if (fit >= 1.0) {
+    const double dec = std::pow(10.0, std::floor(std::log10(fit)));
+    double best = 1.0;
+    for (const double m : kSeries) {
+      if (m * dec <= fit * (1.0 + 1e-9)) best = m;
+    }
+    const double a = best * dec;
+    return Scale{a, short_number(a) + ":1"};
+  }
+  const double inv = 1.0 / fit;
+  const double dec = std::pow(10.0, std::floor(std::log10(inv)));
+  double best = 10.0;
+  for (auto it = std::rbegin(kSeries); it != std::rend(kSeries); ++it) {
+    if (*it * dec >= inv * (1.0 - 1e-9)) best = *it;
+  }
+  const double b = best * dec;
+  return Scale{1.0 / b, "1:" + short_number(b)};
+}
+
+// A text in a row of rotated texts, tied by a leader to `anchor` (paper x).
+struct RowItem {
+  double anchor = 0.0;
+  std::string text;
+  double feature = 0.0;  // model y the leader points at (callouts)
+  bool is_length = false;
+  double pos = 0.0;  // paper x the text is centred on
+};
+
+// Spreads the texts along [lo, hi] at least `gap` apart, each as near its anchor as the others
+// allow, keeping their order (so leaders never cross). Items must be sorted by anchor.
+void spread(std::vector<RowItem>& items, double gap, double lo, double hi) {
+  const std::size_t n = items.size();
+  if (n == 0) return;
+  if (n > 1 && gap * static_cast<double>(n - 1) > hi - lo)
+    gap = (hi - lo) / static_cast<double>(n - 1);
+  // Clusters of texts packed at `gap`, each centred on the mean of its anchors.
+  struct Cluster {
+    std::size_t first, count;
+    double sum;
+    double start(double g) const {
+      return sum / static_cast<double>(count) - g * static_cast<double>(count - 1) / 2.0;
+    }
+  };
+  std::vector<Cluster> cl;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double a = std::isfinite(items[i].anchor) ? std::clamp(items[i].anchor, lo, hi) : lo;
+    cl.push_back(Cluster{i, 1, a});
+    while (cl.size() > 1) {
+      const Cluster& b = cl[cl.size() - 1];
+      const Cluster& a2 = cl[cl.size() - 2];
+      const double end_a = a2.start(gap) + gap * static_cast<double>(a2.count - 1);
+      if (b.start(gap) >= end_a + gap) break;
+      Cluster merged{a2.first, a2.count + b.count, a2.sum + b.sum};
+      cl.pop_back();
+      cl.back() = merged;
+    }
+  }
+  for (const Cluster& c : cl) {
+    for (std::size_t j = 0; j < c.count; ++j) {
+      items[c.first + j].pos = c.start(gap) + gap * static_cast<double>(j);
+    }
+  }
+  // Keep the row inside [lo, hi].
+  items[0].pos = std::max(items[0].pos, lo);
+  for (std::size_t i = 1; i < n; ++i) items[i].pos = std::max(items[i].pos, items[i - 1].pos + gap);
+  items[n - 1].pos = std::min(items[n - 1].pos, hi);
+  for (std::size_t i = n - 1; i-- > 0;)
+    items[i].pos = std::min(items[i].pos, items[i + 1].pos - gap);
+}
+
+double widest(const std::vector<RowItem>& items) {
+  double w = 0.0;
+  for (const RowItem& it : items) w = std::max(w, text_width_em(it.text));
+  return w;
+}
+
+// Words of `s` wrapped to lines no wider than `width` mm at text height h.
+std::vector<std::string> wrap(const std::string& s, double width, double h) {
+  std::vector<std::string> lines;
+  std::string cur;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const std::size_t j = std::min(s.find(' ', i), s.size());
+    const std::string word = s.substr(i, j - i);
+    i = j + 1;
+    if (word.empty()) continue;
+    const std::string trial = cur.empty() ? word : cur + " " + word;
+    if (!cur.empty() && text_width_em(trial) * h > width) {
+      lines.push_back(cur);
+      cur = word;
+    } else {
+      cur = trial;
+    }
+  }
+  if (!cur.empty()) lines.push_back(cur);
+  return lines;
+}
+
+std::string design_line(const FilterDrawingData& d, std::size_t n) {
+  std::string s =
+      "Design: " + (d.response.empty() ? std::string("low-pass") : d.response + " low-pass") +
+      ", N = " + std::to_string(n);
+  const double fc = static_cast<double>(d.cutoff_mhz);
+  if (fc > 0.0 && std::isfinite(fc)) s += ", FC1 = " + short_number(fc) + " MHz";
+  const double am = static_cast<double>(d.ripple_db);
+  if (am > 0.0 && std::isfinite(am)) s += ", ripple Am = " + short_number(am) + " dB";
+  if (d.configuration == "standard") {
+    s += ", standard configuration (shunt C first)";
+  } else if (d.configuration == "dual") {
+    s += ", dual configuration (series L first)";
+  } else if (!d.configuration.empty()) {
+    s += ", " + d.configuration + " configuration";
+  }
+  return s + ".";
+}
+
+std::vector<std::string> notes_of(const FilterDrawingData& d, const Input& in) {
+  std::vector<std::string> notes;
+  notes.push_back("Dimensions in inches, millimetres in brackets [ ]; " + kDia + " = diameter.");
+  notes.push_back(
+      "Step positions are measured from datum A, the source-end face of section 1. "
+      "Values in parentheses are section lengths, for reference only.");
+  notes.push_back(design_line(d, in.n));
+  bool dielectric = false;
+  for (const Piece& p : in.pieces) dielectric = dielectric || p.er != 1.0;
+  if (dielectric) notes.push_back("Shaded sections are filled with dielectric (Er as listed).");
+  notes.push_back("Break all sharp edges.");
+  if (in.bad) notes.push_back("Input values that were negative or not finite are drawn as 0.");
+  notes.push_back("Drawn by " +
+                  (d.program_version.empty() ? std::string("this program") : d.program_version) +
+                  ".");
+  return notes;
+}
+
+Sheet build(const FilterDrawingData& d) {
+  Input in = read_input(d);
+  const std::size_t n = in.n;
+  std::vector<Piece>& pieces = in.pieces;
+
+  // The texts come first: their sizes decide how much height is left for the view.
+  std::vector<RowItem> below;  // ordinates and section lengths, in x order
+  for (std::size_t i = 0; i <= n; ++i) {
+    if (i > 0) {
+      RowItem len;
+      len.text = "(" + inch_mm(pieces[i].len) + ")";
+      len.is_length = true;
+      below.push_back(len);
+    }
+    RowItem ord;
+    ord.text = i == 0 ? "0 DATUM A" : inch_mm(in.x[i]);
+    below.push_back(ord);
+  }
+  std::vector<RowItem> callouts;
+  for (const Piece& p : pieces) {
+    RowItem c;
+    c.text = "D " + kDia + inch_mm(p.d);
+    c.feature = p.d / 2.0;
+    callouts.push_back(c);
+  }
+  // Bore runs: consecutive pieces with the same B get one callout.
+  std::vector<std::pair<std::size_t, std::size_t>> bore_runs;
+  for (std::size_t j = 0; j < pieces.size(); ++j) {
+    if (j > 0 && pieces[j].b == pieces[j - 1].b) {
+      bore_runs.back().second = j;
+    } else {
+      bore_runs.emplace_back(j, j);
+    }
+  }
+  for (const auto& run : bore_runs) {
+    RowItem c;
+    c.text = "B " + kDia + inch_mm(pieces[run.first].b);
+    c.feature = pieces[run.first].b / 2.0;
+    callouts.push_back(c);
+  }
+  const auto row_font = [](std::size_t count) {
+    return std::clamp((kRowHi - kRowLo) / (kRowSpacing * static_cast<double>(count)), 1.2, 2.5);
+  };
+  const double f_call = row_font(callouts.size());
+  const double f_below = row_font(below.size());
+  const double len_call = widest(callouts) * f_call;
+  const double len_below = widest(below) * f_below;
+
+  const double note_h = 2.0;
+  const double note_pitch = 3.0;
+  std::vector<std::pair<std::string, bool>> note_lines;  // text, starts a note
+  const std::vector<std::string> notes = notes_of(d, in);
+  for (std::size_t i = 0; i < notes.size(); ++i) {
+    const auto lines = wrap(notes[i], kFrameR - kBlockX - 8.0, note_h);
+    for (std::size_t j = 0; j < lines.size(); ++j) {
+      note_lines.emplace_back((j == 0 ? std::to_string(i + 1) + ". " : std::string()) + lines[j],
+                              j == 0);
+    }
+  }
+  const double notes_need = 6.0 + note_pitch * static_cast<double>(note_lines.size());
+  const std::size_t rows = n + 4;  // table title, header, source, sections, load
+  const double band_need =
+      std::max(kFrameB - kTitleTop + notes_need, 2.9 * static_cast<double>(rows));
+  const double band_top_max = kFrameB - band_need;
+  // View: callout texts, 8 mm of leaders, the half-section, 14 mm of dimension lines, the texts
+  // below and the caption.
+  const double section_max =
+      std::clamp(band_top_max - 2.0 - (kViewTop + len_call + 8.0 + 14.0 + len_below + 7.0), 2.0,
+                 kSectionPaperMax);
+
+  double total = in.x.back();
+  double max_r = 0.0;
+  for (const Piece& p : pieces) max_r = std::max({max_r, p.d / 2.0, p.b / 2.0});
+  double fit = std::numeric_limits<double>::infinity();
+  if (total > 0.0) fit = std::min(fit, kBodyPaperMax / (total * kMmPerInch));
+  if (max_r > 0.0) fit = std::min(fit, section_max / (max_r * kMmPerInch));
+  const Scale scale = choose_scale(fit);
+
+  Sheet sh;
+  sh.k = kMmPerInch * scale.s;
+  sh.scale_text = scale.text;
+  const double k = sh.k;
+  const double stub = kStubPaper / k;
+  sh.ox = kSheetW / 2.0 - total * k / 2.0;
+  const double y_call = kViewTop + len_call;  // bottom end of the callout texts
+  const double y_axis = y_call + 8.0 + max_r * k;
+  sh.oy = y_axis;
+  pieces.front().xa = -stub;
+  pieces.front().xb = 0.0;
+  pieces.back().xa = total;
+  pieces.back().xb = total + stub;
+
+  // Outline: both conductor profiles, piece by piece, and the steps between them.
+  for (const Piece& p : pieces) {
+    if (p.xb > p.xa) {
+      sh.model_line(p.xa, p.d / 2.0, p.xb, p.d / 2.0, Layer::Outline, Pen::Thick);
+      sh.model_line(p.xa, p.b / 2.0, p.xb, p.b / 2.0, Layer::Outline, Pen::Thick);
+    }
+  }
+  for (std::size_t j = 0; j + 1 < pieces.size(); ++j) {
+    const Piece& a = pieces[j];
+    const Piece& b = pieces[j + 1];
+    const double x = a.xb;
+    if (a.d != b.d) sh.model_line(x, a.d / 2.0, x, b.d / 2.0, Layer::Outline, Pen::Thick);
+    if (a.b != b.b) sh.model_line(x, a.b / 2.0, x, b.b / 2.0, Layer::Outline, Pen::Thick);
+    const double lo = std::max(a.d, b.d) / 2.0, hi = std::min(a.b, b.b) / 2.0;
+    if (a.er != b.er && lo < hi) sh.model_line(x, lo, x, hi, Layer::Outline, Pen::Thin);
+  }
+  // Break lines where the source and load lines are cut off.
+  for (const Piece* p : {&pieces.front(), &pieces.back()}) {
+    const double h = std::max(p->d, p->b) / 2.0;
+    if (!(h > 0.0)) continue;
+    const double xe = p == &pieces.front() ? p->xa : p->xb;
+    const double w = 0.9 / k;
+    const double pts[][2] = {{xe, 0.0},          {xe, 0.38 * h}, {xe + w, 0.46 * h},
+                             {xe - w, 0.56 * h}, {xe, 0.64 * h}, {xe, h}};
+    for (std::size_t i = 1; i < 6; ++i) {
+      sh.model_line(pts[i - 1][0], pts[i - 1][1], pts[i][0], pts[i][1], Layer::Outline, Pen::Thin);
+    }
+  }
+  // Section view fills (SVG only): the centre conductor and any dielectric.
+  Region metal;
+  metal.dielectric = false;
+  metal.xs.push_back(pieces.front().xa);
+  metal.ys.push_back(0.0);
+  for (const Piece& p : pieces) {
+    metal.xs.insert(metal.xs.end(), {p.xa, p.xb});
+    metal.ys.insert(metal.ys.end(), {p.d / 2.0, p.d / 2.0});
+  }
+  metal.xs.push_back(pieces.back().xb);
+  metal.ys.push_back(0.0);
+  sh.regions.push_back(metal);
+  for (const Piece& p : pieces) {
+    if (p.er != 1.0 && p.xb > p.xa && p.b > p.d) {
+      sh.regions.push_back(
+          Region{{p.xa, p.xb, p.xb, p.xa}, {p.d / 2.0, p.d / 2.0, p.b / 2.0, p.b / 2.0}, true});
+    }
+  }
+  sh.model_line(pieces.front().xa - 3.0 / k, 0.0, pieces.back().xb + 3.0 / k, 0.0, Layer::Center,
+                Pen::Center);
+
+  // Diameter callouts above the view.
+  for (std::size_t j = 0; j < pieces.size(); ++j)
+    callouts[j].anchor = sh.px((pieces[j].xa + pieces[j].xb) / 2.0);
+  for (std::size_t r = 0; r < bore_runs.size(); ++r) {
+    callouts[pieces.size() + r].anchor =
+        sh.px((pieces[bore_runs[r].first].xa + pieces[bore_runs[r].second].xb) / 2.0);
+  }
+  std::stable_sort(callouts.begin(), callouts.end(),
+                   [](const RowItem& a, const RowItem& b) { return a.anchor < b.anchor; });
+  spread(callouts, f_call * kRowSpacing, kRowLo, kRowHi);
+  for (const RowItem& c : callouts) {
+    const double a = std::clamp(c.anchor, kRowLo, kRowHi);
+    const double tip = sh.py(c.feature);
+    sh.text(c.pos + kGlyphShift * f_call, y_call, c.text, f_call, Align::Left, true);
+    sh.path({{c.pos, y_call + 0.8}, {c.pos, y_call + 2.0}, {a, y_call + 6.0}, {a, tip - kArrowLen}},
+            Layer::Dimensions, Pen::Thin);
+    sh.arrow(a, tip, 0.0, 1.0);
+  }
+
+  // Below the axis: section numbers, the chain of section lengths and the ordinates from datum A.
+  const double y_num = y_axis + 4.2;
+  const double y_dim = y_axis + 6.5;
+  const double y_jog1 = y_axis + 9.0;
+  const double y_jog2 = y_axis + 13.0;
+  const double y_text = y_axis + 14.0;
+  for (std::size_t i = 1; i <= n; ++i) {
+    const double xa = sh.px(in.x[i - 1]), xb = sh.px(in.x[i]);
+    const double w = xb - xa;
+    const std::string num = std::to_string(i);
+    if (w >= text_width_em(num) * 1.8 + 0.8)
+      sh.text((xa + xb) / 2.0, y_num, num, 1.8, Align::Center);
+    if (w > 2.0 * kArrowLen + 0.6) {
+      sh.line(xa + kArrowLen, y_dim, xb - kArrowLen, y_dim, Layer::Dimensions, Pen::Thin);
+      sh.arrow(xa, y_dim, -1.0, 0.0);
+      sh.arrow(xb, y_dim, 1.0, 0.0);
+    } else if (w > 0.0) {
+      sh.line(xa, y_dim, xb, y_dim, Layer::Dimensions, Pen::Thin);
+      for (const double xt : {xa, xb})
+        sh.line(xt - 0.6, y_dim + 0.6, xt + 0.6, y_dim - 0.6, Layer::Dimensions, Pen::Thin);
+    }
+  }
+  const double stub_mid_l = sh.px(-stub / 2.0), stub_mid_r = sh.px(total + stub / 2.0);
+  sh.text(stub_mid_l, y_num, "SOURCE LINE", 1.8, Align::Center);
+  sh.text(stub_mid_r, y_num, "LOAD LINE", 1.8, Align::Center);
+  // below holds ordinate 0, length 1, ordinate 1, length 2, ... ordinate N.
+  for (std::size_t i = 0; i < below.size(); ++i) {
+    const std::size_t s = (i + 1) / 2;
+    below[i].anchor =
+        below[i].is_length ? sh.px((in.x[s - 1] + in.x[s]) / 2.0) : sh.px(in.x[i / 2]);
+  }
+  std::stable_sort(below.begin(), below.end(),
+                   [](const RowItem& a, const RowItem& b) { return a.anchor < b.anchor; });
+  spread(below, f_below * kRowSpacing, kRowLo, kRowHi);
+  for (const RowItem& it : below) {
+    const double a = std::clamp(it.anchor, kRowLo, kRowHi);
+    sh.path({{a, it.is_length ? y_dim : y_axis + 1.0},
+             {a, y_jog1},
+             {it.pos, y_jog2},
+             {it.pos, y_text - 0.6}},
+            Layer::Dimensions, Pen::Thin);
+    sh.text(it.pos + kGlyphShift * f_below, y_text, it.text, f_below, Align::Right, true);
+  }
+  const double y_caption = y_text + len_below + 5.0;
+  sh.text(kSheetW / 2.0, y_caption, "AXIAL HALF-SECTION   SCALE " + scale.text, 2.5, Align::Center,
+          false, true);
+
+  // Cut list.
+  const double band_top = y_caption + 3.0;
+  const double row_h = std::min(4.5, (kFrameB - band_top) / static_cast<double>(rows));
+  const double tf = std::clamp(row_h * 0.62, 0.8, 2.3);
+  static constexpr double kCols[] = {17.0, 27.0, 27.0, 27.0, 27.0, 27.0, 11.0, 13.0};
+  std::vector<double> cx{kFrameL};
+  for (const double w : kCols) cx.push_back(cx.back() + w);
+  const auto row_y = [&](std::size_t r) { return band_top + row_h * static_cast<double>(r); };
+  sh.text(cx[0] + 1.5, row_y(1) - row_h * 0.3, "CUT LIST   inch [mm]", tf, Align::Left, false,
+          true);
+  const char* const heads[] = {"Section", "Start from A", "End from A", "Length",
+                               "Inner D", "Bore B",       "Er",         "Zo \u03a9"};
+  for (std::size_t c = 0; c < 8; ++c) {
+    sh.text((cx[c] + cx[c + 1]) / 2.0, row_y(2) - row_h * 0.3, heads[c], tf, Align::Center, false,
+            true);
+  }
+  for (std::size_t j = 0; j < pieces.size(); ++j) {
+    const Piece& p = pieces[j];
+    const double y = row_y(j + 3) - row_h * 0.3;
+    const std::string item =
+        j == 0 ? "Source line" : (j + 1 == pieces.size() ? "Load line" : std::to_string(j));
+    std::string cells[8] = {item,
+                            "\u2014",
+                            "\u2014",
+                            "\u2014",
+                            kDia + inch_mm(p.d),
+                            kDia + inch_mm(p.b),
+                            short_number(p.er, 4),
+                            p.zo > 0.0 && std::isfinite(p.zo) ? fixed(p.zo, 2) : "\u2014"};
+    if (!p.stub) {
+      cells[1] = inch_mm(p.xa);
+      cells[2] = inch_mm(p.xb);
+      cells[3] = inch_mm(p.len);
+    }
+    sh.text((cx[0] + cx[1]) / 2.0, y, cells[0], tf, Align::Center);
+    for (std::size_t c = 1; c < 8; ++c) sh.text(cx[c + 1] - 1.2, y, cells[c], tf, Align::Right);
+  }
+  for (std::size_t r = 0; r <= rows; ++r)
+    sh.line(cx.front(), row_y(r), cx.back(), row_y(r), Layer::Text, Pen::Grid);
+  for (std::size_t c = 0; c < cx.size(); ++c) {
+    sh.line(cx[c], c == 0 || c + 1 == cx.size() ? row_y(0) : row_y(1), cx[c], row_y(rows),
+            Layer::Text, Pen::Grid);
+  }
+
+  // Notes.
+  double ny = band_top + 3.5;
+  sh.text(kBlockX, ny, "NOTES", 2.5, Align::Left, false, true);
+  ny += 1.5;
+  for (const auto& [line, first] : note_lines) {
+    ny += note_pitch;
+    sh.text(first ? kBlockX : kBlockX + 3.2, ny, line, note_h, Align::Left);
+  }
+
+  // Title block and frame.
+  const double tb_r = kFrameR, tb_b = kFrameB, tb_t = kTitleTop;
+  const double r1 = tb_t + 11.0, r2 = r1 + 9.5;
+  sh.line(kBlockX, tb_t, tb_r, tb_t, Layer::Text, Pen::Frame);
+  sh.line(kBlockX, tb_t, kBlockX, tb_b, Layer::Text, Pen::Frame);
+  sh.line(kBlockX, r1, tb_r, r1, Layer::Text, Pen::Grid);
+  sh.line(kBlockX, r2, tb_r, r2, Layer::Text, Pen::Grid);
+  sh.line(kBlockX + 30.0, r1, kBlockX + 30.0, r2, Layer::Text, Pen::Grid);
+  sh.line(kBlockX + 62.0, r1, kBlockX + 62.0, r2, Layer::Text, Pen::Grid);
+  sh.line(kBlockX + 47.5, r2, kBlockX + 47.5, tb_b, Layer::Text, Pen::Grid);
+  sh.text(kBlockX + 2.0, tb_t + 5.0, "COAXIAL LOW-PASS FILTER", 3.2, Align::Left, false, true);
+  std::string sub = (d.response.empty() ? std::string("Low-pass") : d.response) + ", " +
+                    std::to_string(n) + (n == 1 ? " section" : " sections");
+  const double fc = static_cast<double>(d.cutoff_mhz);
+  if (fc > 0.0 && std::isfinite(fc)) sub += ", FC1 " + short_number(fc) + " MHz";
+  sh.text(kBlockX + 2.0, tb_t + 9.2, sub, 2.2, Align::Left);
+  const auto cell = [&](double x, double top, const std::string& cap, const std::string& val) {
+    sh.text(x + 1.5, top + 2.6, cap, 1.6, Align::Left, false, false, true);
+    sh.text(x + 1.5, top + 7.4, val, 2.5, Align::Left);
+  };
+  cell(kBlockX, r1, "SCALE", scale.text);
+  cell(kBlockX + 30.0, r1, "UNITS", "inch [mm]");
+  cell(kBlockX + 62.0, r1, "SHEET", "A4   1 of 1");
+  cell(kBlockX, r2, "PROGRAM", d.program_version.empty() ? "\u2014" : d.program_version);
+  cell(kBlockX + 47.5, r2, "CONFIGURATION", d.configuration.empty() ? "\u2014" : d.configuration);
+  sh.line(kFrameL, kFrameT, kFrameR, kFrameT, Layer::Text, Pen::Frame);
+  sh.line(kFrameR, kFrameT, kFrameR, kFrameB, Layer::Text, Pen::Frame);
+  sh.line(kFrameR, kFrameB, kFrameL, kFrameB, Layer::Text, Pen::Frame);
+  sh.line(kFrameL, kFrameB, kFrameL, kFrameT, Layer::Text, Pen::Frame);
+  return sh;
+}
+
+// ---- SVG -------------------------------------------------------------------------------------
+
+std::string mm(double v) { return fixed(v, 3); }
+
+const char* pen_attributes(Pen p) {
+  switch (p) {
+    case Pen::Thick:
+      return "stroke=\"#000000\" stroke-width=\"0.5\" stroke-linecap=\"round\"";
+    case Pen::Thin:
+      return "stroke=\"#000000\" stroke-width=\"0.18\"";
+    case Pen::Center:
+      return "stroke=\"#000000\" stroke-width=\"0.18\" stroke-dasharray=\"8 1.5 1.5 1.5\"";
+    case Pen::Grid:
+      return "stroke=\"#000000\" stroke-width=\"0.25\"";
+    case Pen::Frame:
+      return "stroke=\"#000000\" stroke-width=\"0.5\" stroke-linecap=\"square\"";
+  }
+  return "";
+}
+
+const char* layer_name(Layer l) {
+  switch (l) {
+    case Layer::Outline:
+      return "OUTLINE";
+    case Layer::Center:
+      return "CENTER";
+    case Layer::Dimensions:
+      return "DIMENSIONS";
+    case Layer::Text:
+      return "TEXT";
+  }
+  return "0";
+}
+
+// ---- DXF -------------------------------------------------------------------------------------
+
+void pair(std::string& out, int code, const std::string& value) {
+  std::string c = std::to_string(code);
+  if (c.size() < 3) c.insert(0, 3 - c.size(), ' ');
+  out += c;
+  out += '\n';
+  out += value;
+  out += '\n';
+}
+
+// Text for an R12 TEXT entity: ASCII only; the diameter sign becomes %%c, dashes '-', the ohm sign
+// "ohm", anything else \U+XXXX.
+std::string dxf_text(const std::string& s) {
+  const std::string clean = picture::clean_text(s);
+  std::string out;
+  for (std::size_t i = 0; i < clean.size();) {
+    const auto c = static_cast<unsigned char>(clean[i]);
+    if (c < 0x80) {
+      out += c == '%' ? std::string("%%%") : std::string(1, static_cast<char>(c));
+      ++i;
+      continue;
+    }
+    const std::size_t len = c >= 0xF0 ? 4 : (c >= 0xE0 ? 3 : 2);
+    unsigned cp = c & (len == 2 ? 0x1Fu : (len == 3 ? 0x0Fu : 0x07u));
+    for (std::size_t j = 1; j < len && i + j < clean.size(); ++j) {
+      cp = (cp << 6) | (static_cast<unsigned char>(clean[i + j]) & 0x3Fu);
+    }
+    i += len;
+    if (cp == 0x2300 || cp == 0x00D8 || cp == 0x00F8) {
+      out += "%%c";
+    } else if (cp == 0x2014 || cp == 0x2013 || cp == 0x2212) {
+      out += "-";
+    } else if (cp == 0x03A9 || cp == 0x2126) {
+      out += "ohm";
+    } else {
+      static const char kHex[] = "0123456789ABCDEF";
+      std::string hex;
+      for (int shift = cp > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4)
+        hex += kHex[(cp >> shift) & 0xFu];
+      out += "\\U+" + hex;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void write_drawing_svg(std::ostream& os, const FilterDrawingData& d) {
+  const Sheet sh = build(d);
+  std::string out;
+  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  out +=
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"297mm\" height=\"210mm\" "
+      "viewBox=\"0 0 297 210\" font-family=\"sans-serif\">\n";
+  out += "<title>Coaxial low-pass filter, machining drawing, scale " + xml_text(sh.scale_text) +
+         "</title>\n";
+  out +=
+      "<defs>\n"
+      "<pattern id=\"metal\" patternUnits=\"userSpaceOnUse\" width=\"0.9\" height=\"0.9\" "
+      "patternTransform=\"rotate(45)\"><line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"0.9\" "
+      "stroke=\"#000000\" "
+      "stroke-width=\"0.12\"/></pattern>\n"
+      "<pattern id=\"dielectric\" patternUnits=\"userSpaceOnUse\" width=\"1.2\" height=\"1.2\">"
+      "<rect width=\"1.2\" height=\"1.2\" fill=\"#e4ebf4\"/><circle cx=\"0.6\" cy=\"0.6\" "
+      "r=\"0.16\" "
+      "fill=\"#5d6f8c\"/></pattern>\n"
+      "</defs>\n";
+  out += "<rect width=\"297\" height=\"210\" fill=\"#ffffff\"/>\n";
+  for (const Region& r : sh.regions) {
+    out += std::string("<path class=\"") + (r.dielectric ? "dielectric" : "hatch") +
+           "\" fill=\"url(#" + (r.dielectric ? "dielectric" : "metal") + ")\" stroke=\"none\" d=\"";
+    for (std::size_t i = 0; i < r.xs.size(); ++i) {
+      out += (i == 0 ? "M" : " L") + mm(sh.px(r.xs[i])) + "," + mm(sh.py(r.ys[i]));
+    }
+    out += " Z\"/>\n";
+  }
+  for (const Layer layer : {Layer::Center, Layer::Outline, Layer::Dimensions, Layer::Text}) {
+    for (const Pen pen : {Pen::Thick, Pen::Thin, Pen::Center, Pen::Grid, Pen::Frame}) {
+      std::string body;
+      for (const Seg& s : sh.segs) {
+        if (s.layer != layer || s.pen != pen) continue;
+        body += "<line x1=\"" + mm(sh.px(s.x1)) + "\" y1=\"" + mm(sh.py(s.y1)) + "\" x2=\"" +
+                mm(sh.px(s.x2)) + "\" y2=\"" + mm(sh.py(s.y2)) + "\"/>\n";
+      }
+      if (body.empty()) continue;
+      std::string cls = layer_name(layer);
+      std::transform(cls.begin(), cls.end(), cls.begin(),
+                     [](char c) { return static_cast<char>(c | 0x20); });
+      out += "<g class=\"" + cls + "\" " + pen_attributes(pen) + ">\n" + body + "</g>\n";
+    }
+  }
+  out += "<g class=\"arrows\" fill=\"#000000\">\n";
+  for (const Tri& t : sh.tris) {
+    out += "<path d=\"M" + mm(sh.px(t.x[0])) + "," + mm(sh.py(t.y[0])) + " L" + mm(sh.px(t.x[1])) +
+           "," + mm(sh.py(t.y[1])) + " L" + mm(sh.px(t.x[2])) + "," + mm(sh.py(t.y[2])) +
+           " Z\"/>\n";
+  }
+  out += "</g>\n<g class=\"text\" fill=\"#000000\">\n";
+  for (const Label& l : sh.labels) {
+    const double X = sh.px(l.x), Y = sh.py(l.y);
+    out +=
+        "<text x=\"" + mm(X) + "\" y=\"" + mm(Y) + "\" font-size=\"" + mm(l.height * sh.k) + "\"";
+    if (l.align != Align::Left)
+      out += l.align == Align::Center ? " text-anchor=\"middle\"" : " text-anchor=\"end\"";
+    if (l.vertical) out += " transform=\"rotate(-90 " + mm(X) + " " + mm(Y) + ")\"";
+    if (l.bold) out += " font-weight=\"bold\"";
+    if (l.grey) out += " fill=\"#555555\"";
+    out += ">" + xml_text(l.text) + "</text>\n";
+  }
+  out += "</g>\n</svg>\n";
+  os << out;
+}
+
+void write_drawing_dxf(std::ostream& os, const FilterDrawingData& d) {
+  const Sheet sh = build(d);
+  double x0 = std::numeric_limits<double>::infinity(), y0 = x0, x1 = -x0, y1 = -x0;
+  const auto extend = [&](double x, double y) {
+    x0 = std::min(x0, x);
+    y0 = std::min(y0, y);
+    x1 = std::max(x1, x);
+    y1 = std::max(y1, y);
+  };
+  for (const Seg& s : sh.segs) {
+    extend(s.x1, s.y1);
+    extend(s.x2, s.y2);
+  }
+  for (const Label& l : sh.labels) extend(l.x, l.y);
+  if (!(x0 <= x1)) x0 = y0 = x1 = y1 = 0.0;
+
+  std::string out;
+  pair(out, 0, "SECTION");
+  pair(out, 2, "HEADER");
+  pair(out, 9, "$ACADVER");
+  pair(out, 1, "AC1009");
+  pair(out, 9, "$INSBASE");
+  pair(out, 10, "0.0");
+  pair(out, 20, "0.0");
+  pair(out, 30, "0.0");
+  pair(out, 9, "$EXTMIN");
+  pair(out, 10, exact(x0));
+  pair(out, 20, exact(y0));
+  pair(out, 30, "0.0");
+  pair(out, 9, "$EXTMAX");
+  pair(out, 10, exact(x1));
+  pair(out, 20, exact(y1));
+  pair(out, 30, "0.0");
+  pair(out, 0, "ENDSEC");
+
+  pair(out, 0, "SECTION");
+  pair(out, 2, "TABLES");
+  pair(out, 0, "TABLE");
+  pair(out, 2, "LTYPE");
+  pair(out, 70, "2");
+  pair(out, 0, "LTYPE");
+  pair(out, 2, "CONTINUOUS");
+  pair(out, 70, "0");
+  pair(out, 3, "Solid line");
+  pair(out, 72, "65");
+  pair(out, 73, "0");
+  pair(out, 40, "0.0");
+  // Centre line: long dash, gap, short dash, gap, sized to look the same as on the sheet.
+  const double u = 1.0 / sh.k;
+  pair(out, 0, "LTYPE");
+  pair(out, 2, "CENTER");
+  pair(out, 70, "0");
+  pair(out, 3, "Center ____ _ ____ _");
+  pair(out, 72, "65");
+  pair(out, 73, "4");
+  pair(out, 40, exact(12.5 * u));
+  pair(out, 49, exact(8.0 * u));
+  pair(out, 49, exact(-1.5 * u));
+  pair(out, 49, exact(1.5 * u));
+  pair(out, 49, exact(-1.5 * u));
+  pair(out, 0, "ENDTAB");
+  pair(out, 0, "TABLE");
+  pair(out, 2, "LAYER");
+  pair(out, 70, "5");
+  const std::pair<const char*, std::pair<const char*, const char*>> layers[] = {
+      {"0", {"7", "CONTINUOUS"}},
+      {"OUTLINE", {"7", "CONTINUOUS"}},
+      {"CENTER", {"1", "CENTER"}},
+      {"DIMENSIONS", {"3", "CONTINUOUS"}},
+      {"TEXT", {"7", "CONTINUOUS"}}};
+  for (const auto& [name, props] : layers) {
+    pair(out, 0, "LAYER");
+    pair(out, 2, name);
+    pair(out, 70, "0");
+    pair(out, 62, props.first);
+    pair(out, 6, props.second);
+  }
+  pair(out, 0, "ENDTAB");
+  pair(out, 0, "TABLE");
+  pair(out, 2, "STYLE");
+  pair(out, 70, "1");
+  pair(out, 0, "STYLE");
+  pair(out, 2, "STANDARD");
+  pair(out, 70, "0");
+  pair(out, 40, "0.0");
+  pair(out, 41, "1.0");
+  pair(out, 50, "0.0");
+  pair(out, 71, "0");
+  pair(out, 42, exact(2.5 * u));
+  pair(out, 3, "txt");
+  pair(out, 4, "");
+  pair(out, 0, "ENDTAB");
+  pair(out, 0, "ENDSEC");
+
+  pair(out, 0, "SECTION");
+  pair(out, 2, "ENTITIES");
+  const auto line = [&](double ax, double ay, double bx, double by, Layer l) {
+    pair(out, 0, "LINE");
+    pair(out, 8, layer_name(l));
+    pair(out, 10, exact(ax));
+    pair(out, 20, exact(ay));
+    pair(out, 30, "0.0");
+    pair(out, 11, exact(bx));
+    pair(out, 21, exact(by));
+    pair(out, 31, "0.0");
+  };
+  for (const Seg& s : sh.segs) line(s.x1, s.y1, s.x2, s.y2, s.layer);
+  for (const Tri& t : sh.tris) {
+    for (int i = 0; i < 3; ++i)
+      line(t.x[i], t.y[i], t.x[(i + 1) % 3], t.y[(i + 1) % 3], Layer::Dimensions);
+  }
+  for (const Label& l : sh.labels) {
+    const std::string s = dxf_text(l.text);
+    if (s.empty()) continue;
+    pair(out, 0, "TEXT");
+    pair(out, 8, "TEXT");
+    pair(out, 10, exact(l.x));
+    pair(out, 20, exact(l.y));
+    pair(out, 30, "0.0");
+    pair(out, 40, exact(l.height));
+    pair(out, 1, s);
+    if (l.vertical) pair(out, 50, "90.0");
+    if (l.align != Align::Left) {
+      pair(out, 72, l.align == Align::Center ? "1" : "2");
+      pair(out, 11, exact(l.x));
+      pair(out, 21, exact(l.y));
+      pair(out, 31, "0.0");
+    }
+  }
+  pair(out, 0, "ENDSEC");
+  pair(out, 0, "EOF");
+  os << out;
+}
+
+}  // namespace mx

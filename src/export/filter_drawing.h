@@ -1,0 +1,48 @@
+// Machining drawing of a stepped-impedance coaxial low-pass filter, as an SVG sheet and as a DXF
+// file.
+//
+// The view is an axial half-section to scale: the centre conductor's steps (radius D/2) inside the
+// outer conductor's bore (radius B/2), with the source and load lines as short broken-off stubs at
+// the ends and the axis as a centre line. x = 0 is datum A, the source-end face of section 1; x
+// grows toward the load. Every step is dimensioned from the datum (ordinate dimensions), the
+// section lengths are given as reference dimensions in parentheses, and each diameter is called
+// out. Below the view: a cut list, notes and (SVG) the title block. Dimensions are in inches with
+// millimetres in brackets, e.g. "0.1747 [4.437]".
+//
+// DXF: R12 ASCII, model space in inches at 1:1 (the step x coordinates are the cumulative section
+// lengths, summed in double from the float lengths; y is D/2 or B/2). Layers OUTLINE (conductor
+// profiles and stub break lines), CENTER (axis), DIMENSIONS (leaders, extension and dimension
+// lines, arrowheads drawn as closed triangles of lines), TEXT (all text, the cut list grid and
+// sheet frame, placed as they are on the SVG sheet divided by the drawing scale). LINE and TEXT
+// only.
+//
+// SVG: the same picture on a landscape A4 sheet (297 x 210 mm, viewBox in mm) with border and title
+// block; the conductors are hatched, dielectric-filled sections (Er other than 1) shaded.
+//
+// Lengths or diameters that are negative or not finite are drawn as 0 and a note says so; a
+// non-finite Er is taken as 1. Any number of sections, including none, gives a complete sheet.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace mx {
+
+struct DrawingLine {
+  float outer = 0, inner = 0, er = 1, zo = 0, length = 0;  // inches, ohm
+};
+
+struct FilterDrawingData {
+  std::string program_version;
+  DrawingLine source, load;             // end lines (their length is not used: drawn as stubs)
+  std::vector<DrawingLine> sections;    // 1..N from the source end, each with its length
+  float cutoff_mhz = 0, ripple_db = 0;  // ripple 0 for Butterworth
+  std::string response;                 // "Chebyshev" / "Butterworth"
+  std::string configuration;            // "standard" / "dual"
+};
+
+void write_drawing_svg(std::ostream& os, const FilterDrawingData& d);
+void write_drawing_dxf(std::ostream& os, const FilterDrawingData& d);
+
+}  // namespace mx

@@ -1,0 +1,148 @@
+#!/usr/bin/python3
+"""Checks a coaxial filter drawing: the DXF with ezdxf, the SVG sheet with rsvg-convert.
+
+    check_drawing.py --dxf drawing.dxf --svg drawing.svg --json expected.json [--png drawing.png]
+
+expected.json: {"sections": [{"x0", "x1", "d", "b"}, ...], "source": {"d", "b"}, "load": {"d", "b"}}
+with x0/x1 the cumulative step positions in inches and d/b the diameters.
+
+DXF: opens as R12 (AC1009) with no errors from ezdxf's recovery or audit; layers OUTLINE,
+DIMENSIONS, TEXT and CENTER exist; only LINE and TEXT entities; for each section the OUTLINE layer
+has a line at y = D/2 and one at y = B/2 from x0 to x1 (within 1e-4 inch), a step line wherever
+the centre conductor changes diameter, and no step anywhere else along the filter; a text states
+the unit. SVG: parses as XML, is a 297 x 210 mm sheet, and renders to a PNG of that size that holds
+a drawing.
+
+Exit status: 0 passed, 1 failed, 77 ezdxf is missing, or the other checks passed but rsvg-convert
+is missing.
+"""
+import argparse
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import xml.etree.ElementTree as ET
+
+TOL = 1e-4
+failures = []
+
+
+def fail(msg):
+    failures.append(msg)
+
+
+def check_dxf(path, expected):
+    from ezdxf import recover
+
+    doc, auditor = recover.readfile(path)
+    if doc.dxfversion != "AC1009":
+        fail("DXF version %s, expected AC1009" % doc.dxfversion)
+    if auditor.has_errors:
+        fail("recovery errors: %s" % [str(e.message) for e in auditor.errors][:5])
+    audit = doc.audit()
+    if audit.has_errors:
+        fail("audit errors: %s" % [str(e.message) for e in audit.errors][:5])
+    for name in ("OUTLINE", "DIMENSIONS", "TEXT", "CENTER"):
+        if name not in doc.layers:
+            fail("layer %s missing" % name)
+    msp = doc.modelspace()
+    kinds = {e.dxftype() for e in msp}
+    if not kinds <= {"LINE", "TEXT"}:
+        fail("entities other than LINE and TEXT: %s" % sorted(kinds - {"LINE", "TEXT"}))
+
+    lines = []
+    for e in msp.query('LINE[layer=="OUTLINE"]'):
+        s, t = e.dxf.start, e.dxf.end
+        lines.append((s.x, s.y, t.x, t.y))
+    horizontal = [(min(a, c), max(a, c), b) for a, b, c, d in lines if abs(b - d) < 1e-12]
+    vertical = [(a, min(b, d), max(b, d)) for a, b, c, d in lines if abs(a - c) < 1e-12 and abs(b - d) > 1e-12]
+
+    def has_h(x0, x1, y):
+        return any(abs(h[0] - x0) <= TOL and abs(h[1] - x1) <= TOL and abs(h[2] - y) <= TOL for h in horizontal)
+
+    def has_v(x, y0, y1):
+        lo, hi = min(y0, y1), max(y0, y1)
+        return any(abs(v[0] - x) <= TOL and abs(v[1] - lo) <= TOL and abs(v[2] - hi) <= TOL for v in vertical)
+
+    secs = expected["sections"]
+    for i, s in enumerate(secs, 1):
+        if not has_h(s["x0"], s["x1"], s["d"] / 2):
+            fail("section %d: no outline at D/2 = %.6f from %.6f to %.6f" % (i, s["d"] / 2, s["x0"], s["x1"]))
+        if not has_h(s["x0"], s["x1"], s["b"] / 2):
+            fail("section %d: no outline at B/2 = %.6f from %.6f to %.6f" % (i, s["b"] / 2, s["x0"], s["x1"]))
+    inner = [expected["source"]["d"]] + [s["d"] for s in secs] + [expected["load"]["d"]]
+    steps = [0.0] + [s["x1"] for s in secs]
+    for j, x in enumerate(steps):
+        if inner[j] != inner[j + 1] and not has_v(x, inner[j] / 2, inner[j + 1] / 2):
+            fail("no centre conductor step at x = %.6f" % x)
+    # Every vertical outline line within the filter stands on a step position.
+    if secs:
+        total = secs[-1]["x1"]
+        for v in vertical:
+            if -TOL <= v[0] <= total + TOL and not any(abs(v[0] - x) <= TOL for x in steps):
+                fail("vertical outline line at x = %.6f is not at a step" % v[0])
+    texts = [e.dxf.text for e in msp.query("TEXT")]
+    if not any("inch" in t.lower() for t in texts):
+        fail("no text states the unit")
+
+
+def png_size(path):
+    with open(path, "rb") as f:
+        head = f.read(24)
+    return struct.unpack(">II", head[16:24])
+
+
+def check_svg(path, png):
+    root = ET.parse(path).getroot()
+    if root.get("width") != "297mm" or root.get("height") != "210mm" or root.get("viewBox") != "0 0 297 210":
+        fail("SVG is not a landscape A4 sheet in mm")
+    if png is None:
+        return
+    subprocess.run(["rsvg-convert", "-o", png, path], check=True)
+    w, h = png_size(png)
+    # rsvg-convert renders at 96 dpi: 297 x 210 mm is 1122.5 x 793.7 px.
+    if abs(w - 1122.5) > 1 or abs(h - 793.7) > 1:
+        fail("rendered sheet is %dx%d px" % (w, h))
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    from check_plot import read_png
+
+    w, h, pixel = read_png(png)
+    dark = sum(1 for y in range(0, h, 2) for x in range(0, w, 2) if sum(pixel(x, y)[:3]) < 200)
+    if dark < 2000:
+        fail("rendered sheet is nearly empty (%d dark pixels in a quarter sample)" % dark)
+    big = png[:-4] + "_200dpi.png"
+    subprocess.run(["rsvg-convert", "-d", "200", "-p", "200", "-o", big, path], check=True)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--dxf", required=True)
+    ap.add_argument("--svg", required=True)
+    ap.add_argument("--json", required=True)
+    ap.add_argument("--png")
+    args = ap.parse_args()
+    try:
+        import ezdxf  # noqa: F401
+    except ImportError:
+        print("python3-ezdxf is not installed")
+        return 77
+    render = args.png and shutil.which("rsvg-convert") is not None
+    with open(args.json, encoding="utf-8") as f:
+        expected = json.load(f)
+    check_dxf(args.dxf, expected)
+    check_svg(args.svg, args.png if render else None)
+    for msg in failures[:40]:
+        print("FAIL:", msg)
+    print("check_drawing: %d problem(s)" % len(failures))
+    if failures:
+        return 1
+    if args.png and not render:
+        print("rsvg-convert not found (Debian package librsvg2-bin): the sheet was not rendered")
+        return 77
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
