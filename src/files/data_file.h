@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/name20.h"
+#include "base/text_out.h"
 
 namespace mx {
 
@@ -76,5 +77,14 @@ class EntryReader {
   std::string line_;
   ReadFault fault_ = ReadFault::kNone;
 };
+
+// Runs a reader (run() true when the whole file was taken) and, when it
+// stopped at a bad entry, has it write its message to console.
+template <typename Reader>
+bool read_or_report(Reader&& reader, TextOut& console) {
+  if (reader.run()) return true;
+  reader.report(console);
+  return false;
+}
 
 }  // namespace mx

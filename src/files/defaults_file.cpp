@@ -123,10 +123,7 @@ void Reader::report(TextOut& console) const {
 }  // namespace
 
 bool read_defaults_file(DesignRecord& ds, TextOut& console, const std::filesystem::path& workdir) {
-  Reader reader(ds, workdir);
-  if (reader.run()) return true;
-  reader.report(console);
-  return false;
+  return read_or_report(Reader(ds, workdir), console);
 }
 
 }  // namespace mx

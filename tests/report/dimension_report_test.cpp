@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "designs.h"
 #include "line/impedance.h"
 #include "report/synthesis_report.h"
 #include "report_capture.h"
@@ -23,22 +24,12 @@ using test_support::sp;
 // lines of 0.5 inch outer diameter; inner diameters 0.2172 (source and
 // load), d_high (high-impedance sections) and 0.45 (low-impedance sections).
 DesignRecord coax(Configuration configuration, int n, float d_high = 0.1f) {
-  DesignRecord ds;
+  DesignRecord ds = ::test_support::chebyshev_data(configuration, n);
   ds.control.option = Option::kDistributed;
-  ds.control.response = Response::kChebyshev;
-  ds.control.configuration = configuration;
-  ds.design.sections = n;
-  ds.design.ripple_db = 0.1f;
-  ds.design.cutoff_mhz = 1000.0f;
-  ds.design.system_impedance = 50.0f;
   ds.files.report.assign("REPORT.TXT");
-  const float d[4] = {0.2172f, d_high, 0.45f, 0.2172f};
-  for (int k = 0; k < 4; ++k) {
-    ds.lines.outer(k) = 0.5f;
-    ds.lines.inner(k) = d[k];
-    ds.lines.er(k) = 1.0f;
-    ds.lines.zo(k) = line_impedance(0.5f, d[k], 1.0f);
-  }
+  ::test_support::AirLines lines;
+  lines.high = d_high;
+  ::test_support::set_air_lines(ds, lines);
   set_labels(ds, " Chebyschev");
   return ds;
 }
@@ -137,7 +128,8 @@ TEST(DistributedReport, RealizabilityMessagesForEveryCode) {
   EXPECT_EQ(out.str(),
             "\n      ERROR DETECTED.\n"
             "      Circuit realizibility requires the impedance for section 12 to\n"
-            "      be less than   4.50 ohms. Your current value is   6.32 ohms.\n" + rule);
+            "      be less than   4.50 ohms. Your current value is   6.32 ohms.\n" +
+                rule);
   out.str("");
   res.code = Realizability::kStepsTooLarge;
   res.section = 5;
@@ -145,19 +137,20 @@ TEST(DistributedReport, RealizabilityMessagesForEveryCode) {
   EXPECT_EQ(out.str(),
             "\n      ERROR DETECTED.\n"
             "      Circuit realizibility requires a reduction of\n"
-            "      the discontinuity capacitance for section  5.\n" + rule);
+            "      the discontinuity capacitance for section  5.\n" +
+                rule);
   out.str("");
   res.code = Realizability::kUnsettled;
   print_realizability_message(console, ds, res);
   EXPECT_EQ(out.str(),
             "\n      ERROR DETECTED.\n"
             "      Section lengths did not settle within 200 passes.\n"
-            "      Change the line impedances or the design data.\n" + rule);
+            "      Change the line impedances or the design data.\n" +
+                rule);
 }
 
 TEST(DistributedReport, EndCorrectedShapesAndTheEvenLoadWarning) {
-  const std::string high =
-      "      0.0500 0.5000     1.0000    138.06   13.662   1.641    ";
+  const std::string high = "      0.0500 0.5000     1.0000    138.06   13.662   1.641    ";
   const std::string low = "      0.4500 0.5000     1.0000      6.32    7.909   6.082    ";
   {  // Dual circuit, odd n: both end sections carry their correction.
     Capture c;
@@ -165,11 +158,10 @@ TEST(DistributedReport, EndCorrectedShapesAndTheEvenLoadWarning) {
     SteppedLineResult res;
     ASSERT_TRUE(synthesize(c, ds, res));
     EXPECT_EQ(from(c.console_text.str(), "         1"),
-              "         1" + high + "0.8926\n" + "         2" + low + "0.2136\n" +
-                  "         3" + high + "1.6043\n" + "         4" + low + "0.2296\n" +
-                  "         5" + high + "1.6043\n" + "         6" + low + "0.2136\n" +
-                  "         7" + high + "0.8926\n" + kAirLoad + sp(45) +
-                  "Total length of filter =  5.6507\n" + kClosing);
+              "         1" + high + "0.8926\n" + "         2" + low + "0.2136\n" + "         3" +
+                  high + "1.6043\n" + "         4" + low + "0.2296\n" + "         5" + high +
+                  "1.6043\n" + "         6" + low + "0.2136\n" + "         7" + high + "0.8926\n" +
+                  kAirLoad + sp(45) + "Total length of filter =  5.6507\n" + kClosing);
   }
   {  // Dual circuit, even n: no load test for the dual circuit.
     Capture c;
@@ -212,19 +204,19 @@ std::string listing_heading() {
          "Diagnostic Information for your SYNTHESIZED Filter is provided below\n" + dashes(77) +
          "\n\n\n" + sp(23) + "Ideal" + sp(8) + "Computed" + sp(28) + "Cutoff\n" + sp(10) +
          "Prototype" + sp(4) + "Lumped" + sp(7) + "Lumped" + sp(7) + "Discontinuity" + sp(10) +
-         "Elec.\n" + sp(1) + "Section" + sp(2) + "Element" + sp(6) + "Element" + sp(6) +
-         "Element" + sp(7) + "Capacitance" + sp(3) + "Prox." + sp(3) + "Length\n" + sp(1) +
-         "Number" + sp(3) + "Value" + sp(8) + "Value" + sp(8) + "Value" + sp(10) + "(xE-15 F)" +
-         sp(4) + "Fact." + sp(3) + "(Deg.)\n" + kRowRule;
+         "Elec.\n" + sp(1) + "Section" + sp(2) + "Element" + sp(6) + "Element" + sp(6) + "Element" +
+         sp(7) + "Capacitance" + sp(3) + "Prox." + sp(3) + "Length\n" + sp(1) + "Number" + sp(3) +
+         "Value" + sp(8) + "Value" + sp(8) + "Value" + sp(10) + "(xE-15 F)" + sp(4) + "Fact." +
+         sp(3) + "(Deg.)\n" + kRowRule;
 }
 
 std::string contributions_heading() {
   return "\n\n\n" + sp(10) + "Ideal" + sp(6) + "Distributed Transmission Line\n" + sp(10) +
          "Lumped" + sp(13) + "Contributions" + sp(15) + "Total\n" + sp(1) + "Section" + sp(2) +
          "Element" + sp(4) + "Section" + sp(4) + "Section" + sp(4) + "Section" + sp(3) +
-         "Discontinuity" + sp(6) + "Total\n" + sp(3) + "(N)" + sp(4) + "Value" + sp(7) +
-         "(N-1)" + sp(7) + "(N)" + sp(7) + "(N+1)" + sp(7) + "Effects" + sp(9) + "Value\n" +
-         dashes(77) + "\n";
+         "Discontinuity" + sp(6) + "Total\n" + sp(3) + "(N)" + sp(4) + "Value" + sp(7) + "(N-1)" +
+         sp(7) + "(N)" + sp(7) + "(N+1)" + sp(7) + "Effects" + sp(9) + "Value\n" + dashes(77) +
+         "\n";
 }
 
 // Two rows of the first table's capacitive layout.
@@ -287,15 +279,15 @@ TEST(DiagnosticListing, WorkedExampleStandardOdd) {
 TEST(DiagnosticListing, StandardEvenShowsTheLoadJunctionAndItsCorrection) {
   DesignRecord ds = coax(Configuration::kStandard, 6);
   const std::string text = listing_of(ds);
-  EXPECT_TRUE(from(text, "    5     1.90291")
-                  .starts_with(
-                      cap_row("    5     1.90291    6.05716  pF   6.05716  pF    397.68295   1.0006",
-                              "    397.68460   1.0006    9.354") +
-                      row("    6     0.86185    6.85838  nH   6.85838  nH                1.0000   "
-                          "26.181") +
-                      row("  Load    1.35538     36.890 Ohms   49.993 Ohms    35.99990   1.0006") +
-                      row(sp(30) + "Length correction for section  6 =  0.0687") +
-                      contributions_heading()))
+  EXPECT_TRUE(
+      from(text, "    5     1.90291")
+          .starts_with(
+              cap_row("    5     1.90291    6.05716  pF   6.05716  pF    397.68295   1.0006",
+                      "    397.68460   1.0006    9.354") +
+              row("    6     0.86185    6.85838  nH   6.85838  nH                1.0000   "
+                  "26.181") +
+              row("  Load    1.35538     36.890 Ohms   49.993 Ohms    35.99990   1.0006") +
+              row(sp(30) + "Length correction for section  6 =  0.0687") + contributions_heading()))
       << text;
   EXPECT_NE(text.find(row2(
                 "    6   6.85838 nH  0.08226 nH 6.77613 nH 0.00000 nH               6.85838 nH")),
@@ -309,11 +301,12 @@ TEST(DiagnosticListing, DualEvenPutsTheLoadSideCapacitanceFirst) {
       listing_heading() +
       row(" Source   1.00000     50.000 Ohms   49.993 Ohms    63.38123   1.0007") +
       row("    1     1.16814    9.29573  nH   9.29573  nH                1.0000   24.865")));
-  EXPECT_NE(text.find(cap_row("    6     0.86185    2.74335  pF   2.74335  pF    309.99210   1.0003",
-                              "    443.95068   1.0007    3.487") +
-                      row("  Load    1.35538     67.769 Ohms   49.993 Ohms") +
-                      row(sp(30) + "Length correction for section  1 =  0.0365") + "\n\n\n"),
-            std::string::npos)
+  EXPECT_NE(
+      text.find(cap_row("    6     0.86185    2.74335  pF   2.74335  pF    309.99210   1.0003",
+                        "    443.95068   1.0007    3.487") +
+                row("  Load    1.35538     67.769 Ohms   49.993 Ohms") +
+                row(sp(30) + "Length correction for section  1 =  0.0365") + "\n\n\n"),
+      std::string::npos)
       << text;
 }
 

@@ -5,38 +5,21 @@
 #include <cmath>
 #include <vector>
 
-#include "line/impedance.h"
-#include "synthesis/ladder.h"
+#include "designs.h"
 
 namespace {
 
 using mx::DesignRecord;
-using mx::SteppedLineResult;
 using mx::Realizability;
+using mx::SteppedLineResult;
 
-// Outer diameter and the inner diameters of source, high, low and load line.
-struct Lines {
-  float b = 0.5f, source = 0.2172f, high = 0.1f, low = 0.45f, load = 0.2172f;
-};
+using Lines = test_support::AirLines;
 
 // The record as the synthesis entry leaves it: four air lines and the
 // Chebyshev ladder for 50 ohms.
 DesignRecord design(int icfg, int n, float fc1, const Lines& l = Lines()) {
-  DesignRecord ds;
-  ds.control.configuration = static_cast<mx::Configuration>(icfg);
-  ds.design.sections = n;
-  ds.design.ripple_db = 0.1f;
-  ds.design.cutoff_mhz = fc1;
-  ds.design.system_impedance = 50.0f;
-  const float inner[4] = {l.source, l.high, l.low, l.load};
-  for (int k = 0; k < 4; ++k) {
-    ds.lines.outer(k) = l.b;
-    ds.lines.inner(k) = inner[k];
-    ds.lines.er(k) = 1.0f;
-    ds.lines.zo(k) = mx::line_impedance(l.b, inner[k], 1.0f);
-  }
-  mx::synthesize_ladder(ds.ladder, ds.design.ripple_db, fc1, mx::Response::kChebyshev, n,
-                        ds.design.system_impedance);
+  DesignRecord ds = test_support::chebyshev_ladder(static_cast<mx::Configuration>(icfg), n, fc1);
+  test_support::set_air_lines(ds, l);
   return ds;
 }
 
