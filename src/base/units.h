@@ -18,6 +18,7 @@ inline constexpr float kFreeSpacePermittivity = 8.85418822e-12f;  // eps0, F/m
 
 // Units.
 inline constexpr float kCmPerInch = 2.54f;
-inline constexpr float kHzPerMHz = 1.0e6f;
+inline constexpr float kMega = 1.0e6f;  // MHz to Hz, inch to micro-inch, pF to uF, nH to mH
+inline constexpr float kHzPerMHz = kMega;
 
 }  // namespace mx

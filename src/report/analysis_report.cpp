@@ -64,7 +64,7 @@ void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<
   // micro-inches and micro-ohm-centimetres.
   if (coaxial)
     r.both(kLosses,
-           {l.roughness * 1000000.0f, l.loss_tangent, l.resistivity * kCmPerInch * 1000000.0f});
+           {l.roughness * kMega, l.loss_tangent, l.resistivity * kCmPerInch * kMega});
   r.both(kTitle, {ds.design.sections, ds.labels.response, ds.labels.design, ds.labels.kind});
   r.both(kHeading);
   for (const SweepRow& row : rows) write_analysis_row(r, row);

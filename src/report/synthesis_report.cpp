@@ -1,5 +1,7 @@
 #include "report/synthesis_report.h"
 
+#include "base/units.h"
+
 namespace mx {
 namespace {
 
@@ -13,12 +15,12 @@ struct Shown {
 };
 
 Shown capacitance(float pf) {
-  if (pf > kLargeUnitLimit) return {pf / 1000000.0f, "uF"};
+  if (pf > kLargeUnitLimit) return {pf / kMega, "uF"};
   return {pf, "pF"};
 }
 
 Shown inductance(float nh) {
-  if (nh > kLargeUnitLimit) return {nh / 1000000.0f, "mH"};
+  if (nh > kLargeUnitLimit) return {nh / kMega, "mH"};
   return {nh, "nH"};
 }
 

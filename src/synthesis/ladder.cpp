@@ -17,7 +17,7 @@ void synthesize_ladder(Ladder& ladder, float& am, float fc, Response response, i
   float& ros = ladder.load_standard;
   float& rod = ladder.load_dual;
 
-  const float fctemp = fc * 1.0e6f;
+  const float fctemp = fc * kHzPerMHz;
   const float wc = 2.0f * pi * fctemp;
   const float rn = static_cast<float>(n);
 
