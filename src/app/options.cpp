@@ -16,6 +16,8 @@ Examples:
   mandrelix --plot response.svg              each analysis as a response plot
   mandrelix --drawing filter.dxf             each coaxial synthesis as a drawing (.dxf or .svg)
   mandrelix --threads 1                      sweep on one thread
+  mandrelix --version                        the program's name and version
+  mandrelix --help                           this text
 )";
 
 // One line: CLI11's messages may hold line ends.

@@ -115,12 +115,18 @@ bool Cycle::distributed_synthesis(Report& r) {
 }
 
 // Connects the report file the cycle stores in. A person at a terminal whose
-// name cannot be opened is told so in one line and asked for another name;
+// name cannot be opened, or names a result file written before (the report
+// would replace it), is told so in one line and asked for another name;
 // otherwise the run ends (ProgramExit, status 2).
-void connect_report_file(Console& con, DesignRecord& ds, ReportFile& file) {
+void connect_report_file(Console& con, DesignRecord& ds, ReportFile& file,
+                         const ResultFiles& results) {
   static const Format kName("(11X,'Enter your FILENAME for Output Data Storage: ')");
   for (;;) {
     try {
+      if (results.written(ds.files.report))
+        throw ProgramExit{2, "file error: the report file \"" +
+                                 std::string(ds.files.report.trimmed()) +
+                                 "\" would replace a result file written before"};
       file.connect(ds.files.report);
       return;
     } catch (const ProgramExit& e) {
@@ -157,7 +163,7 @@ int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Cl
         status = 1;  // a defaults or circuit data file was rejected with its message
         break;
       }
-      if (ds.control.store_report) connect_report_file(console, ds, file);
+      if (ds.control.store_report) connect_report_file(console, ds, file, results);
       ds.labels.design = "Low Pass ";
       set_response_label(ds);
       if (!cycle.report_and_menu()) break;

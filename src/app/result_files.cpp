@@ -1,5 +1,6 @@
 #include "app/result_files.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -114,6 +115,14 @@ void ResultFiles::write(const fs::path& asked, int k, const DesignRecord& ds, co
     return;
   }
   err_ << "mandrelix: wrote " << what << " " << path.string() << '\n';
+  written_.push_back(target);
+}
+
+bool ResultFiles::written(const Name20& report) const {
+  if (report.blank() || written_.empty()) return false;
+  std::error_code ec;
+  const fs::path path = fs::weakly_canonical(workdir_ / std::string(report.trimmed()), ec);
+  return std::find(written_.begin(), written_.end(), path) != written_.end();
 }
 
 void ResultFiles::analysis(const DesignRecord& ds, const std::vector<SweepRow>& rows) {

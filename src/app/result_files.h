@@ -13,6 +13,7 @@
 
 #include "analysis/sweep.h"
 #include "app/program.h"
+#include "base/name20.h"
 #include "model/design_record.h"
 #include "synthesis/stepped_line.h"
 
@@ -34,6 +35,10 @@ class ResultFiles {
   // status 2 after the dialog).
   bool failed() const { return failed_; }
 
+  // True when the report file of that name (in the working folder) would be
+  // a result file this run has written.
+  bool written(const Name20& report) const;
+
  private:
   // Writes the k-th file of `asked` through `write`, checking it is not the
   // report file, and names it on the error stream.
@@ -47,6 +52,7 @@ class ResultFiles {
   int syntheses_ = 0;
   int drawings_ = 0;
   bool failed_ = false;
+  std::vector<std::filesystem::path> written_;  // as weakly_canonical gives them
 };
 
 }  // namespace mx

@@ -36,8 +36,8 @@ SParameters abcd_to_s(const std::array<float, 8>& abcd, double z01, double z02) 
 
   SParameters s;
   s.s11 = (a2 + b - c12 - d1) / den;
-  s.s12 = 2.0 * (a * d - b * c) * root / den;
   s.s21 = 2.0 * root / den;
+  s.s12 = s.s21;  // reciprocal: AD - BC = 1
   s.s22 = (-a2 + b - c12 + d1) / den;
   return s;
 }

@@ -16,6 +16,12 @@ struct SParameters {
 // worked in double. A reference that is not a positive finite number gives
 // NaN in every parameter; so does a matrix holding NaN. A network that cannot
 // be matched at all (A z02 + B + C z01 z02 + D z01 = 0) gives non-finite values.
+//
+// The two-port is taken to be reciprocal, as every filter the program
+// analyses is (inductors, capacitors, coaxial lines with their losses): S12
+// is S21. Working S12 out of AD - BC would not do: in the stopband A, B, C
+// and D grow by orders of magnitude while AD - BC stays 1, and the float
+// matrix leaves that difference anywhere, even of the wrong sign.
 SParameters abcd_to_s(const std::array<float, 8>& abcd, double z01, double z02);
 
 // True when every part of every parameter is finite.

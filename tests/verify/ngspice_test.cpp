@@ -61,9 +61,10 @@
 #include "analysis/sweep.h"
 #include "analysis/two_port.h"
 #include "line/impedance.h"
-#include "synthesis/ladder.h"
 #include "model/design_record.h"
+#include "ngspice_run.h"
 #include "session.h"
+#include "synthesis/ladder.h"
 
 namespace mx {
 namespace {
@@ -76,32 +77,10 @@ constexpr double kInchPerSecond = 11802.8545e6;  // the program's speed of light
 
 double d(float v) { return static_cast<double>(v); }
 
-std::string num(double v) {
-  char b[40];
-  std::snprintf(b, sizeof b, "%.17g", v);
-  return b;
-}
+using mxtest::ngspice_present;
+using mxtest::run_ngspice;
 
-bool ngspice_present() { return std::system("ngspice --version > /dev/null 2>&1") == 0; }
-
-// Runs ngspice in batch mode on the netlist and returns the rows written by
-// its wrdata: frequency, then real and imaginary part of each vector.
-std::vector<std::vector<double>> run_ngspice(const fs::path& dir, const std::string& netlist) {
-  mxtest::write_file(dir / "filter.cir", netlist);
-  const std::string cmd = "cd '" + dir.string() + "' && ngspice -b filter.cir > ngspice.log 2>&1";
-  std::system(cmd.c_str());  // its exit status is not reliable; the data file is
-  std::vector<std::vector<double>> rows;
-  std::ifstream f(dir / "ac.txt");
-  std::string line;
-  std::getline(f, line);  // vector names
-  while (std::getline(f, line)) {
-    std::istringstream s(line);
-    std::vector<double> row;
-    for (double v; s >> v;) row.push_back(v);
-    if (!row.empty()) rows.push_back(row);
-  }
-  return rows;
-}
+std::string num(double v) { return mxtest::spice_number(v); }
 
 // Largest deviation seen per quantity, printed at the end of the run.
 struct Worst {
@@ -150,8 +129,7 @@ void compare_point(Worst& worst, const std::string& what, float f, bool passband
   const double ph_tol = 1.0e-3 + (il_tol - 1.0e-3) / 8.686 * 180.0 / kPi;
   const double z_tol = 1.0e-4 * std::abs(zin) + 1.0e-4;
   EXPECT_LE(dil, il_tol) << what << " at " << f << " MHz: il " << p.loss_db << " vs " << il;
-  EXPECT_LE(dph, ph_tol) << what << " at " << f << " MHz: phase " << p.phase_deg << " vs "
-                         << phase;
+  EXPECT_LE(dph, ph_tol) << what << " at " << f << " MHz: phase " << p.phase_deg << " vs " << phase;
   EXPECT_LE(dz, z_tol) << what << " at " << f << " MHz: Zin " << p.zin_re << "," << p.zin_im
                        << " vs " << zin;
   // VSWR only where the program's limits (|gamma| <= 0.9995, 999.99) are not in play.
@@ -162,7 +140,8 @@ void compare_point(Worst& worst, const std::string& what, float f, bool passband
     worst.vswr_rel = std::max(worst.vswr_rel, dv);
   }
 
-  (passband ? worst.il_pass : worst.il_stop) = std::max(passband ? worst.il_pass : worst.il_stop, dil);
+  (passband ? worst.il_pass : worst.il_stop) =
+      std::max(passband ? worst.il_pass : worst.il_stop, dil);
   worst.phase = std::max(worst.phase, dph);
   worst.zin_rel = std::max(worst.zin_rel, dz / std::abs(zin));
   worst.il_min = std::min(worst.il_min, il);
@@ -176,7 +155,7 @@ struct LadderCase {
   Response response;
   Configuration configuration;
   int n;
-  float am;    // ripple, dB
+  float am;  // ripple, dB
 };
 
 // Shown by name in the test output instead of as bytes.
@@ -198,8 +177,8 @@ TEST_P(LumpedLadder, MatchesNgspice) {
   ds.control.origin = Origin::kElectricalSynthesis;
   ds.ports.rs = zo;
   // As the dialog sets them after a synthesis.
-  ds.ports.rl = c.configuration == Configuration::kDual ? ds.ladder.load_dual
-                                                        : ds.ladder.load_standard;
+  ds.ports.rl =
+      c.configuration == Configuration::kDual ? ds.ladder.load_dual : ds.ladder.load_standard;
   ds.ports.xs = ds.ports.xl = 0.0f;
 
   // 50 .. 2450 MHz by 100: ten points in the passband, fifteen beyond it.
@@ -227,7 +206,8 @@ TEST_P(LumpedLadder, MatchesNgspice) {
   mxtest::TempDir dir;
   const auto rows = run_ngspice(dir.path(), net.str());
   ASSERT_EQ(rows.size(), static_cast<std::size_t>(points))
-      << "ngspice gave no result:\n" << mxtest::read_file(dir.path() / "ngspice.log");
+      << "ngspice gave no result:\n"
+      << mxtest::read_file(dir.path() / "ngspice.log");
   for (int k = 0; k < points; ++k) {
     const float f = 50.0f + 100.0f * static_cast<float>(k);
     const SweepRow p = analyse_point(ds, EndSteps{}, f);
@@ -247,8 +227,7 @@ INSTANTIATE_TEST_SUITE_P(
                    0.25f},
         LadderCase{"cheb_dual_even_n6", Response::kChebyshev, Configuration::kDual, 6, 0.5f},
         LadderCase{"cheb_standard_n9", Response::kChebyshev, Configuration::kStandard, 9, 1.0f},
-        LadderCase{"butter_standard_n7", Response::kButterworth, Configuration::kStandard, 7,
-                   0.1f},
+        LadderCase{"butter_standard_n7", Response::kButterworth, Configuration::kStandard, 7, 0.1f},
         LadderCase{"butter_dual_even_n4", Response::kButterworth, Configuration::kDual, 4, 0.1f},
         LadderCase{"butter_standard_even_n6", Response::kButterworth, Configuration::kStandard, 6,
                    0.1f}),
@@ -316,8 +295,8 @@ TEST_P(CoaxCascade, MatchesNgspice) {
       if (i == n) break;
       const int sec = i + 1;
       const double td = d(a.length(sec)) * std::sqrt(d(a.er(sec))) / kInchPerSecond;
-      net << "T" << sec << s << " j" << i << s << " 0 j" << sec << s << " 0 Z0="
-          << num(d(a.zo(sec))) << " TD=" << num(td) << "\n";
+      net << "T" << sec << s << " j" << i << s << " 0 j" << sec << s
+          << " 0 Z0=" << num(d(a.zo(sec))) << " TD=" << num(td) << "\n";
     }
     net << "Rl" << s << " j" << n << s << " 0 " << num(d(ds.ports.rl)) << "\n";
     vectors += " v(j0" + s + ") v(j" + std::to_string(n) + s + ") i(v" + s + ")";
@@ -331,7 +310,8 @@ TEST_P(CoaxCascade, MatchesNgspice) {
   mxtest::TempDir dir;
   const auto rows = run_ngspice(dir.path(), net.str());
   ASSERT_EQ(rows.size(), static_cast<std::size_t>(points))
-      << "ngspice gave no result:\n" << mxtest::read_file(dir.path() / "ngspice.log");
+      << "ngspice gave no result:\n"
+      << mxtest::read_file(dir.path() / "ngspice.log");
   int pass = 0, stop = 0;
   for (int k = 0; k < points; ++k) {
     const float f = c.fstart + c.fstep * static_cast<float>(k);
@@ -362,10 +342,10 @@ const std::vector<Line> kAirStandard7 = {
 
 // PTFE-filled lines with steps in both conductors: 6 sections starting with a
 // high-impedance line, a 50-ohm source line and a 30-ohm load line.
-const std::vector<Line> kPtfeDual6 = {
-    {0.3f, 0.0868f, 2.1f, 0.0f}, {0.3f, 0.03f, 2.1f, 0.25f},  {0.45f, 0.36f, 2.1f, 0.18f},
-    {0.3f, 0.03f, 2.1f, 0.40f},  {0.45f, 0.36f, 2.1f, 0.22f}, {0.3f, 0.03f, 2.1f, 0.35f},
-    {0.45f, 0.36f, 2.1f, 0.12f}, {0.35f, 0.1737f, 2.1f, 0.0f}};
+const std::vector<Line> kPtfeDual6 = {{0.3f, 0.0868f, 2.1f, 0.0f}, {0.3f, 0.03f, 2.1f, 0.25f},
+                                      {0.45f, 0.36f, 2.1f, 0.18f}, {0.3f, 0.03f, 2.1f, 0.40f},
+                                      {0.45f, 0.36f, 2.1f, 0.22f}, {0.3f, 0.03f, 2.1f, 0.35f},
+                                      {0.45f, 0.36f, 2.1f, 0.12f}, {0.35f, 0.1737f, 2.1f, 0.0f}};
 
 INSTANTIATE_TEST_SUITE_P(
     Cascades, CoaxCascade,

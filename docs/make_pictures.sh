@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Regenerates the pictures of the README from the program itself:
+#   docs/response.svg  the response plot of the shipped defaults' coaxial filter, 10 MHz to 3 GHz
+#   docs/drawing.svg   the machining drawing of that filter (the 7-section worked example)
+#   docs/drawing.dxf   the same drawing for CAD
+#
+#   bash docs/make_pictures.sh PROGRAM      (make pictures: PROGRAM = build-program/mandrelix)
+#
+# The program runs in a temporary folder holding the shipped data/ files, answering the dialog
+# from a file; every command line it ran is printed, so the README can show them.
+set -euo pipefail
+
+if [ $# -ne 1 ] || [ ! -x "$1" ]; then
+  echo "usage: bash docs/make_pictures.sh PROGRAM   (the mandrelix binary)" >&2
+  exit 2
+fi
+program="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+docs="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(dirname "$docs")"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/mandrelix-pictures.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+cp "$root"/data/* "$work"/
+
+# The distributed synthesis of the shipped defaults (Mandrelix.DEF: Chebyshev 0.1 dB, N = 7,
+# FC1 1000 MHz, Zo 50 ohm, the shipped line kinds), then a frequency analysis of the synthesized
+# filter from 10 to 3000 MHz in 10 MHz steps. A blank answer takes the value the program offers.
+answers=(
+  ""                                 # FUNCTION: 2 = synthesis
+  2                                  # OPTION: distributed circuit
+  1                                  # SUBOPTION: Chebyshev
+  "" "" "" "" "" "" "" "" "" "" ""   # source, high, low and load lines as shipped
+  "" "" "" "" ""                     # configuration, FC1, Am, N, Zo as shipped
+  ""                                 # no report file
+  1                                  # next: perform FREQUENCY ANALYSIS
+  "" "" ""                           # resistivity, roughness, loss tangent as offered
+  10 3000 10                         # start, stop, step, MHz
+  ""                                 # no report file
+  3                                  # EXIT
+)
+format="$(printf '%s\\n' "${answers[@]}")"
+
+# Prints a command line, then runs it in the working folder.
+say() { echo "\$ $*"; }
+
+say cd "$work"
+say printf "'$format'" '> answers.txt'
+(cd "$work" && printf "$format" > answers.txt)
+for options in "--plot response.svg --drawing drawing.svg" "--drawing drawing.dxf"; do
+  say "$program" $options '< answers.txt > console.txt'
+  # shellcheck disable=SC2086 # the options are meant to split into words
+  (cd "$work" && "$program" $options < answers.txt > console.txt)
+done
+
+cp "$work/response.svg" "$work/drawing.svg" "$work/drawing.dxf" "$docs"/
+echo "copied response.svg, drawing.svg and drawing.dxf to $docs"

@@ -1,0 +1,335 @@
+// The command line: parse_command_line and result_folders_exist as
+// functions, and the built program as a process where the process matters
+// (exit status, what reaches stdout and stderr, which folder is used).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/options.h"
+#include "session.h"
+
+#ifndef MANDRELIX_BINARY
+#error "MANDRELIX_BINARY must name the built program"
+#endif
+
+namespace mxtest {
+namespace {
+
+std::size_t count_of(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+  return n;
+}
+
+// One line of text: a single line end, at the end.
+bool one_line(const std::string& text) { return count_of(text, "\n") == 1 && text.back() == '\n'; }
+
+// ---- parse_command_line ---------------------------------------------------------
+
+struct Parsed {
+  mx::CommandLine cl;
+  std::string out, err;
+};
+
+Parsed parse(std::vector<const char*> args) {
+  args.insert(args.begin(), "mandrelix");
+  std::ostringstream out, err;
+  Parsed p{mx::parse_command_line(static_cast<int>(args.size()), args.data(), out, err), "", ""};
+  p.out = out.str();
+  p.err = err.str();
+  return p;
+}
+
+TEST(ParseCommandLine, NoOptionsIsTheDialogInTheCurrentFolder) {
+  const Parsed p = parse({});
+  EXPECT_FALSE(p.cl.exit_now);
+  EXPECT_EQ(p.cl.directory, fs::path("."));
+  const mx::RunOptions& o = p.cl.options;
+  EXPECT_FALSE(o.touchstone || o.csv || o.save_circuit || o.plot || o.drawing);
+  EXPECT_EQ(o.threads, 0);
+  EXPECT_FALSE(o.interactive);  // main() decides that from standard input
+  EXPECT_EQ(p.out + p.err, "");
+}
+
+TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
+  const Parsed p =
+      parse({"-C", "work", "--touchstone", "resp.s2p", "--csv=sweep.csv", "--save-circuit",
+             "out/filter.lef", "--plot", "plot.svg", "--drawing", "filter.dxf", "--threads", "3"});
+  ASSERT_FALSE(p.cl.exit_now) << p.err;
+  EXPECT_EQ(p.cl.directory, fs::path("work"));
+  const mx::RunOptions& o = p.cl.options;
+  EXPECT_EQ(o.touchstone, fs::path("resp.s2p"));
+  EXPECT_EQ(o.csv, fs::path("sweep.csv"));
+  EXPECT_EQ(o.save_circuit, fs::path("out/filter.lef"));
+  EXPECT_EQ(o.plot, fs::path("plot.svg"));
+  EXPECT_EQ(o.drawing, fs::path("filter.dxf"));
+  EXPECT_EQ(o.threads, 3);
+  EXPECT_EQ(p.out + p.err, "");
+
+  EXPECT_EQ(parse({"--directory", "elsewhere"}).cl.directory, fs::path("elsewhere"));
+}
+
+TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
+  const Parsed p = parse({"--help"});
+  EXPECT_TRUE(p.cl.exit_now);
+  EXPECT_EQ(p.cl.exit_status, 0);
+  EXPECT_EQ(p.err, "");
+  EXPECT_NE(p.out.find("Usage: mandrelix [OPTIONS]"), std::string::npos) << p.out;
+  const std::size_t options_at = p.out.find("Options:");
+  const std::size_t examples_at = p.out.find("Examples:");
+  ASSERT_NE(options_at, std::string::npos) << p.out;
+  ASSERT_NE(examples_at, std::string::npos) << p.out;
+  const std::string examples = p.out.substr(examples_at);
+
+  // Every option listed (its long name, or its short one) has an example line.
+  std::istringstream listed(p.out.substr(options_at, examples_at - options_at));
+  std::set<std::string> options;
+  for (std::string line; std::getline(listed, line);) {
+    if (line.rfind("  -", 0) != 0) continue;
+    std::istringstream names(line.substr(2, line.find_first_of(" :", 2) - 2));
+    std::string name;
+    bool shown = false;
+    while (std::getline(names, name, ',')) {
+      options.insert(name);
+      shown = shown || examples.find("  mandrelix " + name + " ") != std::string::npos;
+    }
+    EXPECT_TRUE(shown) << "no example of " << line << "\n" << examples;
+  }
+  for (const char* name : {"-C", "--directory", "--touchstone", "--csv", "--save-circuit", "--plot",
+                           "--drawing", "--threads", "--help", "--version"})
+    EXPECT_TRUE(options.count(name)) << name << " is not listed:\n" << p.out;
+}
+
+TEST(ParseCommandLine, VersionShowsNameAndVersion) {
+  const Parsed p = parse({"--version"});
+  EXPECT_TRUE(p.cl.exit_now);
+  EXPECT_EQ(p.cl.exit_status, 0);
+  EXPECT_EQ(p.out, std::string(mx::kProgramVersion) + "\n");
+  EXPECT_EQ(p.out.rfind("Mandrelix ", 0), 0u);
+  EXPECT_EQ(p.err, "");
+}
+
+TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
+  const std::vector<std::vector<const char*>> bad = {
+      {"--bogus"},                     // unknown option
+      {"-x"},                          // unknown short option
+      {"--csv"},                       // missing value
+      {"--touchstone", "a", "--csv"},  // missing value after a good option
+      {"-C"},                          // missing folder
+      {"--threads", "0"},              // out of range
+      {"--threads", "many"},           // not a number
+      {"answers.txt"},                 // a stray argument
+  };
+  for (const auto& args : bad) {
+    std::string shown;
+    for (const char* a : args) (shown += ' ') += a;
+    SCOPED_TRACE("mandrelix" + shown);
+    const Parsed p = parse(args);
+    EXPECT_TRUE(p.cl.exit_now);
+    EXPECT_EQ(p.cl.exit_status, 2);
+    EXPECT_EQ(p.out, "");
+    EXPECT_TRUE(one_line(p.err)) << p.err;
+    EXPECT_EQ(p.err.rfind("mandrelix: ", 0), 0u) << p.err;
+    EXPECT_NE(p.err.find("mandrelix --help"), std::string::npos) << p.err;
+  }
+}
+
+// ---- result_folders_exist ---------------------------------------------------------
+
+TEST(ResultFolders, MissingFolderOrAFolderAsFileIsOneLine) {
+  TempDir dir;
+  fs::create_directory(dir / "out");
+  mx::RunOptions o;
+  std::ostringstream err;
+  o.touchstone = dir / "out" / "r.s2p";
+  o.csv = "plain-name.csv";  // in the current folder
+  EXPECT_TRUE(mx::result_folders_exist(o, err));
+  EXPECT_EQ(err.str(), "");
+
+  o.plot = dir / "nodir" / "p.svg";
+  EXPECT_FALSE(mx::result_folders_exist(o, err));
+  EXPECT_TRUE(one_line(err.str())) << err.str();
+  EXPECT_NE(err.str().find("nodir"), std::string::npos) << err.str();
+
+  o.plot.reset();
+  o.drawing = dir / "out";
+  err.str("");
+  EXPECT_FALSE(mx::result_folders_exist(o, err));
+  EXPECT_TRUE(one_line(err.str())) << err.str();
+  EXPECT_NE(err.str().find("it is a folder"), std::string::npos) << err.str();
+}
+
+// ---- the program as a process -----------------------------------------------------
+
+struct Process {
+  int status = -1;
+  std::string out, err;
+};
+
+// Runs the built program in `cwd` with the arguments and `input` as its
+// standard input (a file, so it is not a terminal); its output goes through
+// files in `scratch`.
+Process run_program_process(const std::vector<std::string>& args, const std::string& input,
+                            const fs::path& cwd, const fs::path& scratch) {
+  write_file(scratch / "stdin.txt", input);
+  const std::string in = (scratch / "stdin.txt").string(), out = (scratch / "stdout.txt").string(),
+                    err = (scratch / "stderr.txt").string();
+  std::vector<char*> argv;
+  std::string binary = MANDRELIX_BINARY;
+  argv.push_back(binary.data());
+  std::vector<std::string> copy = args;
+  for (std::string& a : copy) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int fd_in = open(in.c_str(), O_RDONLY);
+    const int fd_out = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int fd_err = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd_in < 0 || fd_out < 0 || fd_err < 0 || chdir(cwd.c_str()) != 0) _exit(126);
+    dup2(fd_in, 0);
+    dup2(fd_out, 1);
+    dup2(fd_err, 2);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  Process p;
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+    p.status = WEXITSTATUS(status);
+  p.out = read_file(out);
+  p.err = read_file(err);
+  return p;
+}
+
+// Every file under a folder with its content.
+std::map<std::string, std::string> snapshot(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(dir))
+    files[fs::relative(e.path(), dir).string()] = e.is_regular_file() ? read_file(e.path()) : "/";
+  return files;
+}
+
+// Analysis of the shipped lumped file with every default, the report stored
+// in rep.txt.
+const std::string kStoredAnalysis = "1\n1\n2\n\n\n\n\n\n\n\n\n1\nrep.txt\n3\n";
+
+class ProgramProcess : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directory(work_);
+    install_shipped_files(work_);
+  }
+  Process run(const std::vector<std::string>& args, const std::string& input = kStoredAnalysis) {
+    return run_program_process(args, input, work_, scratch_.path());
+  }
+  TempDir top_, scratch_;
+  const fs::path work_ = top_ / "work";
+};
+
+TEST_F(ProgramProcess, HelpAndVersionExit0WithoutTheDialog) {
+  Process p = run({"--help"});
+  EXPECT_EQ(p.status, 0);
+  EXPECT_EQ(p.out.rfind("Designs and analyses", 0), 0u) << p.out;
+  EXPECT_NE(p.out.find("Examples:"), std::string::npos);
+  EXPECT_EQ(p.err, "");
+
+  p = run({"--version"});
+  EXPECT_EQ(p.status, 0);
+  EXPECT_EQ(p.out, std::string(mx::kProgramVersion) + "\n");
+  EXPECT_EQ(p.err, "");
+}
+
+TEST_F(ProgramProcess, BadOptionIsOneLineAndTheDialogNeverStarts) {
+  const auto before = snapshot(work_);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--bogus"}, {"--touchstone"}, {"--threads", "0"}}) {
+    SCOPED_TRACE(args[0]);
+    const Process p = run(args);
+    EXPECT_EQ(p.status, 2);
+    EXPECT_EQ(p.out, "");
+    EXPECT_TRUE(one_line(p.err)) << p.err;
+  }
+  EXPECT_EQ(snapshot(work_), before);
+}
+
+TEST_F(ProgramProcess, ResultFileInAMissingFolderWritesNothing) {
+  const auto before = snapshot(work_);
+  for (const char* option : {"--touchstone", "--csv", "--save-circuit", "--plot", "--drawing"}) {
+    SCOPED_TRACE(option);
+    const Process p = run({option, "nodir/result.out"});
+    EXPECT_EQ(p.status, 2);
+    EXPECT_EQ(p.out, "");
+    EXPECT_EQ(
+        p.err,
+        "mandrelix: cannot write \"nodir/result.out\": the folder \"nodir\" does not exist\n");
+  }
+  EXPECT_EQ(snapshot(work_), before);  // no report file, no result file, no folder
+}
+
+TEST_F(ProgramProcess, MissingWorkingFolderIsOneLine) {
+  const auto before = snapshot(work_);
+  const Process p = run({"-C", "nowhere"});
+  EXPECT_EQ(p.status, 2);
+  EXPECT_EQ(p.out, "");
+  EXPECT_EQ(p.err, "mandrelix: the working folder \"nowhere\" does not exist\n");
+  EXPECT_EQ(snapshot(work_), before);
+}
+
+// -C: the defaults file and the circuit files are read in DIR and the report
+// file is written there; result file names stay relative to the folder the
+// program was started in.
+TEST_F(ProgramProcess, WorkingFolderOption) {
+  fs::create_directory(top_ / "elsewhere");
+  // A defaults file of its own in DIR: the sweep by 250 MHz instead of 100.
+  std::string def = read_file(work_ / "Mandrelix.DEF");
+  const std::size_t step = def.find("100          Fstep");
+  ASSERT_NE(step, std::string::npos) << def;
+  def.replace(step, 3, "250");
+  write_file(work_ / "Mandrelix.DEF", def);
+
+  const Process p = run_program_process({"-C", "../work", "--touchstone", "resp.s2p"},
+                                        kStoredAnalysis, top_ / "elsewhere", scratch_.path());
+  ASSERT_EQ(p.status, 0) << p.err;
+  EXPECT_EQ(p.err, "mandrelix: wrote S-parameters resp.s2p\n");
+  EXPECT_TRUE(fs::exists(work_ / "rep.txt"));
+  EXPECT_TRUE(fs::exists(top_ / "elsewhere" / "resp.s2p"));
+  EXPECT_FALSE(fs::exists(top_ / "elsewhere" / "rep.txt"));
+  EXPECT_FALSE(fs::exists(work_ / "resp.s2p"));
+  // 100 to 3000 MHz by 250: 12 rows, in the report and in the file.
+  const auto tables = report_tables(p.out);
+  ASSERT_EQ(tables.size(), 1u);
+  EXPECT_EQ(tables[0].size(), 12u);
+  EXPECT_EQ(tables[0][1].f_mhz, 350.0);
+  EXPECT_EQ(read_touchstone(top_ / "elsewhere" / "resp.s2p").points.size(), 12u);
+  EXPECT_NE(read_file(work_ / "rep.txt").find(tables[0][11].text), std::string::npos);
+}
+
+// Without -C the same run in a folder without the defaults file stops at once.
+TEST_F(ProgramProcess, DefaultsFileIsReadInTheCurrentFolderOnly) {
+  fs::create_directory(top_ / "elsewhere");
+  const Process p = run_program_process({}, kStoredAnalysis, top_ / "elsewhere", scratch_.path());
+  EXPECT_EQ(p.status, 2);
+  EXPECT_EQ(p.err, "file error: cannot open the defaults file \"Mandrelix.DEF\"\n");
+  EXPECT_TRUE(fs::is_empty(top_ / "elsewhere"));
+}
+
+TEST_F(ProgramProcess, TouchstoneNamedLikeTheReportFileIsRefused) {
+  const Process p = run({"--touchstone", "rep.txt"});
+  EXPECT_EQ(p.status, 2);
+  EXPECT_EQ(p.err, "mandrelix: not written: \"rep.txt\" is the report file\n");
+  const std::string report = read_file(work_ / "rep.txt");
+  EXPECT_EQ(report.find("! "), std::string::npos) << "Touchstone text in the report file";
+  const auto tables = report_tables(p.out);
+  ASSERT_EQ(tables.size(), 1u);
+  EXPECT_NE(report.find(tables[0].back().text), std::string::npos);
+}
+
+}  // namespace
+}  // namespace mxtest
