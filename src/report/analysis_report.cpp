@@ -63,8 +63,7 @@ void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<
   // Roughness is held in inches and resistivity in ohm-inches; shown in
   // micro-inches and micro-ohm-centimetres.
   if (coaxial)
-    r.both(kLosses,
-           {l.roughness * kMega, l.loss_tangent, l.resistivity * kCmPerInch * kMega});
+    r.both(kLosses, {l.roughness * kMega, l.loss_tangent, l.resistivity * kCmPerInch * kMega});
   r.both(kTitle, {ds.design.sections, ds.labels.response, ds.labels.design, ds.labels.kind});
   r.both(kHeading);
   for (const SweepRow& row : rows) write_analysis_row(r, row);

@@ -37,10 +37,14 @@ TEST(ElementTwoPort, OtherCodesSetTheirOnePart) {
   const float w = 2.0f * kPi * 1000.0f;
   TwoPort e;
   int ierr = -1;
-  ierr = element_two_port(static_cast<Element>(3), 1.0f, 0, 0, 1000.0f, e) ? 0 : 1;  // 1 pF in series: -j159 ohm
+  ierr = element_two_port(static_cast<Element>(3), 1.0f, 0, 0, 1000.0f, e)
+             ? 0
+             : 1;  // 1 pF in series: -j159 ohm
   EXPECT_NEAR(e.v[3], -159.15f, 0.01f);
   expect_identity_except(e, 3);
-  ierr = element_two_port(static_cast<Element>(6), 10.0f, 0, 0, 1000.0f, e) ? 0 : 1;  // 10 nH across: -j0.0159 S
+  ierr = element_two_port(static_cast<Element>(6), 10.0f, 0, 0, 1000.0f, e)
+             ? 0
+             : 1;  // 10 nH across: -j0.0159 S
   EXPECT_NEAR(e.v[5], -0.015915f, 1e-6f);
   expect_identity_except(e, 5);
   // LC pairs, 1 pF and 10 nH (resonant at 1591.5 MHz).

@@ -259,7 +259,8 @@ TEST(GroupDelay, PhaseWrapTakesTheLowerSide) {
   lumped_cascade(ds, fp, rs);
   const float pp = transmission_phase(rs, Terminations{50.0f, 0.0f, 50.0f, 0.0f});
   const float k = (3.14159274f + 3.14159274f) / 360.0f;
-  const float want = std::fabs(1000.0f / (3.14159274f + 3.14159274f) * (pp * k - r.phf * k) / (fp - f));
+  const float want =
+      std::fabs(1000.0f / (3.14159274f + 3.14159274f) * (pp * k - r.phf * k) / (fp - f));
   EXPECT_EQ(r.td, want);
   // And it matches the smooth delay just below, without a 360-degree jump.
   const PointResponse below = point(ds, f * 0.995f);

@@ -76,7 +76,6 @@ TEST(ChainProduct, IdentityOnEitherSideAndKnownProduct) {
   chain_product(t, shunt, series);  // the other order: [[1, j10], [j0.1, 0]]
   EXPECT_EQ(t.v[0], 1.0f);
   EXPECT_FLOAT_EQ(t.v[6], 0.0f);
-
 }
 
 TEST(ChainProduct, ProductsLimitedBeforeTheyAreAdded) {

@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "base/console.h"
-#include "base/program_exit.h"
 #include "base/convert.h"
+#include "base/program_exit.h"
 
 namespace mx {
 namespace {
@@ -31,9 +31,9 @@ TEST(NumericAnswer, AcceptedForms) {
   EXPECT_EQ(value_of("\t4\t2"), 42.0f);
   EXPECT_EQ(value_of("12345678901234567890"), 1234567890123.0f);  // 13 columns only
   EXPECT_EQ(value_of("1000         comment"), 1000.0f);
-  EXPECT_EQ(value_of("1e-45"), 1.0e-45f);   // subnormal stays subnormal
-  EXPECT_EQ(value_of("1e-60"), 0.0f);       // too small for any float reads 0
-  EXPECT_EQ(value_of("0.1"), 0.1f);         // nearest float, as strtof gives
+  EXPECT_EQ(value_of("1e-45"), 1.0e-45f);  // subnormal stays subnormal
+  EXPECT_EQ(value_of("1e-60"), 0.0f);      // too small for any float reads 0
+  EXPECT_EQ(value_of("0.1"), 0.1f);        // nearest float, as strtof gives
 }
 
 TEST(NumericAnswer, BlankAndZeroForms) {
@@ -59,9 +59,9 @@ TEST(NumericAnswer, Errors) {
   EXPECT_TRUE(is_error("E5"));
   EXPECT_TRUE(is_error("inf"));
   EXPECT_TRUE(is_error("nan"));
-  EXPECT_TRUE(is_error("1e39"));   // beyond the float range
+  EXPECT_TRUE(is_error("1e39"));  // beyond the float range
   EXPECT_TRUE(is_error("5x"));
-  EXPECT_FALSE(is_error("5,x"));   // the comma ends the number first
+  EXPECT_FALSE(is_error("5,x"));  // the comma ends the number first
 }
 
 TEST(NumericAnswer, LineEndsAndNames) {

@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string>
 
-#include "line/impedance.h"
 #include "base/program_exit.h"
+#include "line/impedance.h"
 #include "session.h"
 
 namespace mx {

@@ -48,7 +48,8 @@ DefRead read_with(int number, const std::string& text) {
 
 std::string fix_message(const std::string& name12) {
   return "\n      Error exists in COAXIAL LOW-PASS FILTER default value data\n"
-         "      file (Mandrelix.DEF). Fix entry for variable " + name12 + "\n";
+         "      file (Mandrelix.DEF). Fix entry for variable " +
+         name12 + "\n";
 }
 
 TEST(DefaultsFile, ShippedFileFillsTheRecord) {
@@ -114,17 +115,14 @@ TEST(DefaultsFile, RejectedValuesNameTheirLine) {
     const char* name12;
   };
   const Case cases[] = {
-      {2, "0", "Am.         "},        {3, "0", "A1.         "},
-      {3, "0.1", "A1.         "},      {3, "-0.1", "A1.         "},
-      {4, "0", "FC1.        "},       {4, "abc", "FC1.        "},
-      {4, "1.5+3", "FC1.        "},   {5, "-1", "Fmax.       "},
-      {6, "0", "Fmin.       "},       {6, "3000.5", "Fmin.       "},
-      {7, "-1500", "F1.         "},   {8, "", "Fstep.      "},
-      {9, "1", "N.          "},       {9, "31", "N.          "},
-      {9, "1.4", "N.          "},     {9, "1e30", "N.          "},
-      {12, "0", "Zo.         "},      {14, "", "ZRS.        "},
-      {13, "1e39", "ZRL.        "},   {31, "-0.1", "DLTAN       "},
-      {32, "-1", "SR          "},     {33, "-1.72", "RES         "},
+      {2, "0", "Am.         "},      {3, "0", "A1.         "},     {3, "0.1", "A1.         "},
+      {3, "-0.1", "A1.         "},   {4, "0", "FC1.        "},     {4, "abc", "FC1.        "},
+      {4, "1.5+3", "FC1.        "},  {5, "-1", "Fmax.       "},    {6, "0", "Fmin.       "},
+      {6, "3000.5", "Fmin.       "}, {7, "-1500", "F1.         "}, {8, "", "Fstep.      "},
+      {9, "1", "N.          "},      {9, "31", "N.          "},    {9, "1.4", "N.          "},
+      {9, "1e30", "N.          "},   {12, "0", "Zo.         "},    {14, "", "ZRS.        "},
+      {13, "1e39", "ZRL.        "},  {31, "-0.1", "DLTAN       "}, {32, "-1", "SR          "},
+      {33, "-1.72", "RES         "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.line) + ": " + c.text);

@@ -17,9 +17,9 @@ std::string lines(std::initializer_list<const char*> answers) {
 
 // The blank answers that take every default of a distributed synthesis.
 const char* const kDistributedDefaults =
-    "\n2\n1\n"                            // synthesis, distributed, Chebyshev
-    "\n\n\n\n\n\n\n\n\n\n\n"              // the four line kinds
-    "\n\n\n\n\n\n";                       // configuration, FC1, AM, N, Zo, storage
+    "\n2\n1\n"                // synthesis, distributed, Chebyshev
+    "\n\n\n\n\n\n\n\n\n\n\n"  // the four line kinds
+    "\n\n\n\n\n\n";           // configuration, FC1, AM, N, Zo, storage
 
 std::string table_of(const std::string& out) { return out.substr(out.rfind("Thru Path")); }
 
@@ -58,8 +58,8 @@ class CountingClock final : public mx::Clock {
 TEST(SessionFlow, ClockIsReadOnceAtProgramStart) {
   TempDir dir;
   install_shipped_files(dir.path());
-  std::istringstream in(lines({"", "1", "1", "", "", "", "", "", "2", "", "1", "1", "", "", "",
-                               "", "", "4"}));
+  std::istringstream in(
+      lines({"", "1", "1", "", "", "", "", "", "2", "", "1", "1", "", "", "", "", "", "4"}));
   std::ostringstream out, err;
   CountingClock clock;
   EXPECT_EQ(mx::run_program(in, out, err, clock, dir.path()), 0);
@@ -75,10 +75,10 @@ TEST(SessionFlow, ClockIsReadOnceAtProgramStart) {
 TEST(SessionFlow, StoredReportIsTheConsoleCopy) {
   TempDir dir;
   install_shipped_files(dir.path());
-  const SessionResult r = run_session(
-      lines({"", "1", "1", "", "", "", "", "1", "copy.txt", "1", "", "", "", "", "", "100",
-             "900", "200", "1", "copy.txt", "5"}),
-      dir.path());
+  const SessionResult r =
+      run_session(lines({"", "1", "1", "", "",    "",    "",    "1", "copy.txt", "1", "",
+                         "", "",  "",  "", "100", "900", "200", "1", "copy.txt", "5"}),
+                  dir.path());
   ASSERT_EQ(r.status, 0);
   const std::string file = read_file(dir / "copy.txt");
   // Every stored report appears in the console text line for line.
@@ -122,8 +122,7 @@ TEST(SessionFlow, LongestSweepIsAcceptedOneMoreStepIsNot) {
   TempDir dir;
   install_shipped_files(dir.path());
   // Lumped circuit from the sample file, 1 MHz to 100001 MHz by 1 MHz: 100001 rows.
-  const SessionResult longest =
-      run_session("1\n1\n2\n\n\n\n\n\n1\n100001\n1\n\n3\n", dir.path());
+  const SessionResult longest = run_session("1\n1\n2\n\n\n\n\n\n1\n100001\n1\n\n3\n", dir.path());
   EXPECT_EQ(longest.status, 0);
   EXPECT_EQ(count_of(longest.out, "A sweep is limited"), 0u);
   EXPECT_NE(longest.out.find("      100001.0000"), std::string::npos);

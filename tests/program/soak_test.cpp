@@ -39,8 +39,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/clock.h"
 #include "app/program.h"
+#include "base/clock.h"
 #include "session.h"
 
 namespace mxtest {
@@ -115,7 +115,9 @@ class Walk {
  private:
   static constexpr int kMaxAnswers = 3000;
 
-  double uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng_); }
+  double uniform(double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(rng_);
+  }
   int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
   bool chance(double p) { return uniform(0.0, 1.0) < p; }
   static std::string fmt(double v, int decimals) {
@@ -144,7 +146,8 @@ class Walk {
       return true;
     }
     // ---- section counts
-    if (has(p, "Number of Sections in Filter(N<30)=") || has(p, "Number of sections in Filter(N<30)=") ||
+    if (has(p, "Number of Sections in Filter(N<30)=") ||
+        has(p, "Number of sections in Filter(N<30)=") ||
         has(p, "Number of sections in Filter (N < 30) =")) {
       if (chance(0.08)) {
         static const char* bad[] = {"1", "31", "0", "-3", "45"};
@@ -185,7 +188,10 @@ class Walk {
     }
     if (has(p, "Relative Dielectric Constant,Er =")) {
       const double r = uniform(0.0, 1.0);
-      a = r < 0.4 ? "1" : r < 0.6 ? "2.1" : r < 0.9 ? fmt(uniform(1.0, 4.0), 2) : (r < 0.95 ? "" : "0.5");
+      a = r < 0.4   ? "1"
+          : r < 0.6 ? "2.1"
+          : r < 0.9 ? fmt(uniform(1.0, 4.0), 2)
+                    : (r < 0.95 ? "" : "0.5");
       return true;
     }
     if (has(p, "Line Impedance Level (Zo), Ohms =")) {
@@ -263,7 +269,10 @@ class Walk {
     }
     if (has(p, "Passband Amplitude Ripple   (Am), dB  =")) {
       const double r = uniform(0.0, 1.0);
-      a = r < 0.8 ? fmt(uniform(0.01, 1.5), 3) : r < 0.87 ? "" : r < 0.93 ? "-0.5" : fmt(uniform(6.1, 20.0), 1);
+      a = r < 0.8    ? fmt(uniform(0.01, 1.5), 3)
+          : r < 0.87 ? ""
+          : r < 0.93 ? "-0.5"
+                     : fmt(uniform(6.1, 20.0), 1);
       return true;
     }
     if (has(p, "Enter 1 to re-enter Amplitude Ripple")) {
@@ -365,7 +374,8 @@ class Walk {
       ++tally_.listings;
       return "-529";
     }
-    return std::to_string(items[static_cast<std::size_t>(pick(0, static_cast<int>(items.size()) - 1))]);
+    return std::to_string(
+        items[static_cast<std::size_t>(pick(0, static_cast<int>(items.size()) - 1))]);
   }
 
   std::mt19937_64 rng_;
@@ -402,7 +412,9 @@ class Answers : public std::streambuf {
 // Circuit files for the walk: a valid coaxial and lumped circuit of random
 // values, and one bad file of each kind.
 void write_circuit_files(const fs::path& dir, std::mt19937_64& rng) {
-  const auto u = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  const auto u = [&](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(rng);
+  };
   const auto line = [](double v) {
     char b[32];
     std::snprintf(b, sizeof b, "%.4f", v);
@@ -421,7 +433,8 @@ void write_circuit_files(const fs::path& dir, std::mt19937_64& rng) {
   write_file(dir / "walk.cxf", cxf);
 
   const int m = std::uniform_int_distribution<int>(2, 12)(rng);
-  std::string lef = "walk ladder\n" + std::to_string(std::uniform_int_distribution<int>(1, 2)(rng)) + "\n";
+  std::string lef =
+      "walk ladder\n" + std::to_string(std::uniform_int_distribution<int>(1, 2)(rng)) + "\n";
   for (int k = 1; k <= m; ++k) lef += line(u(0.3, 60.0));
   write_file(dir / "walk.lef", lef);
 
@@ -507,7 +520,9 @@ std::string check_session(int status, const Walk& walk, const std::string& out,
     if (l.substr(0, name_prompt.size()) == name_prompt) {
       const std::string typed = trimmed(l.substr(name_prompt.size()));
       if (!typed.empty()) fno = typed;
-      const bool refused = i + 2 < console.size() && console[i + 2].find("is reserved by Mandrelix.") != std::string_view::npos;
+      const bool refused =
+          i + 2 < console.size() &&
+          console[i + 2].find("is reserved by Mandrelix.") != std::string_view::npos;
       if (!refused && fno != connected) {
         connected = fno;
         confirmations[fno].clear();
@@ -541,12 +556,14 @@ TEST(Soak, RandomCompleteSessions) {
   std::map<int, long> statuses;
 
   for (long s = first; s < first + sessions; ++s) {
-    std::mt19937_64 rng(0x6d616e6472656c69ULL ^ static_cast<std::uint64_t>(s) * 0x9e3779b97f4a7c15ULL);
+    std::mt19937_64 rng(0x6d616e6472656c69ULL ^
+                        static_cast<std::uint64_t>(s) * 0x9e3779b97f4a7c15ULL);
     TempDir dir;
     install_shipped_files(dir.path());
     write_circuit_files(dir.path(), rng);
     std::set<std::string> inputs;
-    for (const auto& e : fs::directory_iterator(dir.path())) inputs.insert(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir.path()))
+      inputs.insert(e.path().filename().string());
 
     Capture capture;
     std::ostream out(&capture);
@@ -554,22 +571,25 @@ TEST(Soak, RandomCompleteSessions) {
     Answers answers(walk);
     std::istream in(&answers);
     std::ostringstream err;
-    const mx::FixedClock clock(mx::LocalTime{
-        std::uniform_int_distribution<int>(1, 12)(rng), std::uniform_int_distribution<int>(1, 28)(rng),
-        std::uniform_int_distribution<int>(1990, 2099)(rng), std::uniform_int_distribution<int>(0, 23)(rng),
-        std::uniform_int_distribution<int>(0, 59)(rng), std::uniform_int_distribution<int>(0, 59)(rng)});
+    const mx::FixedClock clock(mx::LocalTime{std::uniform_int_distribution<int>(1, 12)(rng),
+                                             std::uniform_int_distribution<int>(1, 28)(rng),
+                                             std::uniform_int_distribution<int>(1990, 2099)(rng),
+                                             std::uniform_int_distribution<int>(0, 23)(rng),
+                                             std::uniform_int_distribution<int>(0, 59)(rng),
+                                             std::uniform_int_distribution<int>(0, 59)(rng)});
 
     const int status = mx::run_program(in, out, err, clock, dir.path());
     ++tally.sessions;
     ++statuses[status];
-    const std::string problems = check_session(status, walk, capture.text(), capture.screen(), err.str(),
-                                                dir.path(), inputs);
+    const std::string problems = check_session(status, walk, capture.text(), capture.screen(),
+                                               err.str(), dir.path(), inputs);
     if (!problems.empty()) {
       ++failures;
       ADD_FAILURE() << "session " << s << " (replay: MANDRELIX_SOAK_FIRST=" << s
                     << " MANDRELIX_SOAK_SESSIONS=1):\n"
                     << problems << "the end of the session as a terminal shows it:\n"
-                    << capture.screen().substr(capture.screen().size() > 4000 ? capture.screen().size() - 4000 : 0);
+                    << capture.screen().substr(
+                           capture.screen().size() > 4000 ? capture.screen().size() - 4000 : 0);
       if (const char* dump = std::getenv("MANDRELIX_SOAK_DUMP")) write_file(dump, capture.screen());
       if (failures >= 5) break;
     }
@@ -582,9 +602,10 @@ TEST(Soak, RandomCompleteSessions) {
       "ranges, %ld synthesis designs, %ld realizability menus, %ld diagnostic listings, %ld "
       "re-prompting answers, %ld skirt questions, %ld rejected and %ld missing circuit files; exit "
       "status",
-      tally.sessions, seconds, 1000.0 * seconds / static_cast<double>(tally.sessions > 0 ? tally.sessions : 1),
-      tally.answers, tally.cycles, tally.analyses, tally.syntheses, tally.realizability, tally.listings,
-      tally.reprompts, tally.skirt, tally.rejected_files, tally.missing_files);
+      tally.sessions, seconds,
+      1000.0 * seconds / static_cast<double>(tally.sessions > 0 ? tally.sessions : 1),
+      tally.answers, tally.cycles, tally.analyses, tally.syntheses, tally.realizability,
+      tally.listings, tally.reprompts, tally.skirt, tally.rejected_files, tally.missing_files);
   for (const auto& [status, count] : statuses) std::printf(" %d: %ld", status, count);
   std::printf("\n");
   EXPECT_EQ(tally.sessions, sessions);

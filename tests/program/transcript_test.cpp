@@ -65,9 +65,10 @@ TEST_P(Transcript, MatchesByteForByte) {
   std::vector<std::pair<std::string, std::string>> written;
   for (const auto& e : fs::directory_iterator(work.path())) {
     const std::string name = e.path().filename().string();
-    if (!inputs.count(name) || read_file(e.path()) != read_or_empty(
-                                   fs::exists(dir / "setup" / name) ? dir / "setup" / name
-                                                                    : shipped_data_dir() / name))
+    if (!inputs.count(name) ||
+        read_file(e.path()) != read_or_empty(fs::exists(dir / "setup" / name)
+                                                 ? dir / "setup" / name
+                                                 : shipped_data_dir() / name))
       written.emplace_back(name, read_file(e.path()));
   }
   std::sort(written.begin(), written.end());
@@ -96,13 +97,12 @@ TEST_P(Transcript, MatchesByteForByte) {
   EXPECT_EQ(written, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, Transcript, ::testing::ValuesIn(case_names()),
-                         [](const auto& info) {
-                           std::string n = info.param;
-                           for (char& c : n)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(All, Transcript, ::testing::ValuesIn(case_names()), [](const auto& info) {
+  std::string n = info.param;
+  for (char& c : n)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return n;
+});
 
 }  // namespace
 }  // namespace mxtest

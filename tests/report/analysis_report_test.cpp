@@ -60,9 +60,8 @@ const std::string kTableHeading =
     std::string(21, '=') + sp(2) + "Port" + sp(5) + "Loss" + sp(4) + "Phase" + sp(3) + "Delay\n" +
     sp(13) + "(MHz)" + sp(6) + "Real" + sp(4) + "Imaginary" + sp(3) + "VSWR" + sp(5) + "(dB)" +
     sp(4) + "(Deg)" + sp(3) + "(nsec)\n" + sp(10) + dashes(65) + "\n";
-const std::string kPorts50 =
-    "\n" + sp(14) + "Rs = 50.00 Ohms" + sp(26) + "Rl = 50.00 Ohms\n" + sp(14) + "Xs =  0.00 Ohms" +
-    sp(26) + "Xl =  0.00 Ohms\n";
+const std::string kPorts50 = "\n" + sp(14) + "Rs = 50.00 Ohms" + sp(26) + "Rl = 50.00 Ohms\n" +
+                             sp(14) + "Xs =  0.00 Ohms" + sp(26) + "Xl =  0.00 Ohms\n";
 const std::string kClosing = test_support::kStoredClosing;
 
 // The table rows between the heading and the closing lines.
@@ -105,7 +104,8 @@ TEST(AnalysisReport, PointSetsComeFromTheIndex) {
     analyse(c.report, ds);
     const std::vector<std::string> r = rows(c.console_text.str());
     ASSERT_EQ(r.size(), 21u);
-    EXPECT_EQ(r.front(), "           1000.0000   50.00     -100.00     5.83   -3.010 -135.00    0.398");
+    EXPECT_EQ(r.front(),
+              "           1000.0000   50.00     -100.00     5.83   -3.010 -135.00    0.398");
     EXPECT_EQ(r.back().substr(0, 20), "           3000.0000");
     EXPECT_TRUE(c.console_text.str().ends_with(kClosing));
   }
@@ -183,8 +183,8 @@ DesignRecord entered_coax() {
   ds.ports.rl = 50.0f;
   ds.ports.xs = 1.5f;
   ds.ports.xl = -2.25f;
-  ds.losses.roughness = 0.00005f;                // 50 micro-inches
-  ds.losses.resistivity = 1.7e-6f / 2.54f;        // 1.7 micro-ohm-cm
+  ds.losses.roughness = 0.00005f;           // 50 micro-inches
+  ds.losses.resistivity = 1.7e-6f / 2.54f;  // 1.7 micro-ohm-cm
   ds.losses.loss_tangent = 0.0002f;
   ds.files.report.assign("REPORT.TXT");
   ds.labels.kind = "DISTRIBUTED";
@@ -249,8 +249,8 @@ TEST(AnalysisReport, SynthesizedCoaxialCircuitSkipsTheModel) {
   EXPECT_EQ(c.console_text.str(),
             kCoaxPortsAndLosses + "\n" + sp(13) +
                 "Frequency ANALYSIS of the  7-Section  Chebyschev  Low Pass \n" + sp(12) +
-                "DISTRIBUTED Filter results in the following response profile:\n" +
-                kTableHeading + kClosing);
+                "DISTRIBUTED Filter results in the following response profile:\n" + kTableHeading +
+                kClosing);
 }
 
 }  // namespace

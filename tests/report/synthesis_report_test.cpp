@@ -117,11 +117,11 @@ TEST(SynthesisReport, LargeValuesSwitchToMicroAndMilliUnits) {
   Capture c(false);
   DesignRecord ds = electrical(3, Response::kChebyshev, 0.5f);
   for (int k = 1; k <= 4; ++k) ds.ladder.g(k) = 1.0f;
-  ds.ladder.shunt_pf(1) = 150000.0f;   // 0.15 uF
-  ds.ladder.series_nh(1) = 2000000.0f;    // 2 mH
-  ds.ladder.series_nh(2) = 100000.0f;     // the limit itself stays in nH
-  ds.ladder.shunt_pf(2) = 100000.0f;   // and in pF
-  ds.ladder.shunt_pf(3) = 100000.5f;   // just above: uF
+  ds.ladder.shunt_pf(1) = 150000.0f;    // 0.15 uF
+  ds.ladder.series_nh(1) = 2000000.0f;  // 2 mH
+  ds.ladder.series_nh(2) = 100000.0f;   // the limit itself stays in nH
+  ds.ladder.shunt_pf(2) = 100000.0f;    // and in pF
+  ds.ladder.shunt_pf(3) = 100000.5f;    // just above: uF
   ds.ladder.series_nh(3) = 1.0f;
   ds.ladder.load_standard = 50.0f;
   ds.ladder.load_dual = 50.0f;

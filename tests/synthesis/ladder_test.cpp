@@ -9,8 +9,8 @@ namespace mx {
 namespace {
 
 // One synthesis into ds.ladder; rod and ros receive its two load resistances.
-void synthesize(DesignRecord& ds, float& am, float fc, int response, int n, float& rod,
-                float& ros, float zo) {
+void synthesize(DesignRecord& ds, float& am, float fc, int response, int n, float& rod, float& ros,
+                float zo) {
   synthesize_ladder(ds.ladder, am, fc, static_cast<Response>(response), n, zo);
   rod = ds.ladder.load_dual;
   ros = ds.ladder.load_standard;
@@ -31,7 +31,8 @@ TEST(Ladder, ChebyshevAndButterworthValues) {
   expect_g(0.5f, 1, 3, {1.5963f, 1.0967f, 1.5963f, 1.0000f});
   expect_g(0.5f, 1, 2, {1.4029f, 0.7071f, 1.9841f});
   expect_g(0.1f, 1, 5, {1.1468f, 1.3712f, 1.9750f, 1.3712f, 1.1468f, 1.0000f});
-  expect_g(0.5f, 3, 3, {1.5963f, 1.0967f, 1.5963f, 1.0000f});  // any response but Butterworth is Chebyshev
+  expect_g(0.5f, 3, 3,
+           {1.5963f, 1.0967f, 1.5963f, 1.0000f});  // any response but Butterworth is Chebyshev
   expect_g(0.5f, 2, 3, {1.0f, 2.0f, 1.0f, 1.0f});
 }
 
