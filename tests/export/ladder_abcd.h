@@ -7,6 +7,8 @@
 #include <numbers>
 #include <vector>
 
+#include "export/sweep_data.h"
+
 namespace mx::test {
 
 using Cx = std::complex<double>;
@@ -47,5 +49,24 @@ inline Abcd ladder_abcd(const std::vector<double>& values, bool standard, double
 
 // The 7-element 0.1 dB Chebyshev low-pass of the sample data file, 1000 MHz, 50 ohm.
 inline const std::vector<double> kChebyshev7{3.760, 11.322, 6.674, 12.521, 6.674, 11.322, 3.760};
+
+// The sweep of that ladder between rs and rl: `points` frequencies step_mhz
+// apart from step_mhz on, each with its chain matrix (no port figures).
+inline SweepData chebyshev7_sweep(float rs, float rl, int points, float step_mhz) {
+  SweepData d;
+  d.info.program_version = "Mandrelix 1.1";
+  d.info.sections = 7;
+  d.info.response = "Chebyshev";
+  d.info.configuration = "standard";
+  d.info.rs = rs;
+  d.info.rl = rl;
+  for (int k = 1; k <= points; ++k) {
+    SweepPoint p;
+    p.f_mhz = step_mhz * static_cast<float>(k);
+    p.abcd = to_float(ladder_abcd(kChebyshev7, true, static_cast<double>(p.f_mhz)));
+    d.points.push_back(p);
+  }
+  return d;
+}
 
 }  // namespace mx::test

@@ -71,21 +71,10 @@ class TouchstoneCheck : public testing::Test {
   }
 
   SweepData sweep(float rs, float rl) const {
-    SweepData d;
-    d.info.program_version = "Mandrelix 1.1";
-    d.info.sections = 7;
-    d.info.response = "Chebyshev";
-    d.info.configuration = "standard";
-    d.info.rs = rs;
-    d.info.rl = rl;
-    for (int k = 1; k <= 300; ++k) {
-      SweepPoint p;
-      p.f_mhz = 10.0f * static_cast<float>(k);
-      const double f = static_cast<double>(p.f_mhz);
-      p.abcd = test::to_float(test::ladder_abcd(test::kChebyshev7, true, f));
-      expected_figures(test::kChebyshev7, f, static_cast<double>(rs), static_cast<double>(rl), p);
-      d.points.push_back(p);
-    }
+    SweepData d = test::chebyshev7_sweep(rs, rl, 300, 10.0f);
+    for (SweepPoint& p : d.points)
+      expected_figures(test::kChebyshev7, static_cast<double>(p.f_mhz), static_cast<double>(rs),
+                       static_cast<double>(rl), p);
     // Rows the Touchstone writer drops and the CSV keeps.
     d.points[41].f_mhz = d.points[40].f_mhz;
     d.points[42].abcd[0] = std::nanf("");

@@ -52,23 +52,7 @@ std::string write(const SweepData& d) {
   return os.str();
 }
 
-SweepData ladder_sweep(float rs, float rl) {
-  SweepData d;
-  d.info.program_version = "Mandrelix 1.1";
-  d.info.sections = 7;
-  d.info.response = "Chebyshev";
-  d.info.configuration = "standard";
-  d.info.rs = rs;
-  d.info.rl = rl;
-  for (int k = 1; k <= 20; ++k) {
-    SweepPoint p;
-    p.f_mhz = 100.0f * static_cast<float>(k);
-    p.abcd =
-        test::to_float(test::ladder_abcd(test::kChebyshev7, true, static_cast<double>(p.f_mhz)));
-    d.points.push_back(p);
-  }
-  return d;
-}
+SweepData ladder_sweep(float rs, float rl) { return test::chebyshev7_sweep(rs, rl, 20, 100.0f); }
 
 int count_containing(const std::vector<std::string>& v, const std::string& s) {
   int n = 0;
