@@ -1,5 +1,6 @@
 // Cost of one analysis point (filter two-port, port quantities and group
-// delay, i.e. three cascades) for the largest lumped and coaxial circuits.
+// delay, i.e. two or three cascades) for the largest lumped and coaxial
+// circuits, alone (analyse_point) and within a long sweep (run_sweep).
 // The per-point work must not touch the heap: every allocation made while the
 // timed loop runs is counted and reported as allocs_per_point.
 
@@ -9,6 +10,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "analysis/sweep.h"
 #include "line/impedance.h"
@@ -101,6 +103,36 @@ void BM_AnalysisPointCoax31(benchmark::State& state) {
 
 BENCHMARK(BM_AnalysisPointLumped30);
 BENCHMARK(BM_AnalysisPointCoax31);
+
+// The engine of a long sweep: run_sweep over 10,001 points, 1 to 10001 MHz by
+// 1 MHz, on state.range(0) threads; per_point_ns is the wall time per point.
+void run_whole_sweep(benchmark::State& state, mx::DesignRecord ds) {
+  ds.sweep = mx::Sweep{1.0f, 10001.0f, 1.0f, 10000};
+  const mx::SweepOptions options{static_cast<int>(state.range(0))};
+  for (auto _ : state) {
+    std::vector<mx::SweepRow> rows = mx::run_sweep(ds, mx::EndSteps{}, options);
+    benchmark::DoNotOptimize(rows.data());
+  }
+  state.counters["per_point_ns"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * 10001.0,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_SweepLumped30(benchmark::State& state) { run_whole_sweep(state, lumped30()); }
+void BM_SweepCoax31(benchmark::State& state) { run_whole_sweep(state, coax31()); }
+
+BENCHMARK(BM_SweepLumped30)
+    ->Arg(1)
+    ->Arg(2)
+    ->ArgName("threads")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepCoax31)
+    ->Arg(1)
+    ->Arg(2)
+    ->ArgName("threads")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

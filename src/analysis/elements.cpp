@@ -25,14 +25,14 @@ float resonance_term(float c2, float w2, float c3) {
 }  // namespace
 
 bool element_two_port(Element kind, float c1, float c2, float c3, float f, TwoPort& e) {
-  const float w = (kPi + kPi) * f;
+  const float w = angular(f);
   const float w2 = w * w;
   e = TwoPort::identity();
   float& bim = e.v[3];  // series reactance, ohm
   float& cim = e.v[5];  // shunt susceptance, S
   switch (kind) {
     case Element::kSeriesL:
-      bim = w * c1 * 0.001f;
+      bim = series_l_reactance(w, c1);
       break;
     case Element::kSeriesC:
       bim = -1.0f / (w * c1 * 1.0e-6f);
@@ -41,7 +41,7 @@ bool element_two_port(Element kind, float c1, float c2, float c3, float f, TwoPo
       cim = -1.0f / (w * c1 * 0.001f);
       break;
     case Element::kShuntC:
-      cim = w * c1 * 1.0e-6f;
+      cim = shunt_c_susceptance(w, c1);
       break;
     case Element::kSeriesParallelLC:
       bim = (c3 * w * 0.001f) / resonance_term(c2, w2, c3);

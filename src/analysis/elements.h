@@ -3,6 +3,7 @@
 #pragma once
 
 #include "analysis/two_port.h"
+#include "base/units.h"
 
 namespace mx {
 
@@ -17,6 +18,14 @@ enum class Element : int {
   kSeriesSeriesLC = 18,    // value2, value3 in series, in the path
   kShuntSeriesLC = 19,     // value2, value3 in series, across the path
 };
+
+// The two elements of a ladder, at the angular frequency w = angular(f) (f in
+// MHz): the reactance (ohm) of a series inductor of nh nanohenry and the
+// susceptance (S) of a shunt capacitor of pf picofarad. element_two_port and
+// the sweep both take them from here.
+inline float angular(float f) { return (kPi + kPi) * f; }
+inline float series_l_reactance(float w, float nh) { return w * nh * 0.001f; }
+inline float shunt_c_susceptance(float w, float pf) { return w * pf * 1.0e-6f; }
 
 // Chain matrix of a lossless element: the identity with one imaginary part
 // set (of B for elements in the path, of C for those across it). An unknown

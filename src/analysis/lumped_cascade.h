@@ -1,14 +1,33 @@
 // The lumped LC ladder of the design record as one chain matrix.
 #pragma once
 
+#include <array>
+
 #include "analysis/two_port.h"
 #include "model/design_record.h"
 
 namespace mx {
 
+// The frequency-independent part of the ladder, read from the record once
+// for a sweep: the element at each position, source first.
+struct LumpedLadder {
+  int count = 0;
+  std::array<float, 31> value{};  // nH of a series inductor, pF of a shunt capacitor
+  std::array<bool, 31> series{};  // a series inductor, else a shunt capacitor
+};
+
 // Positions 1..N from the source: shunt capacitors (pF) and series inductors
 // (nH) alternating, a capacitor first unless the configuration is dual. Only
-// the array that belongs to a position is read. f in MHz.
+// the array that belongs to a position is read.
+LumpedLadder lumped_ladder(const DesignRecord& ds);
+
+// The chain matrix at f (MHz).
+void lumped_cascade(const LumpedLadder& ladder, float f, TwoPort& rs);
+// The chain matrices at f1 and f2, the two products interleaved (they are
+// independent, so the processor works on both at once).
+void lumped_cascades(const LumpedLadder& ladder, float f1, float f2, TwoPort& rs1, TwoPort& rs2);
+
+// The ladder of ds at f (MHz).
 void lumped_cascade(const DesignRecord& ds, float f, TwoPort& rs);
 
 }  // namespace mx

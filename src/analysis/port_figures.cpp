@@ -13,24 +13,20 @@ constexpr float kMaxVswr = 999.99f;
 constexpr float kMinPowerGain = 1.0e-30f;
 constexpr float kMaxImpedance = 99999.99f;
 constexpr float kMaxLoss = 9999.99f;
-constexpr float kDeltaF = 1.0001f;  // relative frequency step of the phase difference
 
 // The figures of rs; when phase_only, only phase_deg is filled in.
-PortFigures figures(const TwoPort& rs, const Terminations& t, bool phase_only) {
+PortFigures figures(const TwoPort& rs, const PortTerms& p, bool phase_only) {
   PortFigures out;
   const auto& m = rs.v;
-  const float zrs = t.rs, zis = t.xs, zrl = t.rl, zil = t.xl;
+  const float zrs = p.t.rs, zis = p.t.xs, zrl = p.t.rl, zil = p.t.xl;
+  const float temp = p.zl2;
   float tr = 0.0f;
   float ti = 0.0f;
-  const float temp = zrl * zrl + zil * zil;  // |ZL|^2
 
   // e2deg = A + B/ZL + C ZS + D ZS/ZL, with 1/ZL as conj(ZL)/|ZL|^2.
-  float zsr = 0.0f;  // ZS conj(ZL)
-  float zsi = 0.0f;
-  complex_product_conj(zsr, zsi, zrs, zis, zrl, zil);
   float er = 0.0f;
   float ei = 0.0f;
-  complex_product(er, ei, m[6], m[7], zsr, zsi);
+  complex_product(er, ei, m[6], m[7], p.zsr, p.zsi);
   er = er / temp;
   ei = ei / temp;
   complex_product(tr, ti, m[4], m[5], zrs, zis);
@@ -43,15 +39,8 @@ PortFigures figures(const TwoPort& rs, const Terminations& t, bool phase_only) {
   const float emag = er * er + ei * ei;
   er = er / emag;
   ei = -(ei / emag);
-
-  // sqrt(ZS/ZL) by magnitude and half angle.
-  complex_product_conj(tr, ti, zrs, zis, zrl, zil);
-  tr = tr / temp;
-  ti = ti / temp;
-  const float rmag = std::pow(tr * tr + ti * ti, 0.25f);
-  const float rang = 0.5f * angle_of(tr, ti);
-  const float qr = rmag * std::cos(rang);
-  const float qi = rmag * std::sin(rang);
+  const float qr = p.qr;
+  const float qi = p.qi;
 
   // S21 = 2 sqrt(ZS/ZL) / e2deg (e2deg already inverted).
   float sr = 0.0f;
@@ -108,18 +97,53 @@ PortFigures figures(const TwoPort& rs, const Terminations& t, bool phase_only) {
 }
 
 // Phase of S21 at f, radians.
-float phase_at(DesignRecord& ds, const EndSteps& ends, float f, float rad_per_deg) {
+float phase_at(DesignRecord& ds, const EndSteps& ends, float f) {
   TwoPort rs;
   filter_two_port(ds, ends, f, rs);
-  return figures(rs, ds.ports, true).phase_deg * rad_per_deg;
+  return phase_radians(figures(rs, port_terms(ds.ports), true).phase_deg);
 }
 
 }  // namespace
 
-PortFigures port_figures(const TwoPort& rs, const Terminations& t) { return figures(rs, t, false); }
+PortTerms port_terms(const Terminations& t) {
+  PortTerms p;
+  p.t = t;
+  const float zrs = t.rs, zis = t.xs, zrl = t.rl, zil = t.xl;
+  p.zl2 = zrl * zrl + zil * zil;
+  complex_product_conj(p.zsr, p.zsi, zrs, zis, zrl, zil);
+  // sqrt(ZS/ZL) by magnitude and half angle.
+  float tr = 0.0f;
+  float ti = 0.0f;
+  complex_product_conj(tr, ti, zrs, zis, zrl, zil);
+  tr = tr / p.zl2;
+  ti = ti / p.zl2;
+  const float rmag = std::pow(tr * tr + ti * ti, 0.25f);
+  const float rang = 0.5f * angle_of(tr, ti);
+  p.qr = rmag * std::cos(rang);
+  p.qi = rmag * std::sin(rang);
+  return p;
+}
+
+PortFigures port_figures(const TwoPort& rs, const PortTerms& p) { return figures(rs, p, false); }
+
+PortFigures port_figures(const TwoPort& rs, const Terminations& t) {
+  return figures(rs, port_terms(t), false);
+}
+
+float transmission_phase(const TwoPort& rs, const PortTerms& p) {
+  return figures(rs, p, true).phase_deg;
+}
 
 float transmission_phase(const TwoPort& rs, const Terminations& t) {
-  return figures(rs, t, true).phase_deg;
+  return figures(rs, port_terms(t), true).phase_deg;
+}
+
+float phase_radians(float phase_deg) { return phase_deg * ((kPi + kPi) / 360.0f); }
+
+bool phase_wrapped(float p0, float pp) { return p0 != 0.0f && pp / p0 < 0.0f; }
+
+float delay_from_phases(float f, float p0, float fp, float pp) {
+  return std::fabs(1000.0f / (kPi + kPi) * (pp - p0) / (fp - f));
 }
 
 void filter_two_port(DesignRecord& ds, const EndSteps& ends, float f, TwoPort& rs) {
@@ -132,16 +156,15 @@ void filter_two_port(DesignRecord& ds, const EndSteps& ends, float f, TwoPort& r
 }
 
 float group_delay(DesignRecord& ds, const EndSteps& ends, float f, float phase_deg) {
-  const float rad_per_deg = (kPi + kPi) / 360.0f;
-  const float p0 = phase_deg * rad_per_deg;
-  float fp = f * kDeltaF;
-  float pp = phase_at(ds, ends, fp, rad_per_deg);
-  if (p0 != 0.0f && pp / p0 < 0.0f) {
+  const float p0 = phase_radians(phase_deg);
+  float fp = f * kDelayStep;
+  float pp = phase_at(ds, ends, fp);
+  if (phase_wrapped(p0, pp)) {
     // The phase wrapped between f and fp: difference towards the lower side.
-    fp = f / kDeltaF;
-    pp = phase_at(ds, ends, fp, rad_per_deg);
+    fp = f / kDelayStep;
+    pp = phase_at(ds, ends, fp);
   }
-  return std::fabs(1000.0f / (kPi + kPi) * (pp - p0) / (fp - f));
+  return delay_from_phases(f, p0, fp, pp);
 }
 
 }  // namespace mx

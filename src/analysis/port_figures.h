@@ -19,10 +19,35 @@ struct PortFigures {
   float zin_im = 0;
 };
 
+// The part of the port figures that depends only on the terminations, worked
+// out once for a sweep: |ZL|^2, ZS conj(ZL) and sqrt(ZS/ZL) (a power, an
+// arctangent, a sine and a cosine).
+struct PortTerms {
+  Terminations t;
+  float zl2 = 0;  // |ZL|^2
+  float zsr = 0;  // ZS conj(ZL)
+  float zsi = 0;
+  float qr = 0;  // sqrt(ZS/ZL)
+  float qi = 0;
+};
+
+PortTerms port_terms(const Terminations& t);
+
+PortFigures port_figures(const TwoPort& rs, const PortTerms& p);
 PortFigures port_figures(const TwoPort& rs, const Terminations& t);
 
 // Only the phase of S21, degrees: the same arithmetic as port_figures.
+float transmission_phase(const TwoPort& rs, const PortTerms& p);
 float transmission_phase(const TwoPort& rs, const Terminations& t);
+
+// The group delay from two phases: the relative frequency step, the phase in
+// radians, whether the phase changed sign across the step (then the lower
+// step is taken), and the delay (ns) from the phases p0 at f and pp at fp
+// (radians, MHz). group_delay and the sweep both use these.
+inline constexpr float kDelayStep = 1.0001f;
+float phase_radians(float phase_deg);
+bool phase_wrapped(float p0, float pp);
+float delay_from_phases(float f, float p0, float fp, float pp);
 
 // The two-port of the filter in the design record at f (MHz): the coaxial
 // cascade for a distributed origin, the lumped ladder otherwise.

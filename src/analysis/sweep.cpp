@@ -1,19 +1,133 @@
 #include "analysis/sweep.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstdlib>
+#include <system_error>
+#include <thread>
+
 #include "analysis/lumped_cascade.h"
 
 namespace mx {
+namespace {
+
+// A thread is started only for at least this many points: below it, starting
+// the thread costs more than it saves.
+constexpr std::size_t kMinPointsPerThread = 256;
+constexpr long kMaxThreads = 1024;
+
+enum class Cascade { kNone, kLumped, kCoax };
+
+// Everything of an analysis that does not depend on the frequency, read from
+// the record once: the circuits of the two cascades a point uses and the
+// terms of the port figures. A point is then a const evaluation that leaves
+// the record alone, so points can run on any thread in any order.
+class Analysis {
+ public:
+  Analysis(const DesignRecord& ds, const EndSteps& ends)
+      : response_(response_cascade(ds)), delay_(delay_cascade(ds)), terms_(port_terms(ds.ports)) {
+    // Only the circuits that are evaluated are read (and index-checked).
+    if (response_ == Cascade::kLumped || delay_ == Cascade::kLumped) ladder_ = lumped_ladder(ds);
+    if (response_ == Cascade::kCoax || delay_ == Cascade::kCoax) coax_ = coax_network(ds, ends);
+  }
+
+  // The row at f. When the point evaluates an entered coaxial circuit,
+  // *coax_f receives the frequency of the last such evaluation (what it
+  // leaves in the record) and *evaluated is set.
+  SweepRow point(float f, float& coax_f, bool& evaluated) const {
+    SweepRow row;
+    row.f_mhz = f;
+    float fp = f * kDelayStep;
+    TwoPort upper;
+    if (response_ == delay_) {
+      // The cascades at f and f x 1.0001 are independent: interleaved.
+      pair(response_, f, fp, row.two_port, upper);
+    } else {
+      if (response_ != Cascade::kNone) single(response_, f, row.two_port);
+      single(delay_, fp, upper);
+    }
+    row.figures = port_figures(row.two_port, terms_);
+    const float p0 = phase_radians(row.figures.phase_deg);
+    float pp = phase_radians(transmission_phase(upper, terms_));
+    if (phase_wrapped(p0, pp)) {
+      // The phase wrapped between f and fp: difference towards the lower side.
+      fp = f / kDelayStep;
+      TwoPort lower;
+      single(delay_, fp, lower);
+      pp = phase_radians(transmission_phase(lower, terms_));
+    }
+    row.delay_ns = delay_from_phases(f, p0, fp, pp);
+
+    if (!coax_.synthesized) {
+      if (delay_ == Cascade::kCoax) {
+        coax_f = fp;
+        evaluated = true;
+      } else if (response_ == Cascade::kCoax) {
+        coax_f = f;
+        evaluated = true;
+      }
+    }
+    return row;
+  }
+
+  // Leaves the record as the evaluation of the entered circuit at f does.
+  void leave_record(DesignRecord& ds, float f) const { leave_junctions(coax_, f, ds); }
+
+ private:
+  // The response: by the option; the group delay: by the origin.
+  static Cascade response_cascade(const DesignRecord& ds) {
+    if (ds.control.option == Option::kElectrical) return Cascade::kLumped;
+    if (ds.control.option == Option::kDistributed) return Cascade::kCoax;
+    return Cascade::kNone;
+  }
+  static Cascade delay_cascade(const DesignRecord& ds) {
+    const Origin o = ds.control.origin;
+    if (o == Origin::kDistributedSynthesis || o == Origin::kDistributedEntered)
+      return Cascade::kCoax;
+    return Cascade::kLumped;
+  }
+
+  void single(Cascade c, float f, TwoPort& rs) const {
+    if (c == Cascade::kLumped) {
+      lumped_cascade(ladder_, f, rs);
+    } else {
+      coax_cascade(coax_, f, rs);
+    }
+  }
+  void pair(Cascade c, float f1, float f2, TwoPort& rs1, TwoPort& rs2) const {
+    if (c == Cascade::kLumped) {
+      lumped_cascades(ladder_, f1, f2, rs1, rs2);
+    } else {
+      coax_cascades(coax_, f1, f2, rs1, rs2);
+    }
+  }
+
+  Cascade response_;
+  Cascade delay_;
+  PortTerms terms_;
+  LumpedLadder ladder_;
+  CoaxNetwork coax_;
+};
+
+}  // namespace
+
+int sweep_threads(const char* text, unsigned cores) {
+  const int fallback = cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, kMaxThreads));
+  if (text == nullptr || *text < '0' || *text > '9') return fallback;
+  char* end = nullptr;
+  errno = 0;
+  const long n = std::strtol(text, &end, 10);
+  if (*end != '\0' || errno != 0 || n < 1) return fallback;
+  return static_cast<int>(std::min(n, kMaxThreads));
+}
 
 SweepRow analyse_point(DesignRecord& ds, const EndSteps& ends, float f) {
-  SweepRow row;
-  row.f_mhz = f;
-  if (ds.control.option == Option::kElectrical) {
-    lumped_cascade(ds, f, row.two_port);
-  } else if (ds.control.option == Option::kDistributed) {
-    coax_cascade(ds, ends, f, row.two_port);
-  }
-  row.figures = port_figures(row.two_port, ds.ports);
-  row.delay_ns = group_delay(ds, ends, f, row.figures.phase_deg);
+  const Analysis analysis(ds, ends);
+  float coax_f = 0.0f;
+  bool evaluated = false;
+  SweepRow row = analysis.point(f, coax_f, evaluated);
+  if (evaluated) analysis.leave_record(ds, coax_f);
   return row;
 }
 
@@ -21,12 +135,50 @@ float sweep_frequency(const Sweep& s, int k) {
   return s.start_mhz + s.step_mhz * static_cast<float>(k);
 }
 
-std::vector<SweepRow> run_sweep(DesignRecord& ds, const EndSteps& ends) {
+std::vector<SweepRow> run_sweep(DesignRecord& ds, const EndSteps& ends,
+                                const SweepOptions& options) {
   std::vector<SweepRow> rows;
   const int steps = ds.sweep.steps;
-  if (steps >= 0) rows.reserve(static_cast<std::size_t>(steps) + 1);
-  for (int k = 0; k <= steps; ++k)
-    rows.push_back(analyse_point(ds, ends, sweep_frequency(ds.sweep, k)));
+  if (steps < 0) return rows;
+  const auto count = static_cast<std::size_t>(steps) + 1;
+  rows.resize(count);
+  const Analysis analysis(ds, ends);
+  const Sweep sweep = ds.sweep;
+
+  // Only the block holding the last point reports its last evaluation.
+  float coax_f = 0.0f;
+  bool evaluated = false;
+  auto block = [&](std::size_t begin, std::size_t end) {
+    float f_seen = 0.0f;
+    bool seen = false;
+    for (std::size_t k = begin; k < end; ++k)
+      rows[k] = analysis.point(sweep_frequency(sweep, static_cast<int>(k)), f_seen, seen);
+    if (end == count) {
+      coax_f = f_seen;
+      evaluated = seen;
+    }
+  };
+
+  const std::size_t wanted = options.threads < 1 ? 1 : static_cast<std::size_t>(options.threads);
+  const std::size_t threads =
+      std::max<std::size_t>(1, std::min(wanted, count / kMinPointsPerThread));
+  std::vector<std::thread> helpers;
+  helpers.reserve(threads - 1);
+  for (std::size_t t = 1; t < threads; ++t) {
+    const std::size_t begin = count * t / threads;
+    const std::size_t end = count * (t + 1) / threads;
+    try {
+      helpers.emplace_back(block, begin, end);
+    } catch (const std::system_error&) {
+      block(begin, end);  // no thread to be had: this one does the block
+    }
+  }
+  block(0, count / threads);
+  for (std::thread& h : helpers) h.join();
+
+  // The record as the serial run leaves it: the entered circuit's junctions
+  // at the last point's last evaluation.
+  if (evaluated) analysis.leave_record(ds, coax_f);
   return rows;
 }
 

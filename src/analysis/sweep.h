@@ -19,15 +19,31 @@ struct SweepRow {
   TwoPort two_port;    // chain matrix of the filter at f
 };
 
+// How a sweep is run. The rows are the same whatever the choice.
+struct SweepOptions {
+  // Threads sharing the points (each takes one block of consecutive
+  // frequencies); 1 or less: the calling thread alone. Short sweeps use
+  // fewer threads than asked for.
+  int threads = 1;
+};
+
+// The thread count of a setting given as text (an environment variable or
+// an option): a positive whole number is taken as it is; no text, or text
+// that is not one, gives cores (at least 1).
+int sweep_threads(const char* text, unsigned cores);
+
 // The response at f: the cascade chosen by the option (lumped ladder or
-// coaxial filter), its port figures and the group delay.
+// coaxial filter), its port figures and the group delay (the cascade chosen
+// by the origin, at f x 1.0001, or at f / 1.0001 when the phase changes sign
+// across the upper step).
 SweepRow analyse_point(DesignRecord& ds, const EndSteps& ends, float f);
 
 // Every point of ds.sweep, in order. Each frequency comes from its index, so
 // rounding does not build up along the sweep. The record is left as the last
-// evaluation leaves it (the entered circuit's step capacitances and the last
-// frequency factor).
-std::vector<SweepRow> run_sweep(DesignRecord& ds, const EndSteps& ends);
+// evaluation of the serial run leaves it (the entered circuit's step
+// capacitances and the last frequency factor), with any number of threads.
+std::vector<SweepRow> run_sweep(DesignRecord& ds, const EndSteps& ends,
+                                const SweepOptions& options = {});
 
 // Frequency of point k of the sweep, MHz.
 float sweep_frequency(const Sweep& s, int k);

@@ -3,6 +3,9 @@
 // next cycle does.
 #include "app/program.h"
 
+#include <cstdlib>
+#include <thread>
+
 #include "analysis/sweep.h"
 #include "app/result_files.h"
 #include "base/fields.h"
@@ -41,10 +44,17 @@ void set_response_label(DesignRecord& ds) {
     ds.labels.response = padded("Butterworth", 20);
 }
 
+// Threads of a sweep: the --threads option when given, else the environment
+// variable MANDRELIX_THREADS, else every core.
+int sweep_thread_count(const RunOptions& options) {
+  if (options.threads > 0) return options.threads;
+  return sweep_threads(std::getenv("MANDRELIX_THREADS"), std::thread::hardware_concurrency());
+}
+
 class Cycle {
  public:
-  Cycle(Console& con, DesignRecord& ds, ReportFile& file, ResultFiles& results)
-      : con_(con), ds_(ds), file_(file), results_(results) {}
+  Cycle(Console& con, DesignRecord& ds, ReportFile& file, ResultFiles& results, int threads)
+      : con_(con), ds_(ds), file_(file), results_(results), threads_(threads) {}
 
   // One design cycle after the dialog; false when the program is to end.
   bool report_and_menu();
@@ -58,6 +68,7 @@ class Cycle {
   DesignRecord& ds_;
   ReportFile& file_;
   ResultFiles& results_;
+  int threads_;                // of a sweep
   SteppedLineResult stepped_;  // the last distributed synthesis (its end steps feed the analysis)
 };
 
@@ -66,7 +77,7 @@ bool Cycle::report_and_menu() {
   print_report_header(r, ds_.run_date);
   if (ds_.control.function == Function::kAnalysis) {
     const EndSteps ends{stepped_.cap_high_source, stepped_.cap_high_load};
-    const std::vector<SweepRow> rows = run_sweep(ds_, ends);
+    const std::vector<SweepRow> rows = run_sweep(ds_, ends, SweepOptions{threads_});
     ds_.labels.kind = ds_.control.option == Option::kElectrical ? "ELECTRICAL " : "DISTRIBUTED";
     print_analysis_report(r, ds_, rows);
     file_.check();
@@ -154,7 +165,7 @@ int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Cl
   ReportFile file(workdir);
   DialogContext ctx{console, clock, workdir, [&file] { file.flush(); }};
   ResultFiles results(options, err, workdir);
-  Cycle cycle(console, ds, file, results);
+  Cycle cycle(console, ds, file, results, sweep_thread_count(options));
   int status = 0;
   try {
     for (;;) {

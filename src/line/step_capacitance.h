@@ -20,9 +20,38 @@
 // lambda the wavelength in the dielectric of the gap. Above that cutoff the
 // root has no real value: k and the capacitance are NaN and are carried on as
 // they are.
+//
+// A sweep evaluates the same junctions at many frequencies, so the
+// computation is split in two: StepJunction holds everything that depends
+// only on the diameters and dielectrics (the logarithms of the static
+// capacitance, the square root of Er, the gap), and step_capacitance(
+// StepJunction, f) applies the frequency factor with the expressions of the
+// single call, so either way gives the same bits.
 #pragma once
 
 namespace mx {
+
+// The frequency-independent part of the factor k of one step.
+struct GapFactor {
+  float sqrt_er = 0;  // of the dielectric in the gap
+  float span = 0;     // 2 (b - a), cm
+};
+
+// The frequency-independent part of one junction.
+struct StepJunction {
+  bool inner_step = false;  // the inner diameters differ
+  bool outer_step = false;  // the outer diameters differ
+  float inner_static = 0;   // inner step: static capacitance, F/cm
+  float inner_radius = 0;   // inner step: the outer radius it runs around, inch
+  GapFactor inner_factor;
+  float outer_static = 0;  // outer step: static capacitance around the inner radius, F
+  GapFactor outer_factor;
+};
+
+StepJunction step_junction(float d1, float d2, float d3, float d4, float er1, float er2);
+
+// The junction's capacitance (F) at f (MHz), with factor as below.
+float step_capacitance(const StepJunction& j, float f, float& factor);
 
 // Line 1 has inner diameter d1, outer d3 and dielectric er1; line 2 inner d2,
 // outer d4, dielectric er2 (inches). f in MHz; 0 or less gives the static

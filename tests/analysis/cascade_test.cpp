@@ -2,6 +2,7 @@
 // each chain is compared with one built here by hand from the same parts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/coax_cascade.h"
@@ -133,9 +134,9 @@ struct SynthChain {
   void line(int i, int kind) {
     const float v = kind == 1 ? ds.coax.v_high : ds.coax.v_low;
     const float theta = ds.coax.length(i) / (v / (f * 1.0e6f)) * 2.0f * kPi;
-    const float a = line_attenuation(ds.lines.outer(kind), ds.lines.inner(kind), ds.lines.er(kind),
-                                     ds.losses.roughness, ds.losses.resistivity,
-                                     ds.losses.loss_tangent, f);
+    const float a =
+        line_attenuation(ds.lines.outer(kind), ds.lines.inner(kind), ds.lines.er(kind),
+                         ds.losses.roughness, ds.losses.resistivity, ds.losses.loss_tangent, f);
     TwoPort m;
     line_two_port(kind == 1 ? ds.coax.z_high : ds.coax.z_low, theta, ds.coax.length(i) * a, m);
     times(r, m);
@@ -254,8 +255,9 @@ TEST(CoaxEntered, JunctionsThenSectionsFromTheSource) {
   float cd[4] = {};
   float fk = 0.0f;
   for (int i = 0; i <= 3; ++i) {
-    cd[i] = step_capacitance(ds.entered.inner(i), ds.entered.inner(i + 1), ds.entered.outer(i),
-                             ds.entered.outer(i + 1), ds.entered.er(i), ds.entered.er(i + 1), f, fk);
+    cd[i] =
+        step_capacitance(ds.entered.inner(i), ds.entered.inner(i + 1), ds.entered.outer(i),
+                         ds.entered.outer(i + 1), ds.entered.er(i), ds.entered.er(i + 1), f, fk);
     EXPECT_EQ(ds.entered.junction_f(i), cd[i]) << i;
     EXPECT_GT(cd[i], 0.0f) << i;
   }
@@ -267,15 +269,85 @@ TEST(CoaxEntered, JunctionsThenSectionsFromTheSource) {
     times(want, shunt(2.0f * kPi * f * 1.0e6f * cd[i]));
     if (i == 3) break;
     const int k = i + 1;
-    const float theta = ds.entered.length(k) * f * std::sqrt(ds.entered.er(k)) * 2.0f * kPi / 11802.8545f;
-    const float a = line_attenuation(ds.entered.outer(k), ds.entered.inner(k), ds.entered.er(k),
-                                     ds.losses.roughness, ds.losses.resistivity,
-                                     ds.losses.loss_tangent, f);
+    const float theta =
+        ds.entered.length(k) * f * std::sqrt(ds.entered.er(k)) * 2.0f * kPi / 11802.8545f;
+    const float a =
+        line_attenuation(ds.entered.outer(k), ds.entered.inner(k), ds.entered.er(k),
+                         ds.losses.roughness, ds.losses.resistivity, ds.losses.loss_tangent, f);
     TwoPort m;
     line_two_port(ds.entered.zo(k), theta, ds.entered.length(k) * a, m);
     times(want, m);
   }
   expect_same(rs, want);
+}
+
+// Sections and junctions that repeat are evaluated once per frequency; the
+// chain must still hold each at its place. Two kinds alternate between ends
+// that differ from both, so every kind of junction occurs more than once.
+TEST(CoaxEntered, RepeatedSectionsKeepTheirPlaces) {
+  const float f = 2200.0f;
+  DesignRecord ds = entered();
+  const int n = 6;
+  ds.design.sections = n;
+  EnteredLines& e = ds.entered;
+  for (int k = 1; k <= n; ++k) {
+    const bool low = k % 2 == 1;
+    e.outer(k) = 0.5f;
+    e.inner(k) = low ? 0.41f : 0.08f;
+    e.er(k) = low ? 2.1f : 1.0f;
+    e.length(k) = low ? (k == 5 ? 0.3f : 0.25f) : 0.6f;  // one section longer than its kind
+    e.zo(k) = line_impedance(e.outer(k), e.inner(k), e.er(k));
+  }
+  e.outer(n + 1) = 0.6f;
+  e.inner(n + 1) = 0.26f;
+  e.er(n + 1) = 1.0f;
+  const TwoPort rs = run(ds, f);
+
+  TwoPort want;
+  float fk = 0.0f;
+  for (int i = 0; i <= n; ++i) {
+    const float cd = step_capacitance(e.inner(i), e.inner(i + 1), e.outer(i), e.outer(i + 1),
+                                      e.er(i), e.er(i + 1), f, fk);
+    EXPECT_EQ(e.junction_f(i), cd) << i;
+    times(want, shunt(2.0f * kPi * f * 1.0e6f * cd));
+    if (i == n) break;
+    const int k = i + 1;
+    const float theta = e.length(k) * f * std::sqrt(e.er(k)) * 2.0f * kPi / 11802.8545f;
+    const float a = line_attenuation(e.outer(k), e.inner(k), e.er(k), ds.losses.roughness,
+                                     ds.losses.resistivity, ds.losses.loss_tangent, f);
+    TwoPort m;
+    line_two_port(e.zo(k), theta, e.length(k) * a, m);
+    times(want, m);
+  }
+  EXPECT_EQ(ds.coax.last_factor, fk);
+  expect_same(rs, want);
+}
+
+// A symmetric synthesized filter repeats its lengths and step capacitances.
+TEST(CoaxSynthesized, RepeatedLengthsKeepTheirPlaces) {
+  const float f = 1900.0f;
+  DesignRecord ds = synthesized(1, 5);
+  auto& c = ds.coax;
+  for (int i = 1; i <= 5; ++i) {
+    const float m = static_cast<float>(std::min(i, 6 - i));
+    c.length(i) = 0.2f + 0.05f * m;
+    c.step_f(i, 1) = (2.0f + m) * 1.0e-13f;
+    c.step_f(i, 2) = (2.0f + m) * 1.0e-13f;
+  }
+  const float fk3 = c.factor3;
+  SynthChain h{ds, f, {}};
+  h.junction(1, c.step_f(1, 1), fk3);
+  h.low(1);
+  h.junction(1, c.step_f(1, 2), fk3);
+  h.high(2);
+  h.junction(1, c.step_f(3, 1), fk3);
+  h.low(3);
+  h.junction(1, c.step_f(3, 2), fk3);
+  h.high(4);
+  h.junction(1, c.step_f(5, 1), fk3);
+  h.low(5);
+  h.junction(2, c.step_f(5, 2), fk3);
+  expect_same(run(ds, f), h.r);
 }
 
 TEST(CoaxCascades, TendToTheIdentityAsFrequencyFalls) {

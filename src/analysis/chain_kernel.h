@@ -1,0 +1,178 @@
+// The chain product of the cascades, with the running product in registers.
+//
+// A cascade multiplies a running product by one element matrix after
+// another. Through TwoPort in memory, each product stores its parts four
+// bytes at a time and the next one reads them back sixteen at a time, a
+// store-forwarding stall per product. Here the running product stays in two
+// SSE2 registers and each element is given with its parts spread over the
+// lanes, so a product is a few dozen register operations.
+//
+// Every lane gives the bits of chain_product (two_port.cpp) for its part:
+// the same two multiplications, their difference (real part) or sum
+// (imaginary part), the part limited as limit_part does, added onto an exact
+// zero, then the second limited product added. The difference is formed as
+// x1 x2 + y1 (-y2), so that one addition serves both halves; this relies on
+// two exact identities of IEEE arithmetic, a (-b) = -(a b) and
+// a + (-b) = a - b, which hold for every value but NaN, where only the sign
+// of the NaN can differ (and a NaN prints as NaN whatever its sign). A
+// randomized test (tests/analysis/chain_kernel_test.cpp) holds the product
+// to chain_product over signed zeros, subnormals, values at the limit,
+// infinities and NaN. Targets without SSE2 use chain_product itself.
+#pragma once
+
+#include <utility>
+
+#include "analysis/two_port.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define MX_CHAIN_SSE2 1
+#else
+#define MX_CHAIN_SSE2 0
+#endif
+
+namespace mx {
+
+#if MX_CHAIN_SSE2
+
+// The running product column by column: ac = (A re, C re, A im, C im),
+// bd = (B re, D re, B im, D im). With the real parts of a column in the low
+// half and the imaginary parts in the high half, a column times a complex
+// number x2 + j y2 is two multiplications and one addition.
+struct ChainState {
+  __m128 ac;
+  __m128 bd;
+};
+
+// The right operand of a product. For each part x2 + j y2 (A, B, C, D):
+// x2 in all four lanes, and y2 negated in the low (real) half:
+// (-y2, -y2, y2, y2).
+struct ChainFactor {
+  __m128 ar, ai, br, bi, cr, ci, dr, di;
+};
+
+namespace chain_detail {
+
+inline __m128 swap_halves(__m128 x) { return _mm_shuffle_ps(x, x, _MM_SHUFFLE(1, 0, 3, 2)); }
+
+// limit_part in every lane. max(-L, x) passes x when x is NaN or not below
+// -L, min(L, .) likewise, so a part beyond the limit takes the limit with its
+// sign and NaN, zeros of either sign and the limit itself pass unchanged.
+inline __m128 limit_parts(__m128 x) {
+  return _mm_min_ps(_mm_set1_ps(kPartLimit), _mm_max_ps(_mm_set1_ps(-kPartLimit), x));
+}
+
+// The column (x1 of two entries | y1 of them) times x2 + j y2, each part
+// limited: complex_product entry by entry. swapped is the column with its
+// halves exchanged, y2s the imaginary part as in ChainFactor.
+inline __m128 column_times(__m128 column, __m128 swapped, __m128 x2, __m128 y2s) {
+  const __m128 p = _mm_mul_ps(column, x2);    // x1 x2 | y1 x2
+  const __m128 q = _mm_mul_ps(swapped, y2s);  // y1 (-y2) | x1 y2
+  return limit_parts(_mm_add_ps(p, q));       // x1 x2 - y1 y2 | x2 y1 + x1 y2
+}
+
+// (-y, -y, y, y)
+inline __m128 imaginary_lanes(float y) { return _mm_setr_ps(-y, -y, y, y); }
+
+}  // namespace chain_detail
+
+// left . right
+inline ChainState times(const ChainState& left, const ChainFactor& right) {
+  using chain_detail::column_times;
+  const __m128 ac_swapped = chain_detail::swap_halves(left.ac);
+  const __m128 bd_swapped = chain_detail::swap_halves(left.bd);
+  const __m128 zero = _mm_setzero_ps();
+  ChainState out;
+  // A = A1.A2 + B1.C2 and C = C1.A2 + D1.C2.
+  out.ac = _mm_add_ps(_mm_add_ps(zero, column_times(left.ac, ac_swapped, right.ar, right.ai)),
+                      column_times(left.bd, bd_swapped, right.cr, right.ci));
+  // B = A1.B2 + B1.D2 and D = C1.B2 + D1.D2.
+  out.bd = _mm_add_ps(_mm_add_ps(zero, column_times(left.ac, ac_swapped, right.br, right.bi)),
+                      column_times(left.bd, bd_swapped, right.dr, right.di));
+  return out;
+}
+
+inline ChainState to_chain(const TwoPort& m) {
+  const auto& v = m.v;
+  return ChainState{_mm_setr_ps(v[0], v[4], v[1], v[5]), _mm_setr_ps(v[2], v[6], v[3], v[7])};
+}
+
+inline TwoPort to_two_port(const ChainState& c) {
+  alignas(16) float ac[4];
+  alignas(16) float bd[4];
+  _mm_store_ps(ac, c.ac);
+  _mm_store_ps(bd, c.bd);
+  TwoPort m;
+  m.v = {ac[0], ac[2], bd[0], bd[2], ac[1], ac[3], bd[1], bd[3]};
+  return m;
+}
+
+inline ChainFactor factor_of(const TwoPort& m) {
+  using chain_detail::imaginary_lanes;
+  const auto& v = m.v;
+  return ChainFactor{_mm_set1_ps(v[0]),     imaginary_lanes(v[1]), _mm_set1_ps(v[2]),
+                     imaginary_lanes(v[3]), _mm_set1_ps(v[4]),     imaginary_lanes(v[5]),
+                     _mm_set1_ps(v[6]),     imaginary_lanes(v[7])};
+}
+
+// The element matrices of element_two_port built in registers: the identity
+// with the imaginary part of B (series reactance x, ohm) or of C (shunt
+// susceptance b, S) set.
+inline ChainFactor series_factor(float x) {
+  using chain_detail::imaginary_lanes;
+  const __m128 one = _mm_set1_ps(1.0f);
+  const __m128 zero = _mm_setzero_ps();
+  const __m128 zero_im = imaginary_lanes(0.0f);
+  return ChainFactor{one, zero_im, zero, imaginary_lanes(x), zero, zero_im, one, zero_im};
+}
+
+inline ChainFactor shunt_factor(float b) {
+  using chain_detail::imaginary_lanes;
+  const __m128 one = _mm_set1_ps(1.0f);
+  const __m128 zero = _mm_setzero_ps();
+  const __m128 zero_im = imaginary_lanes(0.0f);
+  return ChainFactor{one, zero_im, zero, zero_im, zero, imaginary_lanes(b), one, zero_im};
+}
+
+#else  // no SSE2: the plain product
+
+struct ChainState {
+  TwoPort m;
+};
+struct ChainFactor {
+  TwoPort m;
+};
+
+inline ChainState times(const ChainState& left, const ChainFactor& right) {
+  ChainState out;
+  chain_product(out.m, left.m, right.m);
+  return out;
+}
+inline ChainState to_chain(const TwoPort& m) { return ChainState{m}; }
+inline TwoPort to_two_port(const ChainState& c) { return c.m; }
+inline ChainFactor factor_of(const TwoPort& m) { return ChainFactor{m}; }
+inline ChainFactor series_factor(float x) {
+  ChainFactor f;
+  f.m.v[3] = x;
+  return f;
+}
+inline ChainFactor shunt_factor(float b) {
+  ChainFactor f;
+  f.m.v[5] = b;
+  return f;
+}
+
+#endif
+
+inline ChainState chain_identity() { return to_chain(TwoPort::identity()); }
+
+// body(0), ..., body(N - 1) written out at compile time: N independent
+// chains advanced this way stay in registers, and their products interleave
+// so that the processor overlaps them.
+template <int N, typename Body>
+inline void for_each_chain(Body&& body) {
+  [&]<int... J>(std::integer_sequence<int, J...>) { (body(J), ...); }
+  (std::make_integer_sequence<int, N>{});
+}
+
+}  // namespace mx

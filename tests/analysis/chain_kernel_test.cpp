@@ -1,0 +1,183 @@
+// The register product of the cascades against the plain chain_product, bit
+// for bit, over random operands rich in the values where arithmetic
+// identities break: zeros of both signs, subnormals, the 1e15 limit and its
+// neighbours, products that overflow, infinities and NaN. Two NaNs count as
+// equal whatever their sign and payload: a NaN prints as NaN, and which of
+// two NaN operands an instruction passes on is not fixed even in the plain
+// code (the compiler may swap the operands of a commutative operation).
+#include "analysis/chain_kernel.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace mx {
+namespace {
+
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+std::string bits(float x) {
+  char text[9] = {};
+  std::to_chars(text, text + 8, std::bit_cast<std::uint32_t>(x), 16);
+  return text;
+}
+
+bool same(float a, float b) {
+  return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b) ||
+         (std::isnan(a) && std::isnan(b));
+}
+
+::testing::AssertionResult same_two_port(const TwoPort& got, const TwoPort& want) {
+  for (int i = 0; i < 8; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    if (!same(got.v[k], want.v[k]))
+      return ::testing::AssertionFailure()
+             << "part " << i << ": " << got.v[k] << " (0x" << bits(got.v[k]) << "), want "
+             << want.v[k] << " (0x" << bits(want.v[k]) << ")";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Values where the identities the product relies on could break.
+const std::vector<float>& specials() {
+  static const std::vector<float> v = [] {
+    const float limit = kPartLimit;
+    std::vector<float> s = {0.0f,
+                            1.0f,
+                            std::numeric_limits<float>::denorm_min(),
+                            std::numeric_limits<float>::min() / 3.0f,  // subnormal
+                            std::numeric_limits<float>::min(),
+                            limit,
+                            std::nextafter(limit, kInf),
+                            std::nextafter(limit, 0.0f),
+                            3.16227766e7f,  // its square is near the limit
+                            1.0e20f,        // its square overflows
+                            std::numeric_limits<float>::max(),
+                            kInf,
+                            std::numeric_limits<float>::quiet_NaN(),
+                            0.1f};
+    const std::size_t n = s.size();
+    for (std::size_t i = 0; i < n; ++i) s.push_back(-s[i]);
+    return s;
+  }();
+  return v;
+}
+
+// A random value: a special one, one of ordinary size or random bits.
+float value(std::mt19937& g) {
+  const auto& s = specials();
+  switch (g() % 4) {
+    case 0:
+      return s[g() % s.size()];
+    case 1:
+      return std::bit_cast<float>(static_cast<std::uint32_t>(g()));
+    default: {
+      std::uniform_real_distribution<float> mantissa(-1.0f, 1.0f);
+      return std::ldexp(mantissa(g), static_cast<int>(g() % 120) - 60);
+    }
+  }
+}
+
+TwoPort random_two_port(std::mt19937& g) {
+  TwoPort m;
+  for (float& x : m.v) x = value(g);
+  return m;
+}
+
+TwoPort plain(const TwoPort& left, const TwoPort& right) {
+  TwoPort out;
+  chain_product(out, left, right);
+  return out;
+}
+
+TwoPort in_registers(const TwoPort& left, const ChainFactor& right) {
+  return to_two_port(times(to_chain(left), right));
+}
+
+TEST(ChainKernel, ConversionsKeepEveryBit) {
+  std::mt19937 g(7);
+  for (int n = 0; n < 1000; ++n) {
+    const TwoPort m = random_two_port(g);
+    const TwoPort back = to_two_port(to_chain(m));
+    for (std::size_t i = 0; i < 8; ++i)
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(back.v[i]), std::bit_cast<std::uint32_t>(m.v[i]));
+  }
+}
+
+TEST(ChainKernel, RandomProductsMatchTheChainProduct) {
+  std::mt19937 g(20260907);
+  for (int n = 0; n < 200000; ++n) {
+    const TwoPort a = random_two_port(g);
+    const TwoPort b = random_two_port(g);
+    ASSERT_TRUE(same_two_port(in_registers(a, factor_of(b)), plain(a, b))) << "product " << n;
+  }
+}
+
+// Every combination of special values in one entry of each operand (A of the
+// left one, A and C of the right one), the rest random.
+TEST(ChainKernel, EverySpecialCombinationInOneEntry) {
+  std::mt19937 g(31);
+  const auto& s = specials();
+  for (float x1 : s)
+    for (float y1 : s)
+      for (float x2 : s)
+        for (float y2 : s) {
+          TwoPort a = random_two_port(g);
+          TwoPort b = random_two_port(g);
+          a.v[0] = x1;
+          a.v[1] = y1;
+          b.v[0] = x2;
+          b.v[1] = y2;
+          b.v[4] = y1;
+          b.v[5] = x2;
+          ASSERT_TRUE(same_two_port(in_registers(a, factor_of(b)), plain(a, b)))
+              << x1 << " " << y1 << " " << x2 << " " << y2;
+        }
+}
+
+// The element matrices built in registers (where the compiler may fold the
+// multiplications by the identity's ones) against element matrices in memory,
+// along chains as long as the longest ladder.
+TEST(ChainKernel, ElementChainsMatchPlainChains) {
+  std::mt19937 g(5);
+  for (int n = 0; n < 2000; ++n) {
+    TwoPort want = random_two_port(g);
+    ChainState got = to_chain(want);
+    for (int k = 0; k < 31; ++k) {
+      const float x = value(g);
+      TwoPort e;
+      if (g() % 2 == 0) {
+        e.v[3] = x;
+        got = times(got, series_factor(x));
+      } else {
+        e.v[5] = x;
+        got = times(got, shunt_factor(x));
+      }
+      want = plain(want, e);
+      ASSERT_TRUE(same_two_port(to_two_port(got), want)) << "chain " << n << " element " << k;
+    }
+  }
+}
+
+TEST(ChainKernel, IndependentChainsSideBySide) {
+  std::mt19937 g(11);
+  TwoPort want[3] = {TwoPort::identity(), random_two_port(g), random_two_port(g)};
+  ChainState got[3];
+  for (int j = 0; j < 3; ++j) got[j] = to_chain(want[j]);
+  for (int k = 0; k < 40; ++k) {
+    TwoPort m[3] = {random_two_port(g), random_two_port(g), random_two_port(g)};
+    for_each_chain<3>([&](int j) { got[j] = times(got[j], factor_of(m[j])); });
+    for (int j = 0; j < 3; ++j) want[j] = plain(want[j], m[j]);
+  }
+  for (int j = 0; j < 3; ++j) EXPECT_TRUE(same_two_port(to_two_port(got[j]), want[j])) << j;
+}
+
+}  // namespace
+}  // namespace mx
