@@ -17,6 +17,7 @@
 #include "analysis/port_figures.h"
 #include "line/impedance.h"
 #include "line/step_capacitance.h"
+#include "synthesized_filter.h"
 
 namespace mx {
 namespace {
@@ -122,36 +123,14 @@ DesignRecord coax31() {
 // A synthesized stepped filter: four different line kinds, lengths and step
 // capacitances partly repeated (as a symmetric design has them).
 DesignRecord synthesized(Configuration icfg, int n) {
-  DesignRecord ds;
+  DesignRecord ds = test::synthesized_filter(icfg, n);
   ds.control.option = Option::kDistributed;
-  ds.control.origin = Origin::kDistributedSynthesis;
-  ds.control.configuration = icfg;
-  ds.design.sections = n;
-  const float b[4] = {0.45f, 0.5f, 0.52f, 0.62f};
-  const float d[4] = {0.1955f, 0.06f, 0.4f, 0.27f};
-  const float er[4] = {1.0f, 1.0f, 2.1f, 1.0f};
-  for (int k = 0; k < 4; ++k) {
-    ds.lines.outer(k) = b[k];
-    ds.lines.inner(k) = d[k];
-    ds.lines.er(k) = er[k];
-    ds.lines.zo(k) = line_impedance(b[k], d[k], er[k]);
-  }
-  ds.coax.z_high = ds.lines.zo(1);
-  ds.coax.z_low = ds.lines.zo(2);
-  ds.coax.v_high = 11802.8545f * 1.0e6f / std::sqrt(er[1]);
-  ds.coax.v_low = 11802.8545f * 1.0e6f / std::sqrt(er[2]);
   for (int i = 1; i <= 31; ++i) {
     const float m = static_cast<float>(std::min(i, n + 1 - i));  // symmetric
     ds.coax.length(i) = 0.2f + 0.03f * m;
     ds.coax.step_f(i, 1) = (2.0f + m) * 1.0e-13f;
     ds.coax.step_f(i, 2) = (2.5f + m) * 1.0e-13f;
   }
-  ds.coax.factor2 = 1.011f;
-  ds.coax.factor3 = 1.023f;
-  ds.coax.factor5 = 1.037f;
-  ds.losses.resistivity = 1.724e-6f / 2.54f;
-  ds.losses.roughness = 30.0e-6f;
-  ds.losses.loss_tangent = 0.0004f;
   ds.ports = Terminations{50.0f, 0.0f, 50.0f, 0.0f};
   return ds;
 }
