@@ -1,6 +1,8 @@
 #include "app/options.h"
 
 #include <CLI/CLI.hpp>
+#include <cmath>
+#include <cstdlib>
 #include <sstream>
 
 namespace mx {
@@ -16,6 +18,8 @@ Examples:
   mandrelix --plot response.svg              each analysis as a response plot
   mandrelix --drawing filter.dxf             each coaxial synthesis as a drawing (.dxf or .svg)
   mandrelix --threads 1                      sweep on one thread
+  mandrelix --length-tol 0.002               machining tolerance of the lengths, +/- inch
+  mandrelix --diameter-tol 0.0002            machining tolerance of the diameters, +/- inch
   mandrelix --version                        the program's name and version
   mandrelix --help                           this text
 )";
@@ -27,6 +31,17 @@ std::string one_line(std::string text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
 }
+
+// A machining tolerance: a finite number of inches, zero or more.
+const CLI::Validator kTolerance(
+    [](const std::string& text) -> std::string {
+      char* end = nullptr;
+      const double v = std::strtod(text.c_str(), &end);
+      if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || v < 0.0)
+        return "a tolerance is a number of inches, zero or more: " + text;
+      return {};
+    },
+    "INCH");
 
 }  // namespace
 
@@ -42,6 +57,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::string directory;
   std::string touchstone, csv, save_circuit, plot, drawing;
   int threads = 0;
+  std::optional<float> length_tol, diameter_tol;
   app.add_option("-C,--directory", directory,
                  "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
       ->type_name("DIR");
@@ -61,6 +77,14 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   app.add_option("--threads", threads, "threads of a frequency sweep (default: all cores)")
       ->type_name("N")
       ->check(CLI::Range(1, 256));
+  app.add_option("--length-tol", length_tol,
+                 "machining tolerance of every section length, +/- inch (default 0.001)")
+      ->type_name("INCH")
+      ->check(kTolerance);
+  app.add_option("--diameter-tol", diameter_tol,
+                 "machining tolerance of every diameter, +/- inch (default 0.0005)")
+      ->type_name("INCH")
+      ->check(kTolerance);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -87,6 +111,8 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   take(plot, cl.options.plot);
   take(drawing, cl.options.drawing);
   cl.options.threads = threads;
+  cl.options.length_tol_in = length_tol;
+  cl.options.diameter_tol_in = diameter_tol;
   return cl;
 }
 

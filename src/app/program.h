@@ -28,6 +28,10 @@ struct RunOptions {
   std::optional<std::filesystem::path> drawing;       // every distributed synthesis: SVG or DXF
   // Threads of a sweep; 0 for as many as the machine has.
   int threads = 0;
+  // Machining tolerances, inch (+/-): of every section length and of every
+  // diameter. Unset: the tools that use them take their stated defaults.
+  std::optional<float> length_tol_in;
+  std::optional<float> diameter_tol_in;
 };
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,

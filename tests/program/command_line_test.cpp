@@ -54,6 +54,7 @@ TEST(ParseCommandLine, NoOptionsIsTheDialogInTheCurrentFolder) {
   const mx::RunOptions& o = p.cl.options;
   EXPECT_FALSE(o.touchstone || o.csv || o.save_circuit || o.plot || o.drawing);
   EXPECT_EQ(o.threads, 0);
+  EXPECT_FALSE(o.length_tol_in || o.diameter_tol_in);
   EXPECT_FALSE(o.interactive);  // main() decides that from standard input
   EXPECT_EQ(p.out + p.err, "");
 }
@@ -61,7 +62,8 @@ TEST(ParseCommandLine, NoOptionsIsTheDialogInTheCurrentFolder) {
 TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
   const Parsed p =
       parse({"-C", "work", "--touchstone", "resp.s2p", "--csv=sweep.csv", "--save-circuit",
-             "out/filter.lef", "--plot", "plot.svg", "--drawing", "filter.dxf", "--threads", "3"});
+             "out/filter.lef", "--plot", "plot.svg", "--drawing", "filter.dxf", "--threads", "3",
+             "--length-tol", "0.002", "--diameter-tol", "0"});
   ASSERT_FALSE(p.cl.exit_now) << p.err;
   EXPECT_EQ(p.cl.directory, fs::path("work"));
   const mx::RunOptions& o = p.cl.options;
@@ -71,6 +73,8 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
   EXPECT_EQ(o.plot, fs::path("plot.svg"));
   EXPECT_EQ(o.drawing, fs::path("filter.dxf"));
   EXPECT_EQ(o.threads, 3);
+  EXPECT_EQ(o.length_tol_in, 0.002f);
+  EXPECT_EQ(o.diameter_tol_in, 0.0f);
   EXPECT_EQ(p.out + p.err, "");
 
   EXPECT_EQ(parse({"--directory", "elsewhere"}).cl.directory, fs::path("elsewhere"));
@@ -102,8 +106,9 @@ TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
     }
     EXPECT_TRUE(shown) << "no example of " << line << "\n" << examples;
   }
-  for (const char* name : {"-C", "--directory", "--touchstone", "--csv", "--save-circuit", "--plot",
-                           "--drawing", "--threads", "--help", "--version"})
+  for (const char* name :
+       {"-C", "--directory", "--touchstone", "--csv", "--save-circuit", "--plot", "--drawing",
+        "--threads", "--length-tol", "--diameter-tol", "--help", "--version"})
     EXPECT_TRUE(options.count(name)) << name << " is not listed:\n" << p.out;
 }
 
@@ -125,6 +130,9 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"-C"},                          // missing folder
       {"--threads", "0"},              // out of range
       {"--threads", "many"},           // not a number
+      {"--length-tol", "-0.001"},      // a negative tolerance
+      {"--diameter-tol", "nan"},       // not a finite number
+      {"--diameter-tol", "1mil"},      // not a number
       {"answers.txt"},                 // a stray argument
   };
   for (const auto& args : bad) {
