@@ -1,6 +1,7 @@
 #include "app/options.h"
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -20,6 +21,9 @@ Examples:
   mandrelix --threads 1                      sweep on one thread
   mandrelix --length-tol 0.002               machining tolerance of the lengths, +/- inch
   mandrelix --diameter-tol 0.0002            machining tolerance of the diameters, +/- inch
+  mandrelix --tolerance yield.txt            a tolerance and yield study of every design (.txt or .json)
+  mandrelix --tolerance y.json --trials 10000 --random-state 7 --distribution normal
+  mandrelix --tolerance y.txt --pass-mhz 900 --pass-db 0.5 --stop-mhz 1500 --stop-db 30
   mandrelix --version                        the program's name and version
   mandrelix --help                           this text
 )";
@@ -43,6 +47,39 @@ const CLI::Validator kTolerance(
     },
     "INCH");
 
+// A positive finite number (a mask frequency or loss).
+const CLI::Validator kPositive(
+    [](const std::string& text) -> std::string {
+      char* end = nullptr;
+      const double v = std::strtod(text.c_str(), &end);
+      if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || v <= 0.0)
+        return "a mask value is a number above zero: " + text;
+      return {};
+    },
+    "X");
+
+// A component tolerance: percent, zero or more and below 100.
+const CLI::Validator kPercent(
+    [](const std::string& text) -> std::string {
+      char* end = nullptr;
+      const double v = std::strtod(text.c_str(), &end);
+      if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || v < 0.0 || v >= 100.0)
+        return "a component tolerance is a percentage from 0 up to (not including) 100: " + text;
+      return {};
+    },
+    "PCT");
+
+// The report of a tolerance study is plain text or JSON, by the extension.
+const CLI::Validator kStudyReport(
+    [](const std::string& text) -> std::string {
+      std::string ext = std::filesystem::path(text).extension().string();
+      for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (ext != ".txt" && ext != ".json")
+        return "the tolerance report is a .txt or .json file: " + text;
+      return {};
+    },
+    "FILE");
+
 }  // namespace
 
 CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& out,
@@ -58,6 +95,10 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::string touchstone, csv, save_circuit, plot, drawing;
   int threads = 0;
   std::optional<float> length_tol, diameter_tol;
+  std::string tolerance, distribution = "uniform";
+  std::optional<int> trials;
+  std::optional<std::uint64_t> random_state;
+  std::optional<float> component_tol, pass_mhz, pass_db, stop_mhz, stop_db;
   app.add_option("-C,--directory", directory,
                  "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
       ->type_name("DIR");
@@ -85,6 +126,52 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
                  "machining tolerance of every diameter, +/- inch (default 0.0005)")
       ->type_name("INCH")
       ->check(kTolerance);
+  CLI::Option* study = app.add_option("--tolerance", tolerance,
+                                      "a tolerance and yield study of every distributed synthesis "
+                                      "and every analysis, reported to FILE (.txt or .json)")
+                           ->type_name("FILE")
+                           ->check(kStudyReport);
+  app.add_option("--trials", trials, "trials of a tolerance study (default 1000)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 10000000))
+      ->needs(study);
+  app.add_option("--random-state", random_state,
+                 "start value of the random errors of a tolerance study (default fixed)")
+      ->type_name("S")
+      ->needs(study);
+  app.add_option("--component-tol", component_tol,
+                 "tolerance of every lumped component, +/- percent (default 5)")
+      ->type_name("PCT")
+      ->check(kPercent)
+      ->needs(study);
+  app.add_option("--distribution", distribution,
+                 "errors uniform within the tolerances, or normal with the tolerance as three "
+                 "standard deviations (default uniform)")
+      ->type_name("uniform|normal")
+      ->check(CLI::IsMember({"uniform", "normal"}))
+      ->needs(study);
+  CLI::Option* pass_f = app.add_option("--pass-mhz", pass_mhz, "mask: the passband edge, MHz")
+                            ->type_name("MHZ")
+                            ->check(kPositive)
+                            ->needs(study);
+  CLI::Option* pass_a =
+      app.add_option("--pass-db", pass_db, "mask: the largest loss up to the passband edge, dB")
+          ->type_name("DB")
+          ->check(kPositive)
+          ->needs(study);
+  CLI::Option* stop_f = app.add_option("--stop-mhz", stop_mhz, "mask: the stopband frequency, MHz")
+                            ->type_name("MHZ")
+                            ->check(kPositive)
+                            ->needs(study);
+  CLI::Option* stop_a =
+      app.add_option("--stop-db", stop_db, "mask: the least loss at the stopband frequency, dB")
+          ->type_name("DB")
+          ->check(kPositive)
+          ->needs(study);
+  pass_f->needs(pass_a);
+  pass_a->needs(pass_f);
+  stop_f->needs(stop_a)->needs(pass_f);
+  stop_a->needs(stop_f);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -101,6 +188,13 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
     cl.exit_status = 2;
     return cl;
   }
+  if (stop_mhz && pass_mhz && !(*stop_mhz > *pass_mhz)) {
+    err << "mandrelix: --stop-mhz " << *stop_mhz << " must lie above --pass-mhz " << *pass_mhz
+        << " (see mandrelix --help)\n";
+    cl.exit_now = true;
+    cl.exit_status = 2;
+    return cl;
+  }
   if (!directory.empty()) cl.directory = directory;
   auto take = [](const std::string& s, std::optional<std::filesystem::path>& into) {
     if (!s.empty()) into = std::filesystem::path(s);
@@ -113,12 +207,21 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   cl.options.threads = threads;
   cl.options.length_tol_in = length_tol;
   cl.options.diameter_tol_in = diameter_tol;
+  take(tolerance, cl.options.tolerance);
+  cl.options.trials = trials;
+  cl.options.random_state = random_state;
+  cl.options.component_tol_pct = component_tol;
+  cl.options.normal_errors = distribution == "normal";
+  cl.options.pass_mhz = pass_mhz;
+  cl.options.pass_db = pass_db;
+  cl.options.stop_mhz = stop_mhz;
+  cl.options.stop_db = stop_db;
   return cl;
 }
 
 bool result_folders_exist(const RunOptions& options, std::ostream& err) {
   for (const auto* file : {&options.touchstone, &options.csv, &options.save_circuit, &options.plot,
-                           &options.drawing}) {
+                           &options.drawing, &options.tolerance}) {
     if (!*file) continue;
     const std::filesystem::path folder = (*file)->parent_path();
     std::error_code ec;

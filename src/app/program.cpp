@@ -82,6 +82,7 @@ bool Cycle::report_and_menu() {
     print_analysis_report(r, ds_, rows);
     file_.check();
     results_.analysis(ds_, rows);
+    results_.tolerance_study(ds_, ends, threads_);
     const Origin o = ds_.control.origin;
     const bool short_menu = o == Origin::kDistributedSynthesis ||
                             o == Origin::kDistributedEntered || o == Origin::kLumpedEntered;
@@ -118,6 +119,8 @@ bool Cycle::distributed_synthesis(Report& r) {
   print_dimension_report(r, ds_, stepped_);
   file_.check();
   results_.distributed_synthesis(ds_, stepped_);
+  results_.tolerance_study(ds_, EndSteps{stepped_.cap_high_source, stepped_.cap_high_load},
+                           threads_);
   for (;;) {
     const MenuChoice c = distributed_synthesis_menu(con_, ds_);
     if (c != MenuChoice::kListing) return c == MenuChoice::kNextCycle;

@@ -4,6 +4,7 @@
 // folder.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <istream>
 #include <optional>
@@ -32,6 +33,18 @@ struct RunOptions {
   // diameter. Unset: the tools that use them take their stated defaults.
   std::optional<float> length_tol_in;
   std::optional<float> diameter_tol_in;
+  // Tolerance study of every distributed synthesis and every analysis: its
+  // report (.txt or .json) and how it is run. Unset values take the study's
+  // defaults.
+  std::optional<std::filesystem::path> tolerance;
+  std::optional<int> trials;
+  std::optional<std::uint64_t> random_state;
+  std::optional<float> component_tol_pct;
+  bool normal_errors = false;  // else uniform within the tolerances
+  // The loss mask a trial must meet (for an entered circuit; replaces the
+  // design's own for a synthesized one): at most pass_db up to pass_mhz, at
+  // least stop_db at stop_mhz.
+  std::optional<float> pass_mhz, pass_db, stop_mhz, stop_db;
 };
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,

@@ -8,10 +8,14 @@
 #include "app/options.h"
 #include "export/circuit_writer.h"
 #include "export/csv.h"
+#include "export/envelope_plot.h"
 #include "export/filter_drawing.h"
+#include "export/picture_text.h"
 #include "export/response_plot.h"
 #include "export/sweep_data.h"
 #include "export/touchstone.h"
+#include "tolerance/study.h"
+#include "tolerance/study_report.h"
 
 namespace mx {
 namespace {
@@ -89,6 +93,12 @@ fs::path numbered_name(const fs::path& name, int k) {
   if (k <= 1) return name;
   fs::path out = name.parent_path() / (name.stem().string() + "-" + std::to_string(k));
   out += name.extension();
+  return out;
+}
+
+fs::path envelope_name(const fs::path& plot) {
+  fs::path out = plot.parent_path() / (plot.stem().string() + "-envelope");
+  out += plot.extension();
   return out;
 }
 
@@ -197,6 +207,76 @@ void ResultFiles::distributed_synthesis(const DesignRecord& ds, const SteppedLin
         write_drawing_svg(os, d);
     });
   }
+}
+
+namespace {
+
+StudySettings study_settings(const RunOptions& o, int threads) {
+  StudySettings s;
+  if (o.trials) s.trials = *o.trials;
+  if (o.random_state) s.random_state = *o.random_state;
+  if (o.length_tol_in) s.length_tol_in = *o.length_tol_in;
+  if (o.diameter_tol_in) s.diameter_tol_in = *o.diameter_tol_in;
+  if (o.component_tol_pct) s.component_tol_pct = *o.component_tol_pct;
+  s.spread = o.normal_errors ? Spread::kNormal : Spread::kUniform;
+  if (o.pass_mhz && o.pass_db) {
+    LossMask m;
+    m.pass_mhz = *o.pass_mhz;
+    m.pass_db = *o.pass_db;
+    if (o.stop_mhz && o.stop_db) {
+      m.stop_mhz = *o.stop_mhz;
+      m.stop_db = *o.stop_db;
+    }
+    s.mask = m;
+  }
+  s.threads = threads;
+  return s;
+}
+
+std::vector<double> widened(const std::vector<float>& v) { return {v.begin(), v.end()}; }
+
+EnvelopeData envelope_data(const DesignRecord& ds, const StudyResult& r) {
+  EnvelopeData d;
+  d.title = "Tolerance envelope of the " + r.circuit;
+  if (synthesized(ds)) d.title += ": " + design_title(ds);
+  std::ostringstream sub;
+  sub << r.trials << " trials";
+  if (r.mask) sub << ", yield " << picture::fixed(r.yield.percent, 1) << " %";
+  d.subtitle = sub.str();
+  d.f_mhz = widened(r.f_mhz);
+  d.nominal_db = widened(r.nominal_db);
+  d.lowest_db = widened(r.lowest_db);
+  d.highest_db = widened(r.highest_db);
+  if (r.mask) {
+    d.pass_mhz = r.mask->pass_mhz;
+    d.pass_db = r.mask->pass_db;
+    if (r.mask->stop_mhz) {
+      d.stop_mhz = *r.mask->stop_mhz;
+      d.stop_db = r.mask->stop_db;
+    }
+  }
+  return d;
+}
+
+}  // namespace
+
+void ResultFiles::tolerance_study(const DesignRecord& ds, const EndSteps& ends, int threads) {
+  if (!options_.tolerance) return;
+  ++studies_;
+  const StudyResult r = run_tolerance_study(ds, ends, study_settings(options_, threads));
+  if (!r.mask) err_ << "mandrelix: tolerance study " << studies_ << ": " << r.mask_note << '\n';
+  std::string ext = options_.tolerance->extension().string();
+  for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  const bool json = ext == ".json";
+  write(*options_.tolerance, studies_, ds, "tolerance study", [&](std::ostream& os) {
+    if (json)
+      write_study_json(os, r);
+    else
+      write_study_text(os, r);
+  });
+  if (options_.plot)
+    write(envelope_name(*options_.plot), studies_, ds, "tolerance envelope",
+          [&](std::ostream& os) { write_envelope_plot(os, envelope_data(ds, r)); });
 }
 
 }  // namespace mx

@@ -22,6 +22,9 @@ namespace mx {
 // The k-th name (k from 1) of a result file: name-k.ext for k > 1.
 std::filesystem::path numbered_name(const std::filesystem::path& name, int k);
 
+// The envelope plot beside the response plot: resp.svg -> resp-envelope.svg.
+std::filesystem::path envelope_name(const std::filesystem::path& plot);
+
 class ResultFiles {
  public:
   ResultFiles(const RunOptions& options, std::ostream& err, std::filesystem::path workdir)
@@ -30,6 +33,9 @@ class ResultFiles {
   void analysis(const DesignRecord& ds, const std::vector<SweepRow>& rows);
   void electrical_synthesis(const DesignRecord& ds);
   void distributed_synthesis(const DesignRecord& ds, const SteppedLineResult& res);
+  // The tolerance study of the filter in ds (--tolerance): its report and,
+  // with --plot, its envelope plot (the plot's name with "-envelope" added).
+  void tolerance_study(const DesignRecord& ds, const EndSteps& ends, int threads);
 
   // True when a result file could not be written (the run then ends with
   // status 2 after the dialog).
@@ -51,6 +57,7 @@ class ResultFiles {
   int analyses_ = 0;
   int syntheses_ = 0;
   int drawings_ = 0;
+  int studies_ = 0;
   bool failed_ = false;
   std::vector<std::filesystem::path> written_;  // as weakly_canonical gives them
 };
