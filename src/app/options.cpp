@@ -22,8 +22,15 @@ Examples:
   mandrelix --length-tol 0.002               machining tolerance of the lengths, +/- inch
   mandrelix --diameter-tol 0.0002            machining tolerance of the diameters, +/- inch
   mandrelix --tolerance yield.txt            a tolerance and yield study of every design (.txt or .json)
-  mandrelix --tolerance y.json --trials 10000 --random-state 7 --distribution normal
-  mandrelix --tolerance y.txt --pass-mhz 900 --pass-db 0.5 --stop-mhz 1500 --stop-db 30
+  mandrelix --trials 10000 --tolerance y.json    10000 trials instead of 1000
+  mandrelix --random-state 7 --tolerance y.txt   other random errors (the same ones every run)
+  mandrelix --component-tol 2 --tolerance y.txt  lumped components within +/- 2 %
+  mandrelix --distribution normal --tolerance y.txt  normal errors, the tolerance as 3 sigma
+  mandrelix --pass-mhz 900 --pass-db 0.5 --tolerance y.txt  mask: at most 0.5 dB up to 900 MHz
+  mandrelix --pass-db 1 --pass-mhz 1000 --tolerance y.txt    mask: at most 1 dB up to 1000 MHz
+  mandrelix --stop-mhz 1500 --stop-db 30 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
+  mandrelix --stop-db 40 --stop-mhz 2000 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
+                                             ... and at least 30 (40) dB at 1500 (2000) MHz
   mandrelix --version                        the program's name and version
   mandrelix --help                           this text
 )";
@@ -56,7 +63,7 @@ const CLI::Validator kPositive(
         return "a mask value is a number above zero: " + text;
       return {};
     },
-    "X");
+    "NUMBER");
 
 // A component tolerance: percent, zero or more and below 100.
 const CLI::Validator kPercent(
@@ -68,6 +75,16 @@ const CLI::Validator kPercent(
       return {};
     },
     "PCT");
+
+// A random state: a whole number written in digits alone (a sign would wrap
+// round in the unsigned value).
+const CLI::Validator kWholeNumber(
+    [](const std::string& text) -> std::string {
+      if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        return "a random state is a whole number, 0 or more: " + text;
+      return {};
+    },
+    "DIGITS");
 
 // The report of a tolerance study is plain text or JSON, by the extension.
 const CLI::Validator kStudyReport(
@@ -138,6 +155,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   app.add_option("--random-state", random_state,
                  "start value of the random errors of a tolerance study (default fixed)")
       ->type_name("S")
+      ->check(kWholeNumber)
       ->needs(study);
   app.add_option("--component-tol", component_tol,
                  "tolerance of every lumped component, +/- percent (default 5)")

@@ -28,7 +28,10 @@ Proportion wilson_interval(int k, int n) {
   const double z2 = kZ95 * kZ95;
   const double centre = (p + z2 / (2.0 * nn)) / (1.0 + z2 / nn);
   const double half = kZ95 / (1.0 + z2 / nn) * std::sqrt(p * (1.0 - p) / nn + z2 / (4.0 * nn * nn));
-  return {100.0 * p, 100.0 * std::max(0.0, centre - half), 100.0 * std::min(1.0, centre + half)};
+  // The bounds of an interval that reaches 0 or 1 are exactly that.
+  const double low = k == 0 ? 0.0 : std::max(0.0, centre - half);
+  const double high = k == n ? 1.0 : std::min(1.0, centre + half);
+  return {100.0 * p, 100.0 * low, 100.0 * high};
 }
 
 Spread5 spread_of(std::vector<double> sample) {

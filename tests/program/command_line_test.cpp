@@ -107,8 +107,11 @@ TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
     EXPECT_TRUE(shown) << "no example of " << line << "\n" << examples;
   }
   for (const char* name :
-       {"-C", "--directory", "--touchstone", "--csv", "--save-circuit", "--plot", "--drawing",
-        "--threads", "--length-tol", "--diameter-tol", "--help", "--version"})
+       {"-C",          "--directory", "--touchstone",   "--csv",           "--save-circuit",
+        "--plot",      "--drawing",   "--threads",      "--length-tol",    "--diameter-tol",
+        "--tolerance", "--trials",    "--random-state", "--component-tol", "--distribution",
+        "--pass-mhz",  "--pass-db",   "--stop-mhz",     "--stop-db",       "--help",
+        "--version"})
     EXPECT_TRUE(options.count(name)) << name << " is not listed:\n" << p.out;
 }
 
