@@ -237,10 +237,10 @@ std::vector<double> widened(const std::vector<float>& v) { return {v.begin(), v.
 
 EnvelopeData envelope_data(const DesignRecord& ds, const StudyResult& r) {
   EnvelopeData d;
-  d.title = "Tolerance envelope of the " + r.circuit;
-  if (synthesized(ds)) d.title += ": " + design_title(ds);
+  d.title = synthesized(ds) ? "Tolerance envelope: " + design_title(ds)
+                            : "Tolerance envelope of the " + r.circuit;
   std::ostringstream sub;
-  sub << r.trials << " trials";
+  sub << (synthesized(ds) ? r.circuit + ", " : std::string()) << r.trials << " trials";
   if (r.mask) sub << ", yield " << picture::fixed(r.yield.percent, 1) << " %";
   d.subtitle = sub.str();
   d.f_mhz = widened(r.f_mhz);
