@@ -4,7 +4,10 @@
 #   coax31   a 31-section lossy coaxial circuit read from a data file
 #   lumped30 a 30-element lumped ladder read from a data file
 # each swept from 1 to 10001 MHz by 1 MHz with the report printed to
-# /dev/null and nothing stored. Prints the median wall time of N runs of each,
+# /dev/null and nothing stored; and of the tolerance study
+#   study7   the shipped 7-section worked example synthesized with
+#            --tolerance, 10,000 trials of 301 points, default tolerances
+# (a build without --tolerance skips it). Prints the median wall time of N runs of each,
 # and the median processor time (user + system, all threads).
 #
 #   bench/whole_process.sh BINARY [N]      (N defaults to 9)
@@ -50,19 +53,24 @@ cp "$here/../data/Mandrelix.DEF" "$work/"
 # 1 to 10001 MHz by 1 MHz, no storage, then exit.
 printf '1\n2\n2\nbig31.cxf\n\n\n\n1\n10001\n1\n0\n3\n' >"$work/coax31.in"
 printf '1\n1\n2\nlump30.lef\n50\n0\n50\n0\n1\n10001\n1\n0\n3\n' >"$work/lumped30.in"
+cp "$here/../tests/transcripts/dist_worked_example_n7/answers.txt" "$work/study7.in"
 
 python3 - "$binary" "$runs" "$work" <<'PY'
 import os, resource, statistics, subprocess, sys, time
 
 binary, runs, work = sys.argv[1], int(sys.argv[2]), sys.argv[3]
-for name in ("coax31", "lumped30"):
+options = {"study7": ["--tolerance", "study.txt", "--trials", "10000"]}
+for name in ("coax31", "lumped30", "study7"):
+    if name in options and subprocess.run([binary, "--help"], capture_output=True,
+                                          text=True).stdout.find("--tolerance") < 0:
+        continue
     with open(os.path.join(work, name + ".in"), "rb") as f:
         answers = f.read()
     wall, cpu = [], []
     for _ in range(runs):
         before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.perf_counter()
-        done = subprocess.run([binary], input=answers, stdout=subprocess.DEVNULL,
+        done = subprocess.run([binary] + options.get(name, []), input=answers, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL, cwd=work)
         wall.append((time.perf_counter() - start) * 1000.0)
         after = resource.getrusage(resource.RUSAGE_CHILDREN)

@@ -43,38 +43,32 @@ std::string one_line(std::string text) {
   return text;
 }
 
+// A finite number for which `fits` holds; otherwise `refusal` and the text.
+template <typename Fits>
+CLI::Validator number_check(Fits fits, const char* refusal, const char* name) {
+  return CLI::Validator(
+      [fits, refusal](const std::string& text) -> std::string {
+        char* end = nullptr;
+        const double v = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || !fits(v))
+          return refusal + text;
+        return {};
+      },
+      name);
+}
+
 // A machining tolerance: a finite number of inches, zero or more.
-const CLI::Validator kTolerance(
-    [](const std::string& text) -> std::string {
-      char* end = nullptr;
-      const double v = std::strtod(text.c_str(), &end);
-      if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || v < 0.0)
-        return "a tolerance is a number of inches, zero or more: " + text;
-      return {};
-    },
-    "INCH");
+const CLI::Validator kTolerance = number_check(
+    [](double v) { return v >= 0.0; }, "a tolerance is a number of inches, zero or more: ", "INCH");
 
 // A positive finite number (a mask frequency or loss).
-const CLI::Validator kPositive(
-    [](const std::string& text) -> std::string {
-      char* end = nullptr;
-      const double v = std::strtod(text.c_str(), &end);
-      if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || v <= 0.0)
-        return "a mask value is a number above zero: " + text;
-      return {};
-    },
-    "NUMBER");
+const CLI::Validator kPositive = number_check([](double v) { return v > 0.0; },
+                                              "a mask value is a number above zero: ", "NUMBER");
 
 // A component tolerance: percent, zero or more and below 100.
-const CLI::Validator kPercent(
-    [](const std::string& text) -> std::string {
-      char* end = nullptr;
-      const double v = std::strtod(text.c_str(), &end);
-      if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || v < 0.0 || v >= 100.0)
-        return "a component tolerance is a percentage from 0 up to (not including) 100: " + text;
-      return {};
-    },
-    "PCT");
+const CLI::Validator kPercent =
+    number_check([](double v) { return v >= 0.0 && v < 100.0; },
+                 "a component tolerance is a percentage from 0 up to (not including) 100: ", "PCT");
 
 // A random state: a whole number written in digits alone (a sign would wrap
 // round in the unsigned value).
@@ -89,8 +83,7 @@ const CLI::Validator kWholeNumber(
 // The report of a tolerance study is plain text or JSON, by the extension.
 const CLI::Validator kStudyReport(
     [](const std::string& text) -> std::string {
-      std::string ext = std::filesystem::path(text).extension().string();
-      for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      const std::string ext = lower_extension(text);
       if (ext != ".txt" && ext != ".json")
         return "the tolerance report is a .txt or .json file: " + text;
       return {};
@@ -235,6 +228,12 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   cl.options.stop_mhz = stop_mhz;
   cl.options.stop_db = stop_db;
   return cl;
+}
+
+std::string lower_extension(const std::filesystem::path& name) {
+  std::string ext = name.extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
 }
 
 bool result_folders_exist(const RunOptions& options, std::ostream& err) {

@@ -27,6 +27,10 @@ struct CommandLine {
 CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& out,
                                std::ostream& err);
 
+// The extension of a file name in lower case (".dxf", ".json", ...): the
+// kind of a result file.
+std::string lower_extension(const std::filesystem::path& name);
+
 // Checks before the dialog starts that every result file can be created
 // where it is asked for (its folder exists and is a folder); one line on err
 // and false otherwise.

@@ -265,9 +265,7 @@ void ResultFiles::tolerance_study(const DesignRecord& ds, const EndSteps& ends, 
   ++studies_;
   const StudyResult r = run_tolerance_study(ds, ends, study_settings(options_, threads));
   if (!r.mask) err_ << "mandrelix: tolerance study " << studies_ << ": " << r.mask_note << '\n';
-  std::string ext = options_.tolerance->extension().string();
-  for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  const bool json = ext == ".json";
+  const bool json = lower_extension(*options_.tolerance) == ".json";
   write(*options_.tolerance, studies_, ds, "tolerance study", [&](std::ostream& os) {
     if (json)
       write_study_json(os, r);

@@ -126,17 +126,33 @@ TEST(ParseCommandLine, VersionShowsNameAndVersion) {
 
 TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
   const std::vector<std::vector<const char*>> bad = {
-      {"--bogus"},                     // unknown option
-      {"-x"},                          // unknown short option
-      {"--csv"},                       // missing value
-      {"--touchstone", "a", "--csv"},  // missing value after a good option
-      {"-C"},                          // missing folder
-      {"--threads", "0"},              // out of range
-      {"--threads", "many"},           // not a number
-      {"--length-tol", "-0.001"},      // a negative tolerance
-      {"--diameter-tol", "nan"},       // not a finite number
-      {"--diameter-tol", "1mil"},      // not a number
-      {"answers.txt"},                 // a stray argument
+      {"--bogus"},                                           // unknown option
+      {"-x"},                                                // unknown short option
+      {"--csv"},                                             // missing value
+      {"--touchstone", "a", "--csv"},                        // missing value after a good option
+      {"-C"},                                                // missing folder
+      {"--threads", "0"},                                    // out of range
+      {"--threads", "many"},                                 // not a number
+      {"--length-tol", "-0.001"},                            // a negative tolerance
+      {"--diameter-tol", "nan"},                             // not a finite number
+      {"--diameter-tol", "1mil"},                            // not a number
+      {"--tolerance", "y.csv"},                              // neither .txt nor .json
+      {"--tolerance", "y.txt", "--trials", "0"},             // zero trials
+      {"--tolerance", "y.txt", "--trials", "-5"},            // negative trials
+      {"--tolerance", "y.txt", "--trials", "many"},          // not a number
+      {"--trials", "100"},                                   // no study to run
+      {"--tolerance", "y.txt", "--random-state", "-1"},      // not a whole number >= 0
+      {"--tolerance", "y.txt", "--component-tol", "-1"},     // negative tolerance
+      {"--tolerance", "y.txt", "--component-tol", "100"},    // all of the value
+      {"--tolerance", "y.txt", "--distribution", "cauchy"},  // no such distribution
+      {"--tolerance", "y.txt", "--pass-mhz", "900"},         // a mask frequency without its loss
+      {"--tolerance", "y.txt", "--pass-db", "0.5"},          // a mask loss without its frequency
+      {"--tolerance", "y.txt", "--pass-mhz", "0", "--pass-db", "1"},  // not above zero
+      {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "inf"},
+      {"--tolerance", "y.txt", "--stop-mhz", "1500", "--stop-db", "30"},  // a stopband alone
+      {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "0.5", "--stop-mhz", "800",
+       "--stop-db", "30"},  // a stopband inside the passband
+      {"answers.txt"},      // a stray argument
   };
   for (const auto& args : bad) {
     std::string shown;
@@ -150,6 +166,20 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
     EXPECT_EQ(p.err.rfind("mandrelix: ", 0), 0u) << p.err;
     EXPECT_NE(p.err.find("mandrelix --help"), std::string::npos) << p.err;
   }
+}
+
+TEST(ToleranceOptions, ReachTheRunOptions) {
+  const Parsed good = parse({"--tolerance", "Y.JSON", "--trials", "20", "--random-state", "7",
+                             "--component-tol", "2.5", "--distribution", "normal", "--pass-mhz",
+                             "900", "--pass-db", "0.5", "--stop-mhz", "1500", "--stop-db", "30"});
+  ASSERT_FALSE(good.cl.exit_now) << good.err;
+  const mx::RunOptions& o = good.cl.options;
+  EXPECT_EQ(*o.tolerance, fs::path("Y.JSON"));
+  EXPECT_EQ(*o.trials, 20);
+  EXPECT_EQ(*o.random_state, 7u);
+  EXPECT_EQ(*o.component_tol_pct, 2.5f);
+  EXPECT_TRUE(o.normal_errors);
+  EXPECT_EQ(*o.stop_db, 30.0f);
 }
 
 // ---- result_folders_exist ---------------------------------------------------------

@@ -1,6 +1,6 @@
-// The tolerance study from the command line: bad values end the run before
-// the dialog, and a run with a study prints exactly what it prints without
-// one while the study's files are written and named on the error stream.
+// Whole runs with a tolerance study: the run prints exactly what it prints
+// without one while the study's files are written and named on the error
+// stream. (Its option errors are in command_line_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
 #include "session.h"
 
 namespace mxtest {
@@ -19,63 +18,6 @@ std::string read_text(const fs::path& p) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
-}
-
-struct Parsed {
-  mx::CommandLine cl;
-  std::string out, err;
-};
-
-Parsed parse(std::vector<const char*> args) {
-  args.insert(args.begin(), "mandrelix");
-  std::ostringstream out, err;
-  Parsed p{mx::parse_command_line(static_cast<int>(args.size()), args.data(), out, err), "", ""};
-  p.out = out.str();
-  p.err = err.str();
-  return p;
-}
-
-TEST(ToleranceOptions, BadValuesAreOneLineAndStatus2) {
-  const std::vector<std::vector<const char*>> bad = {
-      {"--tolerance", "y.csv"},                              // neither .txt nor .json
-      {"--tolerance", "y.txt", "--trials", "0"},             // zero trials
-      {"--tolerance", "y.txt", "--trials", "-5"},            // negative trials
-      {"--tolerance", "y.txt", "--trials", "many"},          // not a number
-      {"--trials", "100"},                                   // no study to run
-      {"--tolerance", "y.txt", "--random-state", "-1"},      // not a whole number >= 0
-      {"--tolerance", "y.txt", "--component-tol", "-1"},     // negative tolerance
-      {"--tolerance", "y.txt", "--component-tol", "100"},    // all of the value
-      {"--tolerance", "y.txt", "--distribution", "cauchy"},  // no such distribution
-      {"--tolerance", "y.txt", "--pass-mhz", "900"},         // a mask frequency without its loss
-      {"--tolerance", "y.txt", "--pass-db", "0.5"},          // a mask loss without its frequency
-      {"--tolerance", "y.txt", "--pass-mhz", "0", "--pass-db", "1"},  // not above zero
-      {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "inf"},
-      {"--tolerance", "y.txt", "--stop-mhz", "1500", "--stop-db", "30"},  // a stopband alone
-      {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "0.5", "--stop-mhz", "800",
-       "--stop-db", "30"},  // a stopband inside the passband
-  };
-  for (const auto& args : bad) {
-    std::string shown;
-    for (const char* a : args) (shown += ' ') += a;
-    SCOPED_TRACE("mandrelix" + shown);
-    const Parsed p = parse(args);
-    EXPECT_TRUE(p.cl.exit_now);
-    EXPECT_EQ(p.cl.exit_status, 2);
-    EXPECT_EQ(p.out, "");
-    EXPECT_EQ(p.err.find('\n'), p.err.size() - 1) << p.err;
-    EXPECT_EQ(p.err.rfind("mandrelix: ", 0), 0u) << p.err;
-  }
-  const Parsed good = parse({"--tolerance", "Y.JSON", "--trials", "20", "--random-state", "7",
-                             "--component-tol", "2.5", "--distribution", "normal", "--pass-mhz",
-                             "900", "--pass-db", "0.5", "--stop-mhz", "1500", "--stop-db", "30"});
-  ASSERT_FALSE(good.cl.exit_now) << good.err;
-  const mx::RunOptions& o = good.cl.options;
-  EXPECT_EQ(*o.tolerance, fs::path("Y.JSON"));
-  EXPECT_EQ(*o.trials, 20);
-  EXPECT_EQ(*o.random_state, 7u);
-  EXPECT_EQ(*o.component_tol_pct, 2.5f);
-  EXPECT_TRUE(o.normal_errors);
-  EXPECT_EQ(*o.stop_db, 30.0f);
 }
 
 // The worked example synthesized, then analysed from 10 to 3000 MHz.
