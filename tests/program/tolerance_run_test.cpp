@@ -77,3 +77,46 @@ TEST(ToleranceRun, EnteredCircuitWithoutAMaskHasNoYieldAndSaysSo) {
 
 }  // namespace
 }  // namespace mxtest
+
+namespace mxtest {
+namespace {
+
+// Every transcript again with a study and its envelope: the console text and
+// the status are those of the transcript, and the error stream holds the
+// transcript's own lines and the study's alone.
+TEST(ToleranceRun, EveryTranscriptPrintsTheSameWithAStudy) {
+  const fs::path all = fs::path(MANDRELIX_SOURCE_DIR) / "tests" / "transcripts";
+  for (const auto& c : fs::directory_iterator(all)) {
+    if (!c.is_directory()) continue;
+    const fs::path dir = c.path();
+    SCOPED_TRACE(dir.filename().string());
+    TempDir work, results;
+    install_shipped_files(work.path());
+    if (fs::exists(dir / "setup"))
+      for (const auto& e : fs::directory_iterator(dir / "setup"))
+        fs::copy_file(e.path(), work / e.path().filename().string(),
+                      fs::copy_options::overwrite_existing);
+    if (fs::exists(dir / "remove.txt")) {
+      std::istringstream names(read_text(dir / "remove.txt"));
+      for (std::string name; std::getline(names, name);)
+        if (!name.empty()) fs::remove(work / name);
+    }
+    mx::RunOptions options;
+    options.tolerance = results / "study.json";
+    options.plot = results / "plot.svg";
+    options.trials = 8;
+    const SessionResult r = run_session(read_text(dir / "answers.txt"), work.path(), options);
+    EXPECT_EQ(r.out, read_text(dir / "stdout.txt"));
+    EXPECT_EQ(std::to_string(r.status) + "\n", read_text(dir / "status.txt"));
+    std::istringstream lines(r.err);
+    std::string others;
+    for (std::string line; std::getline(lines, line);)
+      if (line.rfind("mandrelix: wrote ", 0) != 0 &&
+          line.rfind("mandrelix: tolerance study ", 0) != 0)
+        others += line + "\n";
+    EXPECT_EQ(others, fs::exists(dir / "stderr.txt") ? read_text(dir / "stderr.txt") : "");
+  }
+}
+
+}  // namespace
+}  // namespace mxtest
