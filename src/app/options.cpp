@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <sstream>
 
 namespace mx {
@@ -20,6 +21,9 @@ Examples:
   mandrelix --threads 1                      sweep on one thread
   mandrelix --length-tol 0.002               machining tolerance of the lengths, +/- inch
   mandrelix --diameter-tol 0.0002            machining tolerance of the diameters, +/- inch
+  mandrelix --min-section 0.02               warn of sections shorter than 0.02 inch
+  mandrelix --min-wall 0.008                 warn of radial walls (B-D)/2 thinner than 0.008 inch
+  mandrelix --power 2000                     warn when a line carries less than 2000 W peak
   mandrelix --version                        the program's name and version
   mandrelix --help                           this text
 )";
@@ -32,16 +36,23 @@ std::string one_line(std::string text) {
   return text;
 }
 
-// A machining tolerance: a finite number of inches, zero or more.
-const CLI::Validator kTolerance(
-    [](const std::string& text) -> std::string {
-      char* end = nullptr;
-      const double v = std::strtod(text.c_str(), &end);
-      if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || v < 0.0)
-        return "a tolerance is a number of inches, zero or more: " + text;
-      return {};
-    },
-    "INCH");
+// A finite number, zero or more (or above zero when `positive`); `what` names it in the message.
+CLI::Validator non_negative(const std::string& what, bool positive = false) {
+  return CLI::Validator(
+      [what, positive](const std::string& text) -> std::string {
+        char* end = nullptr;
+        const double v = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || v < 0.0 ||
+            v > static_cast<double>(std::numeric_limits<float>::max()) || (positive && v == 0.0))
+          return what + (positive ? ", above zero: " : ", zero or more: ") + text;
+        return {};
+      },
+      "");
+}
+
+const CLI::Validator kTolerance = non_negative("a tolerance is a number of inches");
+const CLI::Validator kInches = non_negative("a minimum is a number of inches");
+const CLI::Validator kWatts = non_negative("a power is a number of watts", true);
 
 }  // namespace
 
@@ -57,7 +68,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::string directory;
   std::string touchstone, csv, save_circuit, plot, drawing;
   int threads = 0;
-  std::optional<float> length_tol, diameter_tol;
+  std::optional<float> length_tol, diameter_tol, power, min_section, min_wall;
   app.add_option("-C,--directory", directory,
                  "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
       ->type_name("DIR");
@@ -85,6 +96,18 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
                  "machining tolerance of every diameter, +/- inch (default 0.0005)")
       ->type_name("INCH")
       ->check(kTolerance);
+  app.add_option("--min-section", min_section,
+                 "warn of every section shorter than this, inch (default 0.010)")
+      ->type_name("INCH")
+      ->check(kInches);
+  app.add_option("--min-wall", min_wall,
+                 "warn of every section whose radial wall (B-D)/2 to the bore is thinner, inch "
+                 "(default 0.005)")
+      ->type_name("INCH")
+      ->check(kInches);
+  app.add_option("--power", power, "warn when the peak power of a line is below this, W")
+      ->type_name("W")
+      ->check(kWatts);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -113,6 +136,9 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   cl.options.threads = threads;
   cl.options.length_tol_in = length_tol;
   cl.options.diameter_tol_in = diameter_tol;
+  cl.options.min_section_in = min_section;
+  cl.options.min_wall_in = min_wall;
+  cl.options.power_w = power;
   return cl;
 }
 
