@@ -6,6 +6,9 @@
 #   docs/tolerance-envelope.svg, docs/tolerance.txt
 #                      the tolerance study of that synthesis (1000 trials, default tolerances,
 #                      the mask at most 0.2 dB up to 1000 MHz and at least 25 dB at 1500 MHz)
+#   docs/drawing-n9.svg, docs/drawing-n9-short.svg   drawings of two 9-section 2 GHz designs
+#                      (Am 0.05 dB: 0.0440 inch end sections; Am 0.00195 dB: 0.0009 inch ones)
+#   docs/*.png         each drawing rendered by rsvg-convert (librsvg2-bin), 150 dpi
 #
 #   bash docs/make_pictures.sh PROGRAM      (make pictures: PROGRAM = build-program/mandrelix)
 #
@@ -60,3 +63,18 @@ cp "$work/response.svg" "$work/drawing.svg" "$work/drawing.dxf" "$docs"/
 # The study of the synthesis (the first of the run; the analysis's is tolerance-2.txt).
 cp "$work/tolerance-envelope.svg" "$work/tolerance.txt" "$docs"/
 echo "copied response.svg, drawing.svg, drawing.dxf, tolerance-envelope.svg and tolerance.txt to $docs"
+# Nine sections, FC1 2000 MHz, the ripple given; the rest as shipped, no analysis.
+for design in "n9 0.05" "n9-short 0.00195"; do
+  set -- $design
+  say printf "'\\n2\\n1\\n\\n\\n\\n\\n\\n\\n\\n\\n\\n\\n\\n\\n2000\\n$2\\n9\\n\\n\\n3\\n'" \
+    "| $program --drawing drawing-$1.svg > console.txt"
+  (cd "$work" && printf '\n2\n1\n\n\n\n\n\n\n\n\n\n\n\n\n2000\n%s\n9\n\n\n3\n' "$2" |
+    "$program" --drawing "drawing-$1.svg" > console.txt)
+done
+
+cp "$work/response.svg" "$work/drawing.svg" "$work/drawing.dxf" "$work/drawing-n9.svg" \
+  "$work/drawing-n9-short.svg" "$docs"/
+for svg in drawing drawing-n9 drawing-n9-short; do
+  rsvg-convert -d 150 -p 150 -o "$docs/$svg.png" "$docs/$svg.svg"
+done
+echo "copied response.svg, drawing.svg, drawing.dxf, drawing-n9.svg, drawing-n9-short.svg and their PNGs to $docs"

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <sstream>
 
 namespace mx {
@@ -31,6 +32,9 @@ Examples:
   mandrelix --stop-mhz 1500 --stop-db 30 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
   mandrelix --stop-db 40 --stop-mhz 2000 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
                                              ... and at least 30 (40) dB at 1500 (2000) MHz
+  mandrelix --min-section 0.02               warn of sections shorter than 0.02 inch
+  mandrelix --min-wall 0.008                 warn of radial walls (B-D)/2 thinner than 0.008 inch
+  mandrelix --power 2000                     warn when a line carries less than 2000 W peak
   mandrelix --version                        the program's name and version
   mandrelix --help                           this text
 )";
@@ -89,6 +93,22 @@ const CLI::Validator kStudyReport(
       return {};
     },
     "FILE");
+// A finite number, zero or more (or above zero when `positive`); `what` names it in the message.
+CLI::Validator non_negative(const std::string& what, bool positive = false) {
+  return CLI::Validator(
+      [what, positive](const std::string& text) -> std::string {
+        char* end = nullptr;
+        const double v = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || v < 0.0 ||
+            v > static_cast<double>(std::numeric_limits<float>::max()) || (positive && v == 0.0))
+          return what + (positive ? ", above zero: " : ", zero or more: ") + text;
+        return {};
+      },
+      "");
+}
+
+const CLI::Validator kInches = non_negative("a minimum is a number of inches");
+const CLI::Validator kWatts = non_negative("a power is a number of watts", true);
 
 }  // namespace
 
@@ -109,6 +129,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::optional<int> trials;
   std::optional<std::uint64_t> random_state;
   std::optional<float> component_tol, pass_mhz, pass_db, stop_mhz, stop_db;
+  std::optional<float> power, min_section, min_wall;
   app.add_option("-C,--directory", directory,
                  "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
       ->type_name("DIR");
@@ -183,6 +204,18 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   pass_a->needs(pass_f);
   stop_f->needs(stop_a)->needs(pass_f);
   stop_a->needs(stop_f);
+  app.add_option("--min-section", min_section,
+                 "warn of every section shorter than this, inch (default 0.010)")
+      ->type_name("INCH")
+      ->check(kInches);
+  app.add_option("--min-wall", min_wall,
+                 "warn of every section whose radial wall (B-D)/2 to the bore is thinner, inch "
+                 "(default 0.005)")
+      ->type_name("INCH")
+      ->check(kInches);
+  app.add_option("--power", power, "warn when the peak power of a line is below this, W")
+      ->type_name("W")
+      ->check(kWatts);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -227,6 +260,9 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   cl.options.pass_db = pass_db;
   cl.options.stop_mhz = stop_mhz;
   cl.options.stop_db = stop_db;
+  cl.options.min_section_in = min_section;
+  cl.options.min_wall_in = min_wall;
+  cl.options.power_w = power;
   return cl;
 }
 

@@ -3,10 +3,13 @@
 // next cycle does.
 #include "app/program.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <thread>
 
 #include "analysis/sweep.h"
+#include "app/coax_lines.h"
+#include "app/manufacturability.h"
 #include "app/result_files.h"
 #include "base/fields.h"
 #include "base/program_exit.h"
@@ -53,14 +56,21 @@ int sweep_thread_count(const RunOptions& options) {
 
 class Cycle {
  public:
-  Cycle(Console& con, DesignRecord& ds, ReportFile& file, ResultFiles& results, int threads)
-      : con_(con), ds_(ds), file_(file), results_(results), threads_(threads) {}
+  Cycle(Console& con, DesignRecord& ds, ReportFile& file, ResultFiles& results,
+        const RunOptions& options, std::ostream& err)
+      : con_(con),
+        ds_(ds),
+        file_(file),
+        results_(results),
+        options_(options),
+        err_(err),
+        threads_(sweep_thread_count(options)) {}
 
   // One design cycle after the dialog; false when the program is to end.
   bool report_and_menu();
 
  private:
-  bool analysis();
+  void warn_of_coaxial_analysis(const std::vector<SweepRow>& rows);
   bool electrical_synthesis(Report& r);
   bool distributed_synthesis(Report& r);
 
@@ -68,6 +78,8 @@ class Cycle {
   DesignRecord& ds_;
   ReportFile& file_;
   ResultFiles& results_;
+  const RunOptions& options_;
+  std::ostream& err_;          // warnings of the design (manufacturability.h)
   int threads_;                // of a sweep
   SteppedLineResult stepped_;  // the last distributed synthesis (its end steps feed the analysis)
 };
@@ -83,6 +95,7 @@ bool Cycle::report_and_menu() {
     file_.check();
     results_.analysis(ds_, rows);
     results_.tolerance_study(ds_, ends, threads_);
+    warn_of_coaxial_analysis(rows);
     const Origin o = ds_.control.origin;
     const bool short_menu = o == Origin::kDistributedSynthesis ||
                             o == Origin::kDistributedEntered || o == Origin::kLumpedEntered;
@@ -97,6 +110,16 @@ bool Cycle::report_and_menu() {
   print_synthesis_heading(r, ds_);
   if (ds_.control.option != Option::kDistributed) return electrical_synthesis(r);
   return distributed_synthesis(r);
+}
+
+void Cycle::warn_of_coaxial_analysis(const std::vector<SweepRow>& rows) {
+  if (ds_.control.option != Option::kDistributed || !shop_warnings_asked(options_)) return;
+  const bool synthesized = ds_.control.origin == Origin::kDistributedSynthesis;
+  const CoaxFilterLines lines = synthesized ? synthesized_lines(ds_) : entered_lines(ds_);
+  if (!synthesized) print_warnings(err_, design_warnings(lines, options_));
+  float highest = 0.0f;
+  for (const SweepRow& row : rows) highest = std::max(highest, row.f_mhz);
+  print_warnings(err_, analysis_warnings(lines, highest));
 }
 
 bool Cycle::electrical_synthesis(Report& r) {
@@ -121,6 +144,8 @@ bool Cycle::distributed_synthesis(Report& r) {
   results_.distributed_synthesis(ds_, stepped_);
   results_.tolerance_study(ds_, EndSteps{stepped_.cap_high_source, stepped_.cap_high_load},
                            threads_);
+  if (shop_warnings_asked(options_))
+    print_warnings(err_, design_warnings(synthesized_lines(ds_), options_));
   for (;;) {
     const MenuChoice c = distributed_synthesis_menu(con_, ds_);
     if (c != MenuChoice::kListing) return c == MenuChoice::kNextCycle;
@@ -168,7 +193,7 @@ int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Cl
   ReportFile file(workdir);
   DialogContext ctx{console, clock, workdir, [&file] { file.flush(); }};
   ResultFiles results(options, err, workdir);
-  Cycle cycle(console, ds, file, results, sweep_thread_count(options));
+  Cycle cycle(console, ds, file, results, options, err);
   int status = 0;
   try {
     for (;;) {

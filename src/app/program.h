@@ -14,6 +14,14 @@
 
 namespace mx {
 
+// Stated defaults of the machining figures when the command line gives none,
+// inch: tolerances (+/-) of the lengths and of the diameters, the shortest
+// section and the thinnest wall the warnings accept.
+inline constexpr float kDefaultLengthTolIn = 0.001f;
+inline constexpr float kDefaultDiameterTolIn = 0.0005f;
+inline constexpr float kDefaultMinSectionIn = 0.010f;
+inline constexpr float kDefaultMinWallIn = 0.005f;
+
 // What the command line asks for besides the dialog. With none of it the run
 // is exactly the dialog and its reports.
 struct RunOptions {
@@ -45,6 +53,15 @@ struct RunOptions {
   // design's own for a synthesized one): at most pass_db up to pass_mhz, at
   // least stop_db at stop_mhz.
   std::optional<float> pass_mhz, pass_db, stop_mhz, stop_db;
+  // What the shop can make (warnings on the error stream, see
+  // manufacturability.h): the shortest section, inch; the thinnest radial
+  // wall (B - D)/2 between a section's centre conductor and the bore, inch;
+  // the peak power every line must carry, W. The warnings come with a drawing
+  // or any of these; unset, a minimum takes its stated default and the power
+  // is not checked.
+  std::optional<float> min_section_in;
+  std::optional<float> min_wall_in;
+  std::optional<float> power_w;
 };
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,

@@ -1,11 +1,14 @@
 #include "app/result_files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "app/coax_lines.h"
 #include "app/options.h"
+#include "base/units.h"
 #include "export/circuit_writer.h"
 #include "export/csv.h"
 #include "export/envelope_plot.h"
@@ -83,8 +86,35 @@ std::string design_title(const DesignRecord& ds) {
   return t.str();
 }
 
-bool capacitive_section(Configuration c, int j) {
-  return c == Configuration::kDual ? j % 2 == 0 : j % 2 != 0;
+// "2026-07-09"
+std::string iso_date(const LocalTime& t) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", std::clamp(t.year, 0, 9999),
+                std::clamp(t.month, 0, 99), std::clamp(t.day, 0, 99));
+  return text;
+}
+
+FilterDrawingData drawing_data(const DesignRecord& ds, const CoaxFilterLines& lines,
+                               const RunOptions& options) {
+  FilterDrawingData d;
+  d.program_version = kProgramVersion;
+  auto line = [](const CoaxLineData& l) {
+    return DrawingLine{l.outer, l.inner, l.er, l.zo, l.length};
+  };
+  d.source = line(lines.source);
+  for (const CoaxLineData& l : lines.sections) d.sections.push_back(line(l));
+  d.load = line(lines.load);
+  d.cutoff_mhz = ds.design.cutoff_mhz;
+  d.ripple_db = ds.control.response == Response::kChebyshev ? ds.design.ripple_db : 0.0f;
+  d.response = response_name(ds.control.response);
+  d.configuration = configuration_name(ds.control.configuration);
+  d.length_tol_in = options.length_tol_in.value_or(kDefaultLengthTolIn);
+  d.diameter_tol_in = options.diameter_tol_in.value_or(kDefaultDiameterTolIn);
+  d.roughness_uin = ds.losses.roughness * kMega;
+  d.resistivity_uohm_cm = ds.losses.resistivity * kCmPerInch * kMega;
+  d.loss_tangent = ds.losses.loss_tangent;
+  d.date = iso_date(ds.run_date);
+  return d;
 }
 
 }  // namespace
@@ -166,37 +196,22 @@ void ResultFiles::electrical_synthesis(const DesignRecord& ds) {
 
 void ResultFiles::distributed_synthesis(const DesignRecord& ds, const SteppedLineResult& res) {
   if (res.code != Realizability::kDone) return;
-  const LineKinds& k = ds.lines;
   const Configuration cfg = ds.control.configuration;
-  const int n = ds.design.sections;
-  auto kind_of = [&](int j) { return capacitive_section(cfg, j) ? kLowLine : kHighLine; };
+  const CoaxFilterLines lines = synthesized_lines(ds);
   if (options_.save_circuit) {
     ++syntheses_;
     CoaxCircuit c;
     c.title = design_title(ds) + ", " + configuration_name(cfg) + " coaxial filter";
-    auto line = [&](int kind, float length) {
-      return CoaxLine{k.outer(kind), k.inner(kind), k.er(kind), length};
-    };
-    c.source = line(kSourceLine, 0.0f);
-    for (int j = 1; j <= n; ++j) c.sections.push_back(line(kind_of(j), ds.coax.length(j)));
-    c.load = line(kLoadLine, 0.0f);
+    auto line = [](const CoaxLineData& l) { return CoaxLine{l.outer, l.inner, l.er, l.length}; };
+    c.source = line(lines.source);
+    for (const CoaxLineData& l : lines.sections) c.sections.push_back(line(l));
+    c.load = line(lines.load);
     write(*options_.save_circuit, syntheses_, ds, "coaxial circuit",
           [&](std::ostream& os) { write_coax_circuit(os, c); });
   }
   if (options_.drawing) {
     ++drawings_;
-    FilterDrawingData d;
-    d.program_version = kProgramVersion;
-    auto line = [&](int kind, float length) {
-      return DrawingLine{k.outer(kind), k.inner(kind), k.er(kind), k.zo(kind), length};
-    };
-    d.source = line(kSourceLine, 0.0f);
-    for (int j = 1; j <= n; ++j) d.sections.push_back(line(kind_of(j), ds.coax.length(j)));
-    d.load = line(kLoadLine, 0.0f);
-    d.cutoff_mhz = ds.design.cutoff_mhz;
-    d.ripple_db = ds.control.response == Response::kChebyshev ? ds.design.ripple_db : 0.0f;
-    d.response = response_name(ds.control.response);
-    d.configuration = configuration_name(cfg);
+    const FilterDrawingData d = drawing_data(ds, lines, options_);
     std::string ext = options_.drawing->extension().string();
     for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     const bool dxf = ext == ".dxf";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <utility>
@@ -36,10 +37,14 @@ constexpr double kBlockX = 192.0;          // left edge of the notes and the tit
 constexpr double kTitleTop = 170.0;
 constexpr double kArrowLen = 2.2;
 constexpr double kArrowHalf = 0.55;
-constexpr double kRowSpacing = 1.35;  // rotated texts in a row: pitch in text heights
-constexpr double kGlyphShift = 0.36;  // rotated text: baseline offset that centres the glyphs
+constexpr double kRowSpacing = 1.5;  // rotated texts in a row: pitch in text heights
+constexpr double kGlyphShift = 0.36;
+constexpr double kNumberFont = 1.8;         // section numbers under the view
+constexpr double kTolerancesHeight = 17.0;  // the block of general tolerances above the title  //
+                                            // rotated text: baseline offset that centres the glyphs
 
 const std::string kDia = "\u2300";
+const char* const kProfileLayer = "PROFILE";
 
 enum class Layer { Outline, Center, Dimensions, Text };
 enum class Pen { Thick, Thin, Center, Grid, Frame };
@@ -77,6 +82,7 @@ struct Sheet {
   std::vector<Label> labels;
   std::vector<Tri> tris;
   std::vector<Region> regions;
+  std::vector<std::pair<double, double>> profile;  // closed outline of the centre conductor (model)
 
   double mx(double X) const { return (X - ox) / k; }
   double my(double Y) const { return (oy - Y) / k; }
@@ -291,6 +297,44 @@ std::string design_line(const FilterDrawingData& d, std::size_t n) {
   return s + ".";
 }
 
+// "±0.0010 [±0.025]"; a tolerance that is negative or not finite shows as a dash.
+std::string plus_minus(float tol) {
+  const double t = static_cast<double>(tol);
+  if (!std::isfinite(t) || t < 0.0) return "\u2014";
+  return "\u00b1" + fixed(t, 4) + " [\u00b1" + fixed(t * kMmPerInch, 3) + "]";
+}
+
+// The finish the conductor losses were computed for: RMS roughness, micro-inch and micrometre.
+std::string surface_finish(float roughness_uin) {
+  const double r = static_cast<double>(roughness_uin);
+  if (!std::isfinite(r) || r <= 0.0) return "as fine as practical";
+  return short_number(r, 3) + " \u00b5in [" + fixed(r * kMmPerInch / 1000.0, 2) +
+         " \u00b5m] RMS or finer";
+}
+
+// Conductor metal from the resistivity the losses assume: a well-known metal within 3 % of it is
+// named; any metal of that resistivity or lower will do.
+std::string material_note(const FilterDrawingData& d, bool dielectric) {
+  static constexpr std::pair<const char*, double> kMetals[] = {
+      {"silver", 1.59}, {"copper", 1.72}, {"gold", 2.44}, {"aluminium", 2.65}};
+  const double rho = static_cast<double>(d.resistivity_uohm_cm);
+  std::string s = "Material: ";
+  if (!std::isfinite(rho) || rho <= 0.0) {
+    s += "conductor metal as agreed (the design gives no resistivity)";
+  } else {
+    std::string named;
+    for (const auto& [metal, value] : kMetals) {
+      if (std::fabs(rho - value) <= 0.03 * value) named = std::string(metal) + ", or any ";
+    }
+    s += named + "conductor metal of resistivity " + short_number(rho, 3) +
+         " \u00b5\u03a9\u00b7cm or lower";
+  }
+  const double tan_d = static_cast<double>(d.loss_tangent);
+  if (dielectric && std::isfinite(tan_d) && tan_d > 0.0)
+    s += "; dielectric of loss tangent " + short_number(tan_d, 3) + " or lower";
+  return s + ".";
+}
+
 std::vector<std::string> notes_of(const FilterDrawingData& d, const Input& in) {
   std::vector<std::string> notes;
   notes.push_back("Dimensions in inches, millimetres in brackets [ ]; " + kDia + " = diameter.");
@@ -301,6 +345,7 @@ std::vector<std::string> notes_of(const FilterDrawingData& d, const Input& in) {
   bool dielectric = false;
   for (const Piece& p : in.pieces) dielectric = dielectric || p.er != 1.0;
   if (dielectric) notes.push_back("Shaded sections are filled with dielectric (Er as listed).");
+  notes.push_back(material_note(d, dielectric));
   notes.push_back("Break all sharp edges.");
   if (in.bad) notes.push_back("Input values that were negative or not finite are drawn as 0.");
   notes.push_back("Drawn by " +
@@ -355,7 +400,7 @@ Sheet build(const FilterDrawingData& d) {
   const double f_call = row_font(callouts.size());
   const double f_below = row_font(below.size());
   const double len_call = widest(callouts) * f_call;
-  const double len_below = widest(below) * f_below;
+  double len_below = widest(below) * f_below;
 
   const double note_h = 2.0;
   const double note_pitch = 3.0;
@@ -368,24 +413,45 @@ Sheet build(const FilterDrawingData& d) {
                               j == 0);
     }
   }
-  const double notes_need = 6.0 + note_pitch * static_cast<double>(note_lines.size());
+  const double notes_need =
+      6.0 + note_pitch * static_cast<double>(note_lines.size()) + kTolerancesHeight;
   const std::size_t rows = n + 4;  // table title, header, source, sections, load
   const double band_need =
       std::max(kFrameB - kTitleTop + notes_need, 2.9 * static_cast<double>(rows));
   const double band_top_max = kFrameB - band_need;
   // View: callout texts, 8 mm of leaders, the half-section, 14 mm of dimension lines, the texts
   // below and the caption.
-  const double section_max =
-      std::clamp(band_top_max - 2.0 - (kViewTop + len_call + 8.0 + 14.0 + len_below + 7.0), 2.0,
-                 kSectionPaperMax);
-
   double total = in.x.back();
   double max_r = 0.0;
   for (const Piece& p : pieces) max_r = std::max({max_r, p.d / 2.0, p.b / 2.0});
-  double fit = std::numeric_limits<double>::infinity();
-  if (total > 0.0) fit = std::min(fit, kBodyPaperMax / (total * kMmPerInch));
-  if (max_r > 0.0) fit = std::min(fit, section_max / (max_r * kMmPerInch));
-  const Scale scale = choose_scale(fit);
+  const auto scale_for = [&](double texts_below) {
+    const double section_max =
+        std::clamp(band_top_max - 2.0 - (kViewTop + len_call + 8.0 + 14.0 + texts_below + 7.0), 2.0,
+                   kSectionPaperMax);
+    double fit = std::numeric_limits<double>::infinity();
+    if (total > 0.0) fit = std::min(fit, kBodyPaperMax / (total * kMmPerInch));
+    if (max_r > 0.0) fit = std::min(fit, section_max / (max_r * kMmPerInch));
+    return choose_scale(fit);
+  };
+  // A section too narrow on the sheet for its number carries it in its length text; that text
+  // grows, which may call for a smaller scale (then narrower sections), so this is done twice.
+  std::vector<bool> narrow(n + 1, false);
+  const auto mark_narrow = [&](double k_try) {
+    bool changed = false;
+    for (std::size_t i = 1; i <= n; ++i) {
+      const std::string num = std::to_string(i);
+      if (narrow[i] || pieces[i].len * k_try >= text_width_em(num) * kNumberFont + 0.8) continue;
+      narrow[i] = changed = true;
+      below[2 * i - 1].text += " SECT " + num;
+    }
+    if (changed) len_below = widest(below) * f_below;
+    return changed;
+  };
+  Scale scale = scale_for(len_below);
+  if (mark_narrow(kMmPerInch * scale.s)) {
+    scale = scale_for(len_below);
+    mark_narrow(kMmPerInch * scale.s);
+  }
 
   Sheet sh;
   sh.k = kMmPerInch * scale.s;
@@ -417,6 +483,18 @@ Sheet build(const FilterDrawingData& d) {
     const double lo = std::max(a.d, b.d) / 2.0, hi = std::min(a.b, b.b) / 2.0;
     if (a.er != b.er && lo < hi) sh.model_line(x, lo, x, hi, Layer::Outline, Pen::Thin);
   }
+  // Profile for CAM: datum A on the axis, up and along every section's D/2, down to the axis at
+  // the load-end face; closing runs back along the axis. Repeated points are left out.
+  const auto profile_point = [&sh](double x, double y) {
+    if (sh.profile.empty() || sh.profile.back() != std::make_pair(x, y))
+      sh.profile.emplace_back(x, y);
+  };
+  profile_point(0.0, 0.0);
+  for (std::size_t i = 1; i <= n; ++i) {
+    profile_point(pieces[i].xa, pieces[i].d / 2.0);
+    profile_point(pieces[i].xb, pieces[i].d / 2.0);
+  }
+  profile_point(total, 0.0);
   // Break lines where the source and load lines are cut off.
   for (const Piece* p : {&pieces.front(), &pieces.back()}) {
     const double h = std::max(p->d, p->b) / 2.0;
@@ -478,17 +556,17 @@ Sheet build(const FilterDrawingData& d) {
   for (std::size_t i = 1; i <= n; ++i) {
     const double xa = sh.px(in.x[i - 1]), xb = sh.px(in.x[i]);
     const double w = xb - xa;
-    const std::string num = std::to_string(i);
-    if (w >= text_width_em(num) * 1.8 + 0.8)
-      sh.text((xa + xb) / 2.0, y_num, num, 1.8, Align::Center);
+    if (!narrow[i]) sh.text((xa + xb) / 2.0, y_num, std::to_string(i), kNumberFont, Align::Center);
     if (w > 2.0 * kArrowLen + 0.6) {
       sh.line(xa + kArrowLen, y_dim, xb - kArrowLen, y_dim, Layer::Dimensions, Pen::Thin);
       sh.arrow(xa, y_dim, -1.0, 0.0);
       sh.arrow(xb, y_dim, 1.0, 0.0);
     } else if (w > 0.0) {
-      sh.line(xa, y_dim, xb, y_dim, Layer::Dimensions, Pen::Thin);
-      for (const double xt : {xa, xb})
-        sh.line(xt - 0.6, y_dim + 0.6, xt + 0.6, y_dim - 0.6, Layer::Dimensions, Pen::Thin);
+      // Too short for arrows inside: they point inward from outside the extension lines.
+      sh.line(xa - kArrowLen - 1.2, y_dim, xb + kArrowLen + 1.2, y_dim, Layer::Dimensions,
+              Pen::Thin);
+      sh.arrow(xa, y_dim, 1.0, 0.0);
+      sh.arrow(xb, y_dim, -1.0, 0.0);
     }
   }
   const double stub_mid_l = sh.px(-stub / 2.0), stub_mid_r = sh.px(total + stub / 2.0);
@@ -576,24 +654,43 @@ Sheet build(const FilterDrawingData& d) {
   sh.line(kBlockX, tb_t, kBlockX, tb_b, Layer::Text, Pen::Frame);
   sh.line(kBlockX, r1, tb_r, r1, Layer::Text, Pen::Grid);
   sh.line(kBlockX, r2, tb_r, r2, Layer::Text, Pen::Grid);
-  sh.line(kBlockX + 30.0, r1, kBlockX + 30.0, r2, Layer::Text, Pen::Grid);
-  sh.line(kBlockX + 62.0, r1, kBlockX + 62.0, r2, Layer::Text, Pen::Grid);
+  for (const double x : {22.0, 47.5, 72.0})
+    sh.line(kBlockX + x, r1, kBlockX + x, r2, Layer::Text, Pen::Grid);
   sh.line(kBlockX + 47.5, r2, kBlockX + 47.5, tb_b, Layer::Text, Pen::Grid);
   sh.text(kBlockX + 2.0, tb_t + 5.0, "COAXIAL LOW-PASS FILTER", 3.2, Align::Left, false, true);
   std::string sub = (d.response.empty() ? std::string("Low-pass") : d.response) + ", " +
                     std::to_string(n) + (n == 1 ? " section" : " sections");
   const double fc = static_cast<double>(d.cutoff_mhz);
   if (fc > 0.0 && std::isfinite(fc)) sub += ", FC1 " + short_number(fc) + " MHz";
+  if (!d.configuration.empty()) sub += ", " + d.configuration;
   sh.text(kBlockX + 2.0, tb_t + 9.2, sub, 2.2, Align::Left);
   const auto cell = [&](double x, double top, const std::string& cap, const std::string& val) {
     sh.text(x + 1.5, top + 2.6, cap, 1.6, Align::Left, false, false, true);
     sh.text(x + 1.5, top + 7.4, val, 2.5, Align::Left);
   };
+  const auto or_dash = [](const std::string& v) { return v.empty() ? std::string("\u2014") : v; };
   cell(kBlockX, r1, "SCALE", scale.text);
-  cell(kBlockX + 30.0, r1, "UNITS", "inch [mm]");
-  cell(kBlockX + 62.0, r1, "SHEET", "A4   1 of 1");
-  cell(kBlockX, r2, "PROGRAM", d.program_version.empty() ? "\u2014" : d.program_version);
-  cell(kBlockX + 47.5, r2, "CONFIGURATION", d.configuration.empty() ? "\u2014" : d.configuration);
+  cell(kBlockX + 22.0, r1, "UNITS", "inch [mm]");
+  cell(kBlockX + 47.5, r1, "DATE", or_dash(d.date));
+  cell(kBlockX + 72.0, r1, "SHEET", "A4  1 of 1");
+  cell(kBlockX, r2, "DWG NO.", drawing_number(d));
+  cell(kBlockX + 47.5, r2, "PROGRAM", or_dash(d.program_version));
+
+  // General tolerances and the surface finish, boxed above the title block.
+  const double tol_t = kTitleTop - kTolerancesHeight;
+  sh.line(kBlockX, tol_t, tb_r, tol_t, Layer::Text, Pen::Frame);
+  sh.line(kBlockX, tol_t, kBlockX, tb_t, Layer::Text, Pen::Frame);
+  sh.text(kBlockX + 2.0, tol_t + 3.6, "GENERAL TOLERANCES UNLESS STATED", 2.0, Align::Left, false,
+          true);
+  const std::pair<std::string, std::string> tolerances[] = {
+      {"Lengths, step positions", plus_minus(d.length_tol_in)},
+      {"Diameters D and B", plus_minus(d.diameter_tol_in)},
+      {"Surface finish, conductors", surface_finish(d.roughness_uin)}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const double y = tol_t + 7.4 + 3.4 * static_cast<double>(i);
+    sh.text(kBlockX + 2.0, y, tolerances[i].first, 2.0, Align::Left);
+    sh.text(kBlockX + 42.0, y, tolerances[i].second, 2.0, Align::Left);
+  }
   sh.line(kFrameL, kFrameT, kFrameR, kFrameT, Layer::Text, Pen::Frame);
   sh.line(kFrameR, kFrameT, kFrameR, kFrameB, Layer::Text, Pen::Frame);
   sh.line(kFrameR, kFrameB, kFrameL, kFrameB, Layer::Text, Pen::Frame);
@@ -682,6 +779,23 @@ std::string dxf_text(const std::string& s) {
 }
 
 }  // namespace
+
+std::string drawing_number(const FilterDrawingData& d) {
+  const Input in = read_input(d);
+  std::string figures = design_line(d, in.n);
+  for (const Piece& p : in.pieces)
+    figures += "|" + fixed(p.len, 4) + "," + fixed(p.d, 4) + "," + fixed(p.b, 4) + "," +
+               short_number(p.er, 4);
+  std::uint32_t h = 2166136261u;  // FNV-1a, 32 bits
+  for (const char c : figures) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+  std::string date;
+  for (const char c : d.date)
+    if (c >= '0' && c <= '9') date += c;
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string tag;
+  for (int shift = 12; shift >= 0; shift -= 4) tag += kHex[((h ^ (h >> 16)) >> shift) & 0xFu];
+  return "MXF-" + (date.empty() ? std::string() : date + "-") + tag;
+}
 
 void write_drawing_svg(std::ostream& os, const FilterDrawingData& d) {
   const Sheet sh = build(d);
@@ -812,13 +926,11 @@ void write_drawing_dxf(std::ostream& os, const FilterDrawingData& d) {
   pair(out, 0, "ENDTAB");
   pair(out, 0, "TABLE");
   pair(out, 2, "LAYER");
-  pair(out, 70, "5");
+  pair(out, 70, "6");
   const std::pair<const char*, std::pair<const char*, const char*>> layers[] = {
-      {"0", {"7", "CONTINUOUS"}},
-      {"OUTLINE", {"7", "CONTINUOUS"}},
-      {"CENTER", {"1", "CENTER"}},
-      {"DIMENSIONS", {"3", "CONTINUOUS"}},
-      {"TEXT", {"7", "CONTINUOUS"}}};
+      {kProfileLayer, {"5", "CONTINUOUS"}}, {"0", {"7", "CONTINUOUS"}},
+      {"OUTLINE", {"7", "CONTINUOUS"}},     {"CENTER", {"1", "CENTER"}},
+      {"DIMENSIONS", {"3", "CONTINUOUS"}},  {"TEXT", {"7", "CONTINUOUS"}}};
   for (const auto& [name, props] : layers) {
     pair(out, 0, "LAYER");
     pair(out, 2, name);
@@ -856,6 +968,23 @@ void write_drawing_dxf(std::ostream& os, const FilterDrawingData& d) {
     pair(out, 31, "0.0");
   };
   for (const Seg& s : sh.segs) line(s.x1, s.y1, s.x2, s.y2, s.layer);
+  // The centre conductor's profile as one closed polyline.
+  pair(out, 0, "POLYLINE");
+  pair(out, 8, kProfileLayer);
+  pair(out, 66, "1");
+  pair(out, 10, "0.0");
+  pair(out, 20, "0.0");
+  pair(out, 30, "0.0");
+  pair(out, 70, "1");
+  for (const auto& [x, y] : sh.profile) {
+    pair(out, 0, "VERTEX");
+    pair(out, 8, kProfileLayer);
+    pair(out, 10, exact(x));
+    pair(out, 20, exact(y));
+    pair(out, 30, "0.0");
+  }
+  pair(out, 0, "SEQEND");
+  pair(out, 8, kProfileLayer);
   for (const Tri& t : sh.tris) {
     for (int i = 0; i < 3; ++i)
       line(t.x[i], t.y[i], t.x[(i + 1) % 3], t.y[(i + 1) % 3], Layer::Dimensions);

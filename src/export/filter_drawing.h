@@ -6,15 +6,19 @@
 // the ends and the axis as a centre line. x = 0 is datum A, the source-end face of section 1; x
 // grows toward the load. Every step is dimensioned from the datum (ordinate dimensions), the
 // section lengths are given as reference dimensions in parentheses, and each diameter is called
-// out. Below the view: a cut list, notes and (SVG) the title block. Dimensions are in inches with
+// out; a section too short to carry its own arrows and number is dimensioned with arrows outside
+// its extension lines and its number in its length text ("(0.0009 [0.024]) SECT 1"). Below the
+// view: a cut list, notes, the block of general tolerances with the surface finish, and the title
+// block with drawing number and date. Dimensions are in inches with
 // millimetres in brackets, e.g. "0.1747 [4.437]".
 //
 // DXF: R12 ASCII, model space in inches at 1:1 (the step x coordinates are the cumulative section
 // lengths, summed in double from the float lengths; y is D/2 or B/2). Layers OUTLINE (conductor
 // profiles and stub break lines), CENTER (axis), DIMENSIONS (leaders, extension and dimension
 // lines, arrowheads drawn as closed triangles of lines), TEXT (all text, the cut list grid and
-// sheet frame, placed as they are on the SVG sheet divided by the drawing scale). LINE and TEXT
-// only.
+// sheet frame, placed as they are on the SVG sheet divided by the drawing scale), PROFILE (the
+// centre conductor's half profile from datum A to the load-end face and back along the axis, one
+// closed POLYLINE for a lathe CAM program). LINE, TEXT and POLYLINE (with VERTEX, SEQEND).
 //
 // SVG: the same picture on a landscape A4 sheet (297 x 210 mm, viewBox in mm) with border and title
 // block; the conductors are hatched, dielectric-filled sections (Er other than 1) shaded.
@@ -40,7 +44,17 @@ struct FilterDrawingData {
   float cutoff_mhz = 0, ripple_db = 0;  // ripple 0 for Butterworth
   std::string response;                 // "Chebyshev" / "Butterworth"
   std::string configuration;            // "standard" / "dual"
+  // General tolerances, +/- inch, of lengths and step positions and of diameters.
+  float length_tol_in = 0, diameter_tol_in = 0;
+  float roughness_uin = 0;        // RMS surface roughness the losses assume, micro-inch (0: smooth)
+  float resistivity_uohm_cm = 0;  // conductor resistivity the losses assume (0: not given)
+  float loss_tangent = 0;         // of the dielectric
+  std::string date;               // of the run, "2026-07-09"
 };
+
+// "MXF-20260709-3FA2": the date and four hex digits of a hash of the design's figures and
+// dimensions as drawn, so the same design on the same day has the same number.
+std::string drawing_number(const FilterDrawingData& d);
 
 void write_drawing_svg(std::ostream& os, const FilterDrawingData& d);
 void write_drawing_dxf(std::ostream& os, const FilterDrawingData& d);

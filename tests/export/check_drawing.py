@@ -7,11 +7,16 @@ expected.json: {"sections": [{"x0", "x1", "d", "b"}, ...], "source": {"d", "b"},
 with x0/x1 the cumulative step positions in inches and d/b the diameters.
 
 DXF: opens as R12 (AC1009) with no errors from ezdxf's recovery or audit; layers OUTLINE,
-DIMENSIONS, TEXT and CENTER exist; only LINE and TEXT entities; for each section the OUTLINE layer
+DIMENSIONS, TEXT, CENTER and PROFILE exist; only LINE and TEXT entities besides one closed POLYLINE
+on PROFILE whose vertices are the centre conductor's profile from the cut list (datum A on the
+axis, each section's D/2 from x0 to x1, the load-end face down to the axis); for each section the
+OUTLINE layer
 has a line at y = D/2 and one at y = B/2 from x0 to x1 (within 1e-4 inch), a step line wherever
 the centre conductor changes diameter, and no step anywhere else along the filter; a text states
-the unit. SVG: parses as XML, is a 297 x 210 mm sheet, and renders to a PNG of that size that holds
-a drawing.
+the unit. SVG: parses as XML, is a 297 x 210 mm sheet, no two texts overlap (their boxes measured
+from the advance widths and glyph extents of the DejaVu Sans faces the renderer uses, found with
+fontTools; a conservative estimate where those are missing), and it renders to a PNG of that size
+that holds a drawing.
 
 Exit status: 0 passed, 1 failed, 77 ezdxf is missing, or the other checks passed but rsvg-convert
 is missing.
@@ -44,13 +49,14 @@ def check_dxf(path, expected):
     audit = doc.audit()
     if audit.has_errors:
         fail("audit errors: %s" % [str(e.message) for e in audit.errors][:5])
-    for name in ("OUTLINE", "DIMENSIONS", "TEXT", "CENTER"):
+    for name in ("OUTLINE", "DIMENSIONS", "TEXT", "CENTER", "PROFILE"):
         if name not in doc.layers:
             fail("layer %s missing" % name)
     msp = doc.modelspace()
     kinds = {e.dxftype() for e in msp}
-    if not kinds <= {"LINE", "TEXT"}:
-        fail("entities other than LINE and TEXT: %s" % sorted(kinds - {"LINE", "TEXT"}))
+    if not kinds <= {"LINE", "TEXT", "POLYLINE"}:
+        fail("entities other than LINE, TEXT and POLYLINE: %s" % sorted(kinds - {"LINE", "TEXT", "POLYLINE"}))
+    check_profile(msp, expected)
 
     lines = []
     for e in msp.query('LINE[layer=="OUTLINE"]'):
@@ -88,6 +94,112 @@ def check_dxf(path, expected):
         fail("no text states the unit")
 
 
+def check_profile(msp, expected):
+    polys = list(msp.query("POLYLINE"))
+    if len(polys) != 1 or polys[0].dxf.layer != "PROFILE":
+        fail("expected one POLYLINE, on layer PROFILE: %s" % [(p.dxf.layer) for p in polys])
+        return
+    poly = polys[0]
+    if not poly.is_closed:
+        fail("the profile polyline is not closed")
+    got = [(v.dxf.location.x, v.dxf.location.y) for v in poly.vertices]
+    want = [(0.0, 0.0)]
+    for s in expected["sections"]:
+        want += [(s["x0"], s["d"] / 2), (s["x1"], s["d"] / 2)]
+    want.append((expected["sections"][-1]["x1"] if expected["sections"] else 0.0, 0.0))
+    dedup = []
+    for p in want:
+        if not dedup or abs(dedup[-1][0] - p[0]) > 1e-12 or abs(dedup[-1][1] - p[1]) > 1e-12:
+            dedup.append(p)
+    if len(got) != len(dedup) or any(abs(a[0] - b[0]) > TOL or abs(a[1] - b[1]) > TOL for a, b in zip(got, dedup)):
+        fail("profile vertices %s differ from the cut list %s" % (got[:6], dedup[:6]))
+
+
+FONT_DIR = "/usr/share/fonts/truetype/dejavu/"
+
+
+class Face:
+    """Advance widths and glyph extents (in em) of a DejaVu Sans face, or None without fontTools."""
+
+    def __init__(self, file):
+        self.font = None
+        try:
+            from fontTools.ttLib import TTFont
+
+            self.font = TTFont(FONT_DIR + file)
+        except Exception:  # no fontTools or no font: estimates instead
+            return
+        self.upem = self.font["head"].unitsPerEm
+        self.cmap = self.font.getBestCmap()
+        self.hmtx = self.font["hmtx"]
+        self.glyf = self.font["glyf"]
+
+    def extent(self, text):
+        """(advance, top, bottom) in em; top above the baseline, bottom below it (positive)."""
+        if self.font is None:
+            return 0.8 * len(text), 0.95, 0.30
+        width, top, bottom = 0.0, 0.0, 0.0
+        for ch in text:
+            name = self.cmap.get(ord(ch))
+            if name is None:  # another face would draw it: take a wide box
+                width, top, bottom = width + 1.0, max(top, 0.95), max(bottom, 0.30)
+                continue
+            width += self.hmtx[name][0] / self.upem
+            g = self.glyf[name]
+            if g.numberOfContours != 0 and hasattr(g, "yMax"):
+                top = max(top, g.yMax / self.upem)
+                bottom = max(bottom, -g.yMin / self.upem)
+        return width, top, bottom
+
+
+FACES = {}
+
+
+def face(bold):
+    if bold not in FACES:
+        FACES[bold] = Face("DejaVuSans-Bold.ttf" if bold else "DejaVuSans.ttf")
+    return FACES[bold]
+
+
+def text_boxes(root):
+    """Each <text> as (text, x0, y0, x1, y1) on the sheet, mm."""
+    import re
+
+    ns = "{http://www.w3.org/2000/svg}"
+    boxes = []
+    for t in root.iter(ns + "text"):
+        s = "".join(t.itertext())
+        if not s:
+            continue
+        x, y, size = float(t.get("x")), float(t.get("y")), float(t.get("font-size"))
+        w, top, bottom = face(t.get("font-weight") == "bold").extent(s)
+        anchor = t.get("text-anchor", "start")
+        u0 = {"start": 0.0, "middle": -w / 2, "end": -w}[anchor] * size
+        u1 = u0 + w * size
+        v0, v1 = -top * size, bottom * size  # SVG y grows downward
+        corners = [(u0, v0), (u1, v0), (u0, v1), (u1, v1)]
+        m = re.match(r"rotate\((-?[\d.]+) ([-\d.]+) ([-\d.]+)\)", t.get("transform", ""))
+        if m:
+            import math
+
+            a = math.radians(float(m.group(1)))
+            corners = [(u * math.cos(a) - v * math.sin(a), u * math.sin(a) + v * math.cos(a)) for u, v in corners]
+        xs = [x + c[0] for c in corners]
+        ys = [y + c[1] for c in corners]
+        boxes.append((s, min(xs), min(ys), max(xs), max(ys)))
+    return boxes
+
+
+def check_text_overlap(root):
+    boxes = text_boxes(root)
+    gap = 0.05  # mm: boxes that only touch count as overlapping
+    for i in range(len(boxes)):
+        a = boxes[i]
+        for b in boxes[i + 1 :]:
+            if a[1] < b[3] + gap and b[1] < a[3] + gap and a[2] < b[4] + gap and b[2] < a[4] + gap:
+                fail("texts overlap: %r at (%.2f, %.2f) and %r at (%.2f, %.2f)" % (a[0], a[1], a[2], b[0], b[1], b[2]))
+
+
 def png_size(path):
     with open(path, "rb") as f:
         head = f.read(24)
@@ -98,6 +210,7 @@ def check_svg(path, png):
     root = ET.parse(path).getroot()
     if root.get("width") != "297mm" or root.get("height") != "210mm" or root.get("viewBox") != "0 0 297 210":
         fail("SVG is not a landscape A4 sheet in mm")
+    check_text_overlap(root)
     if png is None:
         return
     subprocess.run(["rsvg-convert", "-o", png, path], check=True)

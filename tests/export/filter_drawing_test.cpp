@@ -149,11 +149,20 @@ TEST(FilterDrawingDxf, R12StructureWithTheFourLayers) {
     EXPECT_NE(gs[i].value, "$INSUNITS");
   }
   EXPECT_TRUE(version);
-  for (const char* l : {"OUTLINE", "DIMENSIONS", "TEXT", "CENTER"})
+  for (const char* l : {"OUTLINE", "DIMENSIONS", "TEXT", "CENTER", "PROFILE"})
     EXPECT_TRUE(layers.count(l)) << l;
   std::map<std::string, int> per_layer;
+  int polylines = 0;
   for (const Entity& e : entities(gs)) {
-    EXPECT_TRUE(e.type == "LINE" || e.type == "TEXT") << e.type;
+    EXPECT_TRUE(e.type == "LINE" || e.type == "TEXT" || e.type == "POLYLINE" ||
+                e.type == "VERTEX" || e.type == "SEQEND")
+        << e.type;
+    if (e.type == "POLYLINE") {
+      ++polylines;
+      EXPECT_EQ(e.str(8), "PROFILE");
+      EXPECT_EQ(std::stoi(e.str(70)) & 1, 1) << "closed";
+      EXPECT_EQ(e.str(66), "1") << "vertices follow";
+    }
     EXPECT_TRUE(layers.count(e.str(8))) << "undefined layer " << e.str(8);
     ++per_layer[e.str(8)];
     if (e.type == "TEXT") {
@@ -162,6 +171,7 @@ TEST(FilterDrawingDxf, R12StructureWithTheFourLayers) {
     }
   }
   for (const char* l : {"OUTLINE", "DIMENSIONS", "TEXT", "CENTER"}) EXPECT_GT(per_layer[l], 0) << l;
+  EXPECT_EQ(polylines, 1);
 }
 
 // The outline holds, for each section, a line at y = D/2 and one at y = B/2 running exactly from
@@ -256,6 +266,48 @@ TEST(FilterDrawingSvg, A4SheetWithDimensionsCutListAndNotes) {
     EXPECT_NE(words.find(want), std::string::npos) << want;
   }
   EXPECT_EQ(svg.find("class=\"dielectric\""), std::string::npos) << "air everywhere";
+}
+
+// The worked example with its end sections cut to 0.0009 inch and the shop figures of a run.
+FilterDrawingData with_short_ends() {
+  FilterDrawingData d = coax7();
+  d.sections.front().length = d.sections.back().length = 0.0009f;
+  d.length_tol_in = 0.002f;
+  d.diameter_tol_in = 0.0003f;
+  d.roughness_uin = 32.0f;
+  d.resistivity_uohm_cm = 1.72f;
+  d.date = "2026-07-09";
+  return d;
+}
+
+TEST(FilterDrawingSvg, TolerancesFinishMaterialNumberAndDate) {
+  const FilterDrawingData d = with_short_ends();
+  const std::string words = sheet_text(svg_of(d));
+  const std::string number = drawing_number(d);
+  for (const std::string& want :
+       {std::string("GENERAL TOLERANCES"), std::string("\u00b10.0020 [\u00b10.051]"),
+        std::string("\u00b10.0003 [\u00b10.008]"),
+        std::string("32 \u00b5in [0.81 \u00b5m] RMS or finer"), std::string("copper"),
+        std::string("1.72 \u00b5\u03a9\u00b7cm or lower"), std::string("2026-07-09"), number,
+        std::string("(0.0009 [0.023]) SECT 1"), std::string("(0.0009 [0.023]) SECT 7")}) {
+    EXPECT_NE(words.find(want), std::string::npos) << want;
+  }
+  EXPECT_EQ(words.find("SECT 2"), std::string::npos) << "long sections keep their number below";
+  // The number is the date and a hash of the design: the same design gives the same number, a
+  // changed length or another day another one.
+  EXPECT_EQ(number.rfind("MXF-20260709-", 0), 0u) << number;
+  EXPECT_EQ(number, drawing_number(with_short_ends()));
+  FilterDrawingData longer = d;
+  longer.sections[3].length += 0.001f;
+  FilterDrawingData later = d;
+  later.date = "2026-07-10";
+  EXPECT_NE(drawing_number(longer), number);
+  EXPECT_EQ(drawing_number(later).rfind("MXF-20260710-", 0), 0u);
+  // No roughness, no resistivity: the sheet says so rather than printing zeros.
+  FilterDrawingData plain = coax7();
+  const std::string plain_words = sheet_text(svg_of(plain));
+  EXPECT_NE(plain_words.find("as fine as practical"), std::string::npos);
+  EXPECT_NE(plain_words.find("conductor metal as agreed"), std::string::npos);
 }
 
 struct Box {
@@ -394,6 +446,9 @@ void python_check(const FilterDrawingData& d, const std::string& name) {
 }
 
 TEST(FilterDrawingRendered, ShippedSevenSectionFilter) { python_check(coax7(), "drawing_coax7"); }
+TEST(FilterDrawingRendered, SectionsShorterThanAThousandth) {
+  python_check(with_short_ends(), "drawing_short_ends");
+}
 TEST(FilterDrawingRendered, TwoSections) { python_check(stepped(2, false, false), "drawing_n2"); }
 TEST(FilterDrawingRendered, ThirtySectionsDualWithDielectric) {
   python_check(stepped(30, true, true), "drawing_n30");

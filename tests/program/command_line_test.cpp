@@ -54,16 +54,36 @@ TEST(ParseCommandLine, NoOptionsIsTheDialogInTheCurrentFolder) {
   const mx::RunOptions& o = p.cl.options;
   EXPECT_FALSE(o.touchstone || o.csv || o.save_circuit || o.plot || o.drawing);
   EXPECT_EQ(o.threads, 0);
-  EXPECT_FALSE(o.length_tol_in || o.diameter_tol_in);
+  EXPECT_FALSE(o.length_tol_in || o.diameter_tol_in || o.min_section_in || o.min_wall_in ||
+               o.power_w);
   EXPECT_FALSE(o.interactive);  // main() decides that from standard input
   EXPECT_EQ(p.out + p.err, "");
 }
 
 TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
-  const Parsed p =
-      parse({"-C", "work", "--touchstone", "resp.s2p", "--csv=sweep.csv", "--save-circuit",
-             "out/filter.lef", "--plot", "plot.svg", "--drawing", "filter.dxf", "--threads", "3",
-             "--length-tol", "0.002", "--diameter-tol", "0"});
+  const Parsed p = parse({"-C",
+                          "work",
+                          "--touchstone",
+                          "resp.s2p",
+                          "--csv=sweep.csv",
+                          "--save-circuit",
+                          "out/filter.lef",
+                          "--plot",
+                          "plot.svg",
+                          "--drawing",
+                          "filter.dxf",
+                          "--threads",
+                          "3",
+                          "--length-tol",
+                          "0.002",
+                          "--diameter-tol",
+                          "0",
+                          "--min-section",
+                          "0.02",
+                          "--min-wall",
+                          "0.008",
+                          "--power",
+                          "2000"});
   ASSERT_FALSE(p.cl.exit_now) << p.err;
   EXPECT_EQ(p.cl.directory, fs::path("work"));
   const mx::RunOptions& o = p.cl.options;
@@ -75,6 +95,9 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
   EXPECT_EQ(o.threads, 3);
   EXPECT_EQ(o.length_tol_in, 0.002f);
   EXPECT_EQ(o.diameter_tol_in, 0.0f);
+  EXPECT_EQ(o.min_section_in, 0.02f);
+  EXPECT_EQ(o.min_wall_in, 0.008f);
+  EXPECT_EQ(o.power_w, 2000.0f);
   EXPECT_EQ(p.out + p.err, "");
 
   EXPECT_EQ(parse({"--directory", "elsewhere"}).cl.directory, fs::path("elsewhere"));
@@ -110,8 +133,8 @@ TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
        {"-C",          "--directory", "--touchstone",   "--csv",           "--save-circuit",
         "--plot",      "--drawing",   "--threads",      "--length-tol",    "--diameter-tol",
         "--tolerance", "--trials",    "--random-state", "--component-tol", "--distribution",
-        "--pass-mhz",  "--pass-db",   "--stop-mhz",     "--stop-db",       "--help",
-        "--version"})
+        "--pass-mhz",  "--pass-db",   "--stop-mhz",     "--stop-db",       "--min-section",
+        "--min-wall",  "--power",     "--help",         "--version"})
     EXPECT_TRUE(options.count(name)) << name << " is not listed:\n" << p.out;
 }
 
@@ -151,8 +174,13 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "inf"},
       {"--tolerance", "y.txt", "--stop-mhz", "1500", "--stop-db", "30"},  // a stopband alone
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "0.5", "--stop-mhz", "800",
-       "--stop-db", "30"},  // a stopband inside the passband
-      {"answers.txt"},      // a stray argument
+       "--stop-db", "30"},       // a stopband inside the passband
+      {"--length-tol", "1e39"},  // beyond a float
+      {"--min-section", "-1"},   // a negative minimum
+      {"--min-wall", "inf"},     // not finite
+      {"--power", "0"},          // no power
+      {"--power", "-50"},        // a negative power
+      {"answers.txt"},           // a stray argument
   };
   for (const auto& args : bad) {
     std::string shown;

@@ -158,13 +158,14 @@ std::string coax7_analysis(const std::string& start, const std::string& stop,
 
 // A distributed Chebyshev synthesis: the eleven answers of the line kinds (source B, D, Er; high
 // impedance B, D, Er; low impedance D, Er; load B, D, Er), the configuration and N; FC1 1000 MHz,
-// ripple 0.1 dB and Zo 50 ohm kept. Then an analysis of the synthesized filter from 10 MHz to
-// 3 GHz and the end of the run.
+// ripple 0.1 dB and Zo 50 ohm kept unless given. Then an analysis of the synthesized filter from
+// 10 MHz to 3 GHz and the end of the run.
 std::string distributed_then_analysis(const std::array<const char*, 11>& line_kinds,
-                                      const std::string& configuration, const std::string& n) {
+                                      const std::string& configuration, const std::string& n,
+                                      const std::string& fc1 = "", const std::string& am = "") {
   std::string s = "\n2\n1\n";
   for (const char* a : line_kinds) (s += a) += '\n';
-  s += configuration + "\n\n\n" + n + "\n\n\n";
+  s += configuration + "\n" + fc1 + "\n" + am + "\n" + n + "\n\n\n";
   return s + "1\n\n\n\n10\n3000\n10\n\n3\n";
 }
 
@@ -539,6 +540,21 @@ TEST(DrawingOfARun, WorkedExampleStepsAreThePrintedLengths) {
   const DesignRun r = check_design_run(w, distributed_then_analysis(kShippedLines, "", ""));
   EXPECT_EQ(r.design.sections.size(), 7u);
   EXPECT_EQ(r.design.total, "5.8191");
+}
+
+// Nine sections at 2 GHz: Am 0.05 dB gives 0.0440 inch end sections, Am 0.00195 dB 0.0009 inch
+// ones. The check of the files includes that no two texts of the sheet overlap.
+TEST(DrawingOfARun, NineSectionsAt2GHzShortEndSections) {
+  const std::pair<const char*, const char*> cases[] = {{"0.05", "0.0440"}, {"0.00195", "0.0009"}};
+  for (const auto& [am, shortest] : cases) {
+    SCOPED_TRACE(am);
+    Workspace w(std::string("run_drawing_n9_") + am);
+    const DesignRun r =
+        check_design_run(w, distributed_then_analysis(kShippedLines, "", "9", "2000", am));
+    ASSERT_EQ(r.design.sections.size(), 9u);
+    EXPECT_EQ(r.design.sections.front().length, shortest);
+    EXPECT_EQ(r.design.sections.back().length, shortest);
+  }
 }
 
 TEST(DrawingOfARun, TwoSections) {
