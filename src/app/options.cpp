@@ -47,14 +47,15 @@ std::string one_line(std::string text) {
   return text;
 }
 
-// A finite number for which `fits` holds; otherwise `refusal` and the text.
+// A finite number within float range for which `fits` holds; otherwise `refusal` and the text.
 template <typename Fits>
 CLI::Validator number_check(Fits fits, const char* refusal, const char* name) {
   return CLI::Validator(
       [fits, refusal](const std::string& text) -> std::string {
         char* end = nullptr;
         const double v = std::strtod(text.c_str(), &end);
-        if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || !fits(v))
+        if (end == text.c_str() || *end != '\0' || !std::isfinite(v) ||
+            std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max()) || !fits(v))
           return refusal + text;
         return {};
       },
