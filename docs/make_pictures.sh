@@ -59,10 +59,9 @@ for options in "--plot response.svg --drawing drawing.svg" "--drawing drawing.dx
   (cd "$work" && "$program" $options < answers.txt > console.txt)
 done
 
-cp "$work/response.svg" "$work/drawing.svg" "$work/drawing.dxf" "$docs"/
 # The study of the synthesis (the first of the run; the analysis's is tolerance-2.txt).
 cp "$work/tolerance-envelope.svg" "$work/tolerance.txt" "$docs"/
-echo "copied response.svg, drawing.svg, drawing.dxf, tolerance-envelope.svg and tolerance.txt to $docs"
+echo "copied tolerance-envelope.svg and tolerance.txt to $docs"
 # Nine sections, FC1 2000 MHz, the ripple given; the rest as shipped, no analysis.
 for design in "n9 0.05" "n9-short 0.00195"; do
   set -- $design
