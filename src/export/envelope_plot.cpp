@@ -101,7 +101,7 @@ std::string tick(double v, double step) {
 // One panel: the points up to f_max between the pixel rows top and bottom.
 void panel(std::string& out, const EnvelopeData& d, double f_max, double top, double bottom,
            const char* id, bool detail) {
-  double f_lo = INFINITY, f_hi = -INFINITY, y_lo = 0.0, y_hi = 0.0;
+  double f_lo = HUGE_VAL, f_hi = -HUGE_VAL, y_lo = 0.0, y_hi = 0.0;
   for (std::size_t k = 0; k < d.f_mhz.size(); ++k) {
     if (!finite_point(d, k, f_max)) continue;
     f_lo = std::min(f_lo, d.f_mhz[k]);
@@ -172,7 +172,7 @@ void write_envelope_plot(std::ostream& os, const EnvelopeData& d) {
   text(out, kRight, 72, "band: least to greatest loss of all trials; line: nominal; dashed: mask",
        12, "end");
   const bool detail = d.pass_mhz && d.pass_db;
-  panel(out, d, INFINITY, 84, detail ? 420 : 660, "loss", false);
+  panel(out, d, HUGE_VAL, 84, detail ? 420 : 660, "loss", false);
   if (detail) panel(out, d, kDetailSpan * *d.pass_mhz, 470, 660, "passband", true);
   text(out, (kLeft + kRight) / 2, 700, "Frequency, MHz", 13, "middle");
   out += "</svg>\n";

@@ -32,8 +32,8 @@ std::uint64_t trial_stream(std::uint64_t state, std::uint64_t trial) {
 double unit(std::mt19937_64& g) { return static_cast<double>(g() >> 11) * 0x1.0p-53; }
 
 double tolerance_of(const Dimension& d, const StudySettings& s) {
-  if (d.percent()) return s.component_tol_pct;
-  return d.length() ? s.length_tol_in : s.diameter_tol_in;
+  if (d.percent()) return static_cast<double>(s.component_tol_pct);
+  return static_cast<double>(d.length() ? s.length_tol_in : s.diameter_tol_in);
 }
 
 // The errors of one trial, in the order of the dimensions.
@@ -93,7 +93,7 @@ TrialFigures judge(const Evaluation& e, const std::vector<float>& att) {
   float worst = att[e.pass_at];
   for (std::size_t k = 0; k < e.points; ++k)
     if (e.f[k] <= e.mask->pass_mhz) worst = std::max(worst, att[k]);
-  t.worst_pass_db = worst;
+  t.worst_pass_db = static_cast<double>(worst);
   t.passed = worst <= e.mask->pass_db;
   if (e.mask->stop_mhz) t.passed = t.passed && att[e.stop_at] >= e.mask->stop_db;
   return t;
@@ -184,8 +184,8 @@ double cutoff_3db(const std::vector<float>& f, const std::vector<float>& att) {
   for (std::size_t k = 1; k < f.size(); ++k) {
     if (!(att[k - 1] < kThreeDb)) return kNaN;
     if (att[k] >= kThreeDb) {
-      const double a0 = att[k - 1], a1 = att[k];
-      const double f0 = f[k - 1], f1 = f[k];
+      const double a0 = static_cast<double>(att[k - 1]), a1 = static_cast<double>(att[k]);
+      const double f0 = static_cast<double>(f[k - 1]), f1 = static_cast<double>(f[k]);
       return f0 + (f1 - f0) * (static_cast<double>(kThreeDb) - a0) / (a1 - a0);
     }
   }

@@ -20,6 +20,12 @@ std::string json_number(double v, int decimals) {
   return std::isfinite(v) ? fixed(v, decimals) : "null";
 }
 
+// The settings and the mask are kept in single precision; they are printed as they are.
+std::string fixed(float v, int decimals) { return fixed(static_cast<double>(v), decimals); }
+std::string json_number(float v, int decimals) {
+  return json_number(static_cast<double>(v), decimals);
+}
+
 const char* spread_name(Spread s) { return s == Spread::kNormal ? "normal" : "uniform"; }
 
 void spread_row(std::ostream& os, const char* label, const Spread5& s, int decimals) {
