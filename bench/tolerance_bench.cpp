@@ -5,8 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "line/impedance.h"
-#include "synthesis/ladder.h"
+#include "air_line_designs.h"
 #include "synthesis/stepped_line.h"
 #include "tolerance/study.h"
 
@@ -20,23 +19,9 @@ struct Worked {
 
 Worked worked_example() {
   Worked w;
-  mx::DesignRecord& ds = w.ds;
-  ds.control.function = mx::Function::kSynthesis;
-  ds.control.option = mx::Option::kDistributed;
-  ds.control.configuration = mx::Configuration::kStandard;
-  ds.control.response = mx::Response::kChebyshev;
-  ds.design = mx::DesignData{1000.0f, 0.1f, 0.0f, 0.0f, 0.0f, 50.0f, 7};
-  const float inner[4] = {0.2172f, 0.1f, 0.45f, 0.2172f};
-  for (int k = 0; k < 4; ++k) {
-    ds.lines.outer(k) = 0.5f;
-    ds.lines.inner(k) = inner[k];
-    ds.lines.er(k) = 1.0f;
-    ds.lines.zo(k) = mx::line_impedance(0.5f, inner[k], 1.0f);
-  }
-  mx::synthesize_ladder(ds.ladder, ds.design.ripple_db, ds.design.cutoff_mhz, ds.control.response,
-                        ds.design.sections, ds.design.system_impedance);
+  w.ds = mx_bench::air_line_design(7, 0.1f);
   mx::SteppedLineResult r;
-  mx::synthesize_stepped_line(ds, r);
+  mx::synthesize_stepped_line(w.ds, r);
   w.ends = mx::EndSteps{r.cap_high_source, r.cap_high_load};
   w.done = r.code == mx::Realizability::kDone;
   return w;
