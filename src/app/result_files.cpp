@@ -137,6 +137,10 @@ EmModelData em_model_data(const DesignRecord& ds, const CoaxFilterLines& lines) 
   d.rs = t.rs;
   d.rl = t.rl;
   d.f_mhz = study_frequencies(ds);
+  if (synthesized(ds)) {
+    d.cutoff_mhz = ds.design.cutoff_mhz;
+    if (ds.control.response == Response::kChebyshev) d.ripple_db = ds.design.ripple_db;
+  }
   return d;
 }
 

@@ -54,6 +54,12 @@ RESOLUTIONS = {
     "fine": {"gap_cells": 6, "growth": 1.3, "per_wavelength": 30},
 }
 WEDGE_CELLS = 4  # cells across the wedge (the field does not vary with the angle)
+# The run lasts the pulse, the way through the model and back, and RING_DELAYS times the largest
+# group delay of the filter (estimated from its ideal lines): the ringing of the filter's slowest
+# pole decays as exp(-t / tau) with tau at most that delay, so it has fallen below 1e-5 by then.
+# A fixed number of time steps makes the result the same from run to run; the solver's own
+# energy criterion is checked on a wall-clock interval, so where it stops varies.
+RING_DELAYS = 12
 MAX_CELLS = 20_000_000  # beyond this a run would take days: a sign of dimensions out of scale
 
 
@@ -100,6 +106,25 @@ def line_zo(inner, outer, er):
     return 59.95849 / math.sqrt(er) * math.log(outer / inner)
 
 
+def largest_delay(lines, f_max):
+    """The largest group delay (s) up to f_max of the ideal lines between the end lines' own
+    impedances: the chain matrices of the sections without their step capacitances."""
+    f = np.linspace(f_max / 4000, f_max, 4000)
+    a, b, c, d = (np.ones_like(f, dtype=complex), np.zeros_like(f, dtype=complex),
+                  np.zeros_like(f, dtype=complex), np.ones_like(f, dtype=complex))
+    for inner, outer, er, _, length in lines[1:-1]:
+        zo = line_zo(inner, outer, er)
+        theta = 2 * np.pi * f * math.sqrt(er) / C0 * length * 1e-3
+        ca, sb = np.cos(theta), 1j * np.sin(theta)
+        a, b, c, d = (a * ca + b * sb / zo, a * sb * zo + b * ca,
+                      c * ca + d * sb / zo, c * sb * zo + d * ca)
+    zs = line_zo(*lines[0][:3])
+    zl = line_zo(*lines[-1][:3])
+    s21 = 2 * math.sqrt(zs * zl) / (a * zl + b + c * zs * zl + d * zs)
+    phase = np.unwrap(np.angle(s21))
+    return float(max(0.0, np.max(-np.diff(phase) / np.diff(2 * np.pi * f))))
+
+
 def simulate(lines, freqs_hz, resolution, threads, workdir, log):
     """One run with the excitation in the first line; the S-parameters S11 and S21 at the end
     faces, referred to the end lines' own impedances, and a description of the mesh."""
@@ -138,6 +163,9 @@ def simulate(lines, freqs_hz, resolution, threads, workdir, log):
     # Along the axis: each end line carries, from the outside in, the absorbing layer, a gap, the
     # excitation (source only), a gap and the probe plane, then a distance to the end face where
     # the symmetric evanescent modes of the step have died away (TM01 decays as exp(-pi z/gap)).
+    # The excitation is a pair of planes of opposite sign half a wavelength at the highest
+    # frequency apart: the wave they send toward the filter holds no DC, which would otherwise
+    # leave a static charge on the centre conductor that no absorbing layer removes.
     def port_plan(line):
         g = line[1] - line[0]
         return {"face_to_probe": 4 * g, "probe_to_exc": 2 * g, "exc_to_end": 2 * g}
@@ -146,13 +174,14 @@ def simulate(lines, freqs_hz, resolution, threads, workdir, log):
     z_probe1 = -ps["face_to_probe"]
     z_exc = z_probe1 - ps["probe_to_exc"]
     z_probe2 = length + pl["face_to_probe"]
-    z_lo = z_exc - ps["exc_to_end"] - PML_CELLS * h_max
+    z_exc_back = z_exc - C0 / math.sqrt(src[2]) / (2 * f_max) * 1e3
+    z_lo = z_exc_back - ps["exc_to_end"] - PML_CELLS * h_max
     z_hi = z_probe2 + pl["probe_to_exc"] + pl["exc_to_end"] + PML_CELLS * h_max
     # The probes sit between two lines half a fine cell either side of their plane: the voltage
     # is the mean of the two planes' voltages, the current is taken on the plane itself (the
     # magnetic field lies half a cell off the electric).
     hp = h_min
-    z_fixed = [z_lo, z_hi, z_exc, z_probe1 - hp / 2, z_probe1 + hp / 2, z_probe2 - hp / 2,
+    z_fixed = [z_lo, z_hi, z_exc_back, z_exc, z_probe1 - hp / 2, z_probe1 + hp / 2, z_probe2 - hp / 2,
                z_probe2 + hp / 2] + list(faces)
     z_lines = graded_lines(z_fixed, h_min, h_max, growth)
     cells = (len(r_lines) - 1, len(a_lines) - 1, len(z_lines) - 1)
@@ -179,9 +208,10 @@ def simulate(lines, freqs_hz, resolution, threads, workdir, log):
             diel = CSX.AddMaterial("dielectric_%g_%g" % (z0, z1), epsilon=line[2])
             diel.AddBox([r_lo, a0, z0], [r_hi, a1, z1], priority=5)
 
-    exc = CSX.AddExcitation("excitation", exc_type=0, exc_val=[1, 0, 0])
-    exc.SetWeightFunction(["1/rho", "0", "0"])
-    exc.AddBox([src[0], -wedge, z_exc], [src[1], wedge, z_exc])
+    for name, sign, z in (("excitation", 1, z_exc), ("excitation_back", -1, z_exc_back)):
+        exc = CSX.AddExcitation(name, exc_type=0, exc_val=[sign, 0, 0])
+        exc.SetWeightFunction(["1/rho", "0", "0"])  # the TEM field: E_r ~ 1/r
+        exc.AddBox([src[0], -wedge, z], [src[1], wedge, z])
 
     # Probe boxes start one cell inside the walls and the centre conductor: a box on a wall or
     # on the metal's surface reads nothing.
@@ -201,12 +231,22 @@ def simulate(lines, freqs_hz, resolution, threads, workdir, log):
     span = a_in1 - a_in0 + (a_lines[1] - a_lines[0])
     current_scale = 2 * math.pi / span
 
-    FDTD = openEMS(CoordSystem=1, EndCriteria=1e-5 if resolution == "fine" else 1e-4)
+    # The time step the solver will take (the Courant limit of the smallest cell, with the
+    # angular width r x angle at its smallest radius), and from it the number of steps.
+    dr, dz = np.diff(r_lines), np.diff(z_lines)
+    da = r_lo * (a_lines[1] - a_lines[0])
+    dt = 1e-3 / C0 / math.sqrt(1 / dr.min() ** 2 + 1 / da ** 2 + 1 / dz.min() ** 2)
+    v_min = C0 / math.sqrt(er_max)
+    t_pulse = 2.86 / (f_max / 2)  # the solver's Gaussian pulse lasts 2 x 9 / (2 pi fc)
+    t_run = t_pulse + 2 * (z_hi - z_lo) * 1e-3 / v_min + RING_DELAYS * largest_delay(lines, f_max)
+    steps = int(math.ceil(t_run / dt))
+    FDTD = openEMS(CoordSystem=1, NrTS=steps, EndCriteria=0)
     FDTD.SetCSX(CSX)
     FDTD.SetGaussExcite(f_max / 2, f_max / 2)
     FDTD.SetBoundaryCond(["PEC", "PEC", "PMC", "PMC", "PML_8", "PML_8"])
-    log("openEMS: %s mesh, %d x %d x %d cells (r x angle x z), smallest %.4f mm, wedge %.1f deg"
-        % (resolution, cells[0], cells[1], cells[2], h_min, math.degrees(wedge)))
+    log("openEMS: %s mesh, %d x %d x %d cells (r x angle x z), smallest %.4f mm, wedge %.1f deg,"
+        " %d time steps (%.1f ns)" % (resolution, cells[0], cells[1], cells[2], h_min,
+                                      math.degrees(wedge), steps, t_run * 1e9))
     t0 = time.monotonic()
     os.makedirs(workdir, exist_ok=True)
     FDTD.Run(workdir, verbose=0, numThreads=threads)
@@ -216,15 +256,17 @@ def simulate(lines, freqs_hz, resolution, threads, workdir, log):
         data = np.loadtxt(os.path.join(workdir, name), comments="%")
         return data[:, 0], data[:, 1]
 
+    records = {n: read(n) for n in ("u1a", "u1b", "i1", "u2a", "u2b", "i2")}
+
     def fourier(t, v):
         dt = t[1] - t[0]
         return np.array([np.sum(v * np.exp(-2j * np.pi * f * t)) * dt for f in freqs_hz])
 
     waves = {}
     for name, (line, zp) in probes.items():
-        ta, ua = read("u%sa" % name)
-        tb, ub = read("u%sb" % name)
-        ti, ii = read("i" + name)
+        ta, ua = records["u%sa" % name]
+        tb, ub = records["u%sb" % name]
+        ti, ii = records["i" + name]
         u = 0.5 * (fourier(ta, ua) + fourier(tb, ub))
         i = fourier(ti, ii) * current_scale
         zo = line_zo(line[0], line[1], line[2])
@@ -389,6 +431,8 @@ std::optional<std::string> em_model_refusal(const EmModelData& d) {
   for (std::size_t j = 0; j < d.sections.size(); ++j)
     if (auto r = line_refusal(d.sections[j], "section " + std::to_string(j + 1), true)) return r;
   if (auto r = line_refusal(d.load, "the load line", false)) return r;
+  if (!std::isfinite(d.cutoff_mhz) || !std::isfinite(d.ripple_db))
+    return std::string("the cutoff or the ripple is not a number");
   if (!positive(d.rs) || !positive(d.rl))
     return std::string("a source or load resistance is not a positive number");
   bool any = false;
@@ -422,7 +466,9 @@ void write_em_model(std::ostream& os, const EmModelData& d) {
   }
   os << "    ],\n    \"load\": ";
   write_line(os, d.load, false);
-  os << ",\n    \"reference_ohm\": [" << float_text(d.rs) << ", " << float_text(d.rl) << "],\n"
+  os << ",\n    \"cutoff_mhz\": " << float_text(d.cutoff_mhz)
+     << ",\n    \"ripple_db\": " << float_text(d.ripple_db) << ",  # of the design (0: not known)"
+     << "\n    \"reference_ohm\": [" << float_text(d.rs) << ", " << float_text(d.rl) << "],\n"
      << "    \"frequencies_mhz\": [";
   for (std::size_t k = 0; k < d.f_mhz.size(); ++k) {
     os << (k % 8 == 0 ? "\n        " : " ") << float_text(d.f_mhz[k]) << ',';

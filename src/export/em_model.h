@@ -25,11 +25,12 @@ namespace mx {
 
 struct EmModelData {
   std::string program_version;
-  std::string title;                  // one line, what the file models
-  DrawingLine source, load;           // end lines (their length is not used)
-  std::vector<DrawingLine> sections;  // 1..N from the source end, each with its length
-  float rs = 0, rl = 0;               // reference resistances of ports 1 and 2, ohm
-  std::vector<float> f_mhz;           // frequencies of the result (those at or below 0 dropped)
+  std::string title;                    // one line, what the file models
+  DrawingLine source, load;             // end lines (their length is not used)
+  std::vector<DrawingLine> sections;    // 1..N from the source end, each with its length
+  float rs = 0, rl = 0;                 // reference resistances of ports 1 and 2, ohm
+  float cutoff_mhz = 0, ripple_db = 0;  // of the design, for the comparison (0: not known)
+  std::vector<float> f_mhz;             // frequencies of the result (those at or below 0 dropped)
 };
 
 // Why the filter cannot be modelled (a dimension not positive or not finite, a centre conductor
