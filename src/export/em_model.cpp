@@ -47,11 +47,13 @@ C0 = 299792458.0  # speed of light, m/s
 MM_PER_INCH = 25.4
 PML_CELLS = 8
 
-# Mesh resolutions: cells across the narrowest radial gap, the largest growth of one cell over
+# Mesh resolutions (coarse for a quick check, fine for the result, finest to see that fine has
+# converged): cells across the narrowest radial gap, the largest growth of one cell over
 # its neighbour, and the largest cell in wavelengths at the highest frequency of the sweep.
 RESOLUTIONS = {
     "coarse": {"gap_cells": 3, "growth": 1.5, "per_wavelength": 15},
     "fine": {"gap_cells": 6, "growth": 1.3, "per_wavelength": 30},
+    "finest": {"gap_cells": 12, "growth": 1.2, "per_wavelength": 40},
 }
 WEDGE_CELLS = 4  # cells across the wedge (the field does not vary with the angle)
 # The run lasts the pulse, the way through the model and back, and RING_DELAYS times the largest
@@ -448,7 +450,8 @@ void write_em_model(std::ostream& os, const EmModelData& d) {
   os << "#!/usr/bin/env python3\n"
      << "# openEMS full-wave model of " << plain_text(d.title) << '\n';
   os << "# Written by " << plain_text(d.program_version) << ". Run with Debian's python3-openems:\n"
-     << "#   /usr/bin/python3 THIS_FILE.py OUT.s2p [--resolution coarse|fine] [--threads N]\n"
+     << "#   /usr/bin/python3 THIS_FILE.py OUT.s2p [--resolution coarse|fine|finest]\n"
+     << "#                                      [--threads N] [--keep DIR]\n"
      << "# It writes the filter's S-parameters (Touchstone) at the frequencies below; the\n"
      << "# reference planes are the end faces of the first and last sections.\n\n";
   os << "MODEL = {\n"
