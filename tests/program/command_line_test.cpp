@@ -330,7 +330,8 @@ TEST_F(ProgramProcess, BadOptionIsOneLineAndTheDialogNeverStarts) {
 
 TEST_F(ProgramProcess, ResultFileInAMissingFolderWritesNothing) {
   const auto before = snapshot(work_);
-  for (const char* option : {"--touchstone", "--csv", "--save-circuit", "--plot", "--drawing"}) {
+  for (const char* option :
+       {"--touchstone", "--csv", "--save-circuit", "--plot", "--drawing", "--em-model"}) {
     SCOPED_TRACE(option);
     const Process p = run({option, "nodir/result.out"});
     EXPECT_EQ(p.status, 2);
