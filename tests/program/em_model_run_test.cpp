@@ -113,10 +113,9 @@ TEST(EmModelRun, LumpedDesignsGetNoModel) {
   mx::RunOptions options;
   options.em_model = dir / "filter.py";
   // A lumped synthesis and its analysis.
-  const SessionResult r =
-      run_session(lines({"", "1", "1", "1000", "0.1", "7", "50", "", "1", "", "50", "0", "50",
-                         "0", "50", "3000", "50", "", "5"}),
-                  dir.path(), options);
+  const SessionResult r = run_session(lines({"", "1", "1", "1000", "0.1", "7", "50", "", "1", "",
+                                             "50", "0", "50", "0", "50", "3000", "50", "", "5"}),
+                                      dir.path(), options);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_FALSE(fs::exists(dir / "filter.py"));
