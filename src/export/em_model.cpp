@@ -319,7 +319,13 @@ def main(argv):
     parser.add_argument("--keep", metavar="DIR",
                         help="run in DIR and keep the field solver's files there")
     args = parser.parse_args(argv)
+    if args.threads < 0:
+        parser.error("--threads: 0 or more")
     output = os.path.abspath(args.output)
+    if not os.path.isdir(os.path.dirname(output)):
+        print("em model: cannot write %s: the folder does not exist" % args.output,
+              file=sys.stderr)
+        return 2
     try:
         import CSXCAD  # noqa: F401
         import openEMS  # noqa: F401
