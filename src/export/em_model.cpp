@@ -427,7 +427,10 @@ std::string python_text(const std::string& s) { return '"' + plain_text(s) + '"'
 
 void write_line(std::ostream& os, const DrawingLine& l, bool with_length) {
   os << "{\"outer_in\": " << float_text(l.outer) << ", \"inner_in\": " << float_text(l.inner)
-     << ", \"er\": " << float_text(l.er) << ", \"zo\": " << float_text(l.zo);
+     << ", \"er\": " << float_text(l.er)
+     << ", \"zo\": "
+     // The printed impedance is only carried along (the model works out its own).
+     << (std::isfinite(l.zo) ? float_text(l.zo) : std::string("float(\"nan\")"));
   if (with_length) os << ", \"length_in\": " << float_text(l.length);
   os << '}';
 }
