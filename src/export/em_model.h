@@ -2,7 +2,7 @@
 // FDTD field solver (Debian's python3-openems) that simulates the filter and writes its
 // S-parameters.
 //
-//   python3 filter.py out.s2p [--resolution coarse|fine] [--threads N] [--keep DIR]
+//   python3 filter.py out.s2p [--resolution coarse|fine|finest] [--threads N] [--keep DIR]
 //
 // The script is self-contained: a data block (the lines in inches, the reference impedances, the
 // frequencies) followed by the model, which is the same for every filter. The filter is meshed as
