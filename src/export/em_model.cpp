@@ -25,10 +25,10 @@ constexpr const char* kModel = R"py(
 # dielectric lossless: the result is the filter's field solution without conductor or
 # dielectric loss.
 #
-# Ports: a TEM excitation (E_r ~ 1/r) on a plane in the source line; a voltage probe (line
-# integral of E_r from the centre conductor to the bore) and a current probe (loop of H around
-# the centre conductor) at a plane in the source line and another in the load line; the load line
-# ends in an absorbing layer. The waves at the probe planes are moved to the filter's end faces
+# Ports: a TEM excitation (E_r ~ 1/r) on a pair of planes in the source line; a voltage probe
+# (line integral of E_r from the centre conductor to the bore) and a current probe (loop of H
+# around the centre conductor) at a plane in the source line and another in the load line; both
+# lines end in an absorbing layer. The waves at the probe planes are moved to the filter's end faces
 # by the lines' propagation (TEM, velocity c/sqrt(Er)), so the reference planes are the end faces
 # of sections 1 and N, as in the program's analysis.
 # ---------------------------------------------------------------------------------------------
