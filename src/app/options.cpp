@@ -19,6 +19,7 @@ Examples:
   mandrelix --save-circuit filter.lef        each synthesis as a circuit data file
   mandrelix --plot response.svg              each analysis as a response plot
   mandrelix --drawing filter.dxf             each coaxial synthesis as a drawing (.dxf or .svg)
+  mandrelix --em-model filter.py             each coaxial filter as an openEMS full-wave model
   mandrelix --threads 1                      sweep on one thread
   mandrelix --length-tol 0.002               machining tolerance of the lengths, +/- inch
   mandrelix --diameter-tol 0.0002            machining tolerance of the diameters, +/- inch
@@ -123,7 +124,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   app.footer(kExamples);
   app.set_version_flag("--version", kProgramVersion);
   std::string directory;
-  std::string touchstone, csv, save_circuit, plot, drawing;
+  std::string touchstone, csv, save_circuit, plot, drawing, em_model;
   int threads = 0;
   std::optional<float> length_tol, diameter_tol;
   std::string tolerance, distribution = "uniform";
@@ -146,6 +147,10 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
       ->type_name("FILE");
   app.add_option("--drawing", drawing,
                  "write a dimensioned drawing of every coaxial synthesis (.svg or .dxf)")
+      ->type_name("FILE");
+  app.add_option("--em-model", em_model,
+                 "write an openEMS full-wave model (Python) of every coaxial synthesis and "
+                 "analysis; python3 FILE.py OUT.s2p simulates it")
       ->type_name("FILE");
   app.add_option("--threads", threads, "threads of a frequency sweep (default: all cores)")
       ->type_name("N")
@@ -249,6 +254,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   take(save_circuit, cl.options.save_circuit);
   take(plot, cl.options.plot);
   take(drawing, cl.options.drawing);
+  take(em_model, cl.options.em_model);
   cl.options.threads = threads;
   cl.options.length_tol_in = length_tol;
   cl.options.diameter_tol_in = diameter_tol;
@@ -275,7 +281,7 @@ std::string lower_extension(const std::filesystem::path& name) {
 
 bool result_folders_exist(const RunOptions& options, std::ostream& err) {
   for (const auto* file : {&options.touchstone, &options.csv, &options.save_circuit, &options.plot,
-                           &options.drawing, &options.tolerance}) {
+                           &options.drawing, &options.em_model, &options.tolerance}) {
     if (!*file) continue;
     const std::filesystem::path folder = (*file)->parent_path();
     std::error_code ec;

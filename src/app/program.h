@@ -35,6 +35,8 @@ struct RunOptions {
   std::optional<std::filesystem::path> save_circuit;  // every synthesis: a circuit data file
   std::optional<std::filesystem::path> plot;          // every analysis: response plot (SVG)
   std::optional<std::filesystem::path> drawing;       // every distributed synthesis: SVG or DXF
+  // Every distributed synthesis and coaxial analysis: an openEMS script of the filter.
+  std::optional<std::filesystem::path> em_model;
   // Threads of a sweep; 0 for as many as the machine has.
   int threads = 0;
   // Machining tolerances, inch (+/-): of every section length and of every

@@ -11,6 +11,7 @@
 #include "base/units.h"
 #include "export/circuit_writer.h"
 #include "export/csv.h"
+#include "export/em_model.h"
 #include "export/envelope_plot.h"
 #include "export/filter_drawing.h"
 #include "export/picture_text.h"
@@ -117,6 +118,32 @@ FilterDrawingData drawing_data(const DesignRecord& ds, const CoaxFilterLines& li
   return d;
 }
 
+// The full-wave model of the filter `lines`: referred to the terminations of the analysis, or
+// the system impedance after a synthesis, at the frequencies of the analysis, or 0 to 3 x FC1.
+EmModelData em_model_data(const DesignRecord& ds, const CoaxFilterLines& lines) {
+  EmModelData d;
+  d.program_version = kProgramVersion;
+  d.title = synthesized(ds)
+                ? design_title(ds) + ", " + configuration_name(ds.control.configuration) +
+                      " coaxial filter"
+                : std::to_string(ds.design.sections) + "-section entered coaxial circuit";
+  auto line = [](const CoaxLineData& l) {
+    return DrawingLine{l.outer, l.inner, l.er, l.zo, l.length};
+  };
+  d.source = line(lines.source);
+  for (const CoaxLineData& l : lines.sections) d.sections.push_back(line(l));
+  d.load = line(lines.load);
+  const Terminations t = study_terminations(ds);
+  d.rs = t.rs;
+  d.rl = t.rl;
+  d.f_mhz = study_frequencies(ds);
+  if (synthesized(ds)) {
+    d.cutoff_mhz = ds.design.cutoff_mhz;
+    if (ds.control.response == Response::kChebyshev) d.ripple_db = ds.design.ripple_db;
+  }
+  return d;
+}
+
 }  // namespace
 
 fs::path numbered_name(const fs::path& name, int k) {
@@ -165,7 +192,24 @@ bool ResultFiles::written(const Name20& report) const {
   return std::find(written_.begin(), written_.end(), path) != written_.end();
 }
 
+void ResultFiles::em_model(const DesignRecord& ds, const CoaxFilterLines& lines) {
+  if (!options_.em_model) return;
+  ++em_models_;
+  const EmModelData d = em_model_data(ds, lines);
+  if (const auto refusal = em_model_refusal(d)) {
+    err_ << "mandrelix: not written: \"" << numbered_name(*options_.em_model, em_models_).string()
+         << "\": the filter cannot be modelled: " << *refusal << '\n';
+    failed_ = true;
+    return;
+  }
+  write(*options_.em_model, em_models_, ds, "full-wave model",
+        [&](std::ostream& os) { write_em_model(os, d); });
+}
+
 void ResultFiles::analysis(const DesignRecord& ds, const std::vector<SweepRow>& rows) {
+  if (ds.control.option == Option::kDistributed)
+    em_model(ds, ds.control.origin == Origin::kDistributedSynthesis ? synthesized_lines(ds)
+                                                                    : entered_lines(ds));
   if (!options_.touchstone && !options_.csv && !options_.plot) return;
   ++analyses_;
   const SweepData data = sweep_data(ds, rows);
@@ -209,6 +253,7 @@ void ResultFiles::distributed_synthesis(const DesignRecord& ds, const SteppedLin
     write(*options_.save_circuit, syntheses_, ds, "coaxial circuit",
           [&](std::ostream& os) { write_coax_circuit(os, c); });
   }
+  em_model(ds, lines);
   if (options_.drawing) {
     ++drawings_;
     const FilterDrawingData d = drawing_data(ds, lines, options_);

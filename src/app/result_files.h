@@ -1,7 +1,8 @@
 // The result files the command line asks for: Touchstone, CSV, plot of every
 // analysis; circuit data file of every synthesis; drawing of every coaxial
-// synthesis. The first result of a kind is written to the name given, the
-// k-th to the name with "-k" before its extension. Each file written is
+// synthesis; full-wave model of every coaxial synthesis and analysis. The
+// first result of a kind is written to the name given, the k-th to the name
+// with "-k" before its extension. Each file written is
 // named in one line on the error stream, so the console text of the dialog
 // stays as it is.
 #pragma once
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "analysis/sweep.h"
+#include "app/coax_lines.h"
 #include "app/program.h"
 #include "base/name20.h"
 #include "model/design_record.h"
@@ -46,6 +48,8 @@ class ResultFiles {
   bool written(const Name20& report) const;
 
  private:
+  // The full-wave model of the filter (--em-model), when it can be modelled.
+  void em_model(const DesignRecord& ds, const CoaxFilterLines& lines);
   // Writes the k-th file of `asked` through `write`, checking it is not the
   // report file, and names it on the error stream.
   void write(const std::filesystem::path& asked, int k, const DesignRecord& ds, const char* what,
@@ -57,6 +61,7 @@ class ResultFiles {
   int analyses_ = 0;
   int syntheses_ = 0;
   int drawings_ = 0;
+  int em_models_ = 0;
   int studies_ = 0;
   bool failed_ = false;
   std::vector<std::filesystem::path> written_;  // as weakly_canonical gives them

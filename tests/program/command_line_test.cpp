@@ -72,6 +72,8 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
                           "plot.svg",
                           "--drawing",
                           "filter.dxf",
+                          "--em-model",
+                          "filter.py",
                           "--threads",
                           "3",
                           "--length-tol",
@@ -92,6 +94,7 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
   EXPECT_EQ(o.save_circuit, fs::path("out/filter.lef"));
   EXPECT_EQ(o.plot, fs::path("plot.svg"));
   EXPECT_EQ(o.drawing, fs::path("filter.dxf"));
+  EXPECT_EQ(o.em_model, fs::path("filter.py"));
   EXPECT_EQ(o.threads, 3);
   EXPECT_EQ(o.length_tol_in, 0.002f);
   EXPECT_EQ(o.diameter_tol_in, 0.0f);
@@ -134,7 +137,7 @@ TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
         "--plot",      "--drawing",   "--threads",      "--length-tol",    "--diameter-tol",
         "--tolerance", "--trials",    "--random-state", "--component-tol", "--distribution",
         "--pass-mhz",  "--pass-db",   "--stop-mhz",     "--stop-db",       "--min-section",
-        "--min-wall",  "--power",     "--help",         "--version"})
+        "--min-wall",  "--power",     "--em-model",     "--help",          "--version"})
     EXPECT_TRUE(options.count(name)) << name << " is not listed:\n" << p.out;
 }
 
@@ -330,7 +333,8 @@ TEST_F(ProgramProcess, BadOptionIsOneLineAndTheDialogNeverStarts) {
 
 TEST_F(ProgramProcess, ResultFileInAMissingFolderWritesNothing) {
   const auto before = snapshot(work_);
-  for (const char* option : {"--touchstone", "--csv", "--save-circuit", "--plot", "--drawing"}) {
+  for (const char* option :
+       {"--touchstone", "--csv", "--save-circuit", "--plot", "--drawing", "--em-model"}) {
     SCOPED_TRACE(option);
     const Process p = run({option, "nodir/result.out"});
     EXPECT_EQ(p.status, 2);
