@@ -34,8 +34,10 @@ int read_count(std::string_view text, std::size_t& pos) {
   return v;
 }
 
-void fill(std::string& out, char c, int count) {
-  if (count > 0) out.append(static_cast<std::size_t>(count), c);
+// A value of the wrong kind: the record is taken back and the call fails.
+[[noreturn]] void bad_value(std::string& out, std::size_t record_start, const char* what) {
+  out.resize(record_start);
+  throw std::logic_error(what);
 }
 
 // The digits of magnitude rounded to d decimals (no leading zeros; none for
@@ -70,6 +72,12 @@ bool wide_digits(double magnitude, int d, char* digits, std::size_t room, int& n
   return true;
 }
 
+// "00" "01" ... "99"
+constexpr char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 }  // namespace
 
 Format::Format(std::string_view text) {
@@ -80,6 +88,14 @@ Format::Format(std::string_view text) {
   parse_list(text, pos, false);
   skip_blanks(text, pos);
   if (pos != text.size()) bad_format(text, pos);
+  for (const Item& it : items_) {
+    if (it.op == Op::kText)
+      length_ += it.text.size();
+    else if (it.op == Op::kSlash)
+      ++length_;
+    else
+      length_ += static_cast<std::size_t>(it.w);
+  }
 }
 
 void Format::add_item(Item item) {
@@ -182,64 +198,76 @@ void Format::parse_list(std::string_view text, std::size_t& pos, bool nested) {
 void Format::render(std::string& out, std::initializer_list<Value> values, bool line_end) const {
   if (static_cast<int>(values.size()) != value_count_)
     throw std::logic_error("FORMAT value count mismatch");
+  const std::size_t at = out.size();
+  out.resize(at + length_ + (line_end ? 1 : 0));
+  char* p = out.data() + at;
   const Value* v = values.begin();
   for (const Item& it : items_) {
     switch (it.op) {
       case Op::kText:
-        out += it.text;
+        std::memcpy(p, it.text.data(), it.text.size());
+        p += it.text.size();
         break;
       case Op::kSlash:
-        out += '\n';
+        *p++ = '\n';
         break;
       case Op::kInt:
-        if (v->kind() != Value::Kind::kInt) throw std::logic_error("FORMAT expects an integer");
-        put_int(out, v->as_int(), it.w);
+        if (v->kind() != Value::Kind::kInt) bad_value(out, at, "FORMAT expects an integer");
+        write_int(p, v->as_int(), it.w);
+        p += it.w;
         ++v;
         break;
       case Op::kFixed:
-        if (v->kind() != Value::Kind::kFloat) throw std::logic_error("FORMAT expects a real");
-        put_fixed(out, v->as_float(), it.w, it.d);
+        if (v->kind() != Value::Kind::kFloat) bad_value(out, at, "FORMAT expects a real");
+        write_fixed(p, v->as_float(), it.w, it.d);
+        p += it.w;
         ++v;
         break;
       case Op::kAlpha:
-        if (v->kind() != Value::Kind::kText) throw std::logic_error("FORMAT expects a text");
-        put_alpha(out, v->as_text(), it.w);
+        if (v->kind() != Value::Kind::kText) bad_value(out, at, "FORMAT expects a text");
+        write_alpha(p, v->as_text(), it.w);
+        p += it.w;
         ++v;
         break;
     }
   }
-  if (line_end) out += '\n';
+  if (line_end) *p = '\n';
 }
 
-void put_int(std::string& out, int v, int w) {
+void write_int(char* dst, int v, int w) {
+  if (w < 1) return;
   char buf[16];
   const auto res = std::to_chars(buf, buf + sizeof buf, v);
   const int len = static_cast<int>(res.ptr - buf);
   if (len > w) {
-    fill(out, '*', w);
+    std::memset(dst, '*', static_cast<std::size_t>(w));
     return;
   }
-  fill(out, ' ', w - len);
-  out.append(buf, static_cast<std::size_t>(len));
+  std::memset(dst, ' ', static_cast<std::size_t>(w - len));
+  std::memcpy(dst + (w - len), buf, static_cast<std::size_t>(len));
 }
 
-void put_alpha(std::string& out, std::string_view v, int w) {
+void write_alpha(char* dst, std::string_view v, int w) {
+  if (w < 1) return;
   const int len = static_cast<int>(v.size());
   if (len < w) {
-    fill(out, ' ', w - len);
-    out.append(v);
+    std::memset(dst, ' ', static_cast<std::size_t>(w - len));
+    std::memcpy(dst + (w - len), v.data(), v.size());
   } else {
-    out.append(v.substr(0, static_cast<std::size_t>(w)));
+    std::memcpy(dst, v.data(), static_cast<std::size_t>(w));
   }
 }
 
-void put_fixed(std::string& out, float v, int w, int d) {
+void write_fixed(char* dst, float v, int w, int d) {
+  if (w < 1) return;
+  const auto width = static_cast<std::size_t>(w);
+  // text right-justified in the field, or the field of stars when it does not fit
   const auto right = [&](std::string_view text) {
-    if (static_cast<int>(text.size()) > w) {
-      fill(out, '*', w);
+    if (text.size() > width) {
+      std::memset(dst, '*', width);
     } else {
-      fill(out, ' ', w - static_cast<int>(text.size()));
-      out.append(text);
+      std::memset(dst, ' ', width - text.size());
+      std::memcpy(dst + (width - text.size()), text.data(), text.size());
     }
   };
   if (std::isnan(v)) {
@@ -254,30 +282,72 @@ void put_fixed(std::string& out, float v, int w, int d) {
       right(w >= 8 ? "Infinity" : "Inf");
     return;
   }
-
   if (d > 60) {  // wider than any field of the program; not representable here
-    fill(out, '*', w);
+    std::memset(dst, '*', width);
     return;
   }
-  // The digits of |v| rounded to d decimals, ties away from zero, taken from
-  // the float's exact value. A float times 10^d (d <= 8) is exact in double.
-  char digits[64];
-  int ndigits = 0;
+
+  // |v| rounded to d decimals, ties away from zero, taken from the float's
+  // exact value. A float times 10^d (d <= 8) is exact in double; below
+  // 9e18 the units fit 64 bits.
   const double magnitude = std::fabs(static_cast<double>(v));
   static const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
   if (d <= 8 && magnitude * kPow10[d] < 9.0e18) {
     const double scaled = magnitude * kPow10[d];
-    auto units = static_cast<std::uint64_t>(scaled);
+    // (through the signed conversion, one instruction)
+    auto units = static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled));
     if (scaled - static_cast<double>(units) >= 0.5) ++units;
-    if (units != 0) {
-      const auto res = std::to_chars(digits, digits + sizeof digits, units);
-      ndigits = static_cast<int>(res.ptr - digits);
+    // The text is set right-justified in a row of blanks, from the right,
+    // two digits at a time: the d decimals, the point, the integer digits
+    // (a 0 when there are none), the sign. At most 19 digits and 2 more.
+    constexpr int kRoom = 32;
+    char buf[kRoom];
+    std::memset(buf, ' ', sizeof buf);
+    char* const end = buf + kRoom;
+    char* p = end;
+    int left = d;
+    for (; left >= 2; left -= 2) {
+      p -= 2;
+      std::memcpy(p, kPairs + 2 * (units % 100), 2);
+      units /= 100;
     }
-  } else if (!wide_digits(magnitude, d, digits, sizeof digits, ndigits)) {
-    fill(out, '*', w);
+    if (left == 1) {
+      *--p = static_cast<char>('0' + units % 10);
+      units /= 10;
+    }
+    *--p = '.';
+    char* const point = p;
+    for (; units >= 100; units /= 100) {
+      p -= 2;
+      std::memcpy(p, kPairs + 2 * (units % 100), 2);
+    }
+    if (units >= 10) {
+      p -= 2;
+      std::memcpy(p, kPairs + 2 * units, 2);
+    } else if (units > 0) {
+      *--p = static_cast<char>('0' + units);
+    }
+    // No integer digits: a 0, unless the text is then one column too wide.
+    if (p == point && end - p + (negative ? 2 : 1) != w + 1) *--p = '0';
+    if (negative) *--p = '-';
+    const auto len = static_cast<std::size_t>(end - p);
+    if (len > width) {
+      std::memset(dst, '*', width);
+    } else if (width <= kRoom) {
+      std::memcpy(dst, end - width, width);
+    } else {
+      std::memset(dst, ' ', width - kRoom);
+      std::memcpy(dst + (width - kRoom), buf, kRoom);
+    }
     return;
   }
 
+  char digits[64];
+  int ndigits = 0;
+  if (!wide_digits(magnitude, d, digits, sizeof digits, ndigits)) {
+    std::memset(dst, '*', width);
+    return;
+  }
   // Integer part: the digits before the last d; none when the value is below 1.
   const int int_len = ndigits > d ? ndigits - d : 0;
   char text[160];
@@ -296,6 +366,31 @@ void put_fixed(std::string& out, float v, int w, int d) {
     --len;
   }
   right(std::string_view(text, static_cast<std::size_t>(len)));
+}
+
+namespace {
+
+// Appends the field that write writes, w characters.
+template <typename Write>
+void append_field(std::string& out, int w, Write write) {
+  if (w < 1) return;
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(w));
+  write(out.data() + at);
+}
+
+}  // namespace
+
+void put_int(std::string& out, int v, int w) {
+  append_field(out, w, [&](char* dst) { write_int(dst, v, w); });
+}
+
+void put_alpha(std::string& out, std::string_view v, int w) {
+  append_field(out, w, [&](char* dst) { write_alpha(dst, v, w); });
+}
+
+void put_fixed(std::string& out, float v, int w, int d) {
+  append_field(out, w, [&](char* dst) { write_fixed(dst, v, w, d); });
 }
 
 }  // namespace mx

@@ -1,7 +1,10 @@
 // Fixed-column text records described by a FORMAT in the classic notation:
 //   'text'  nH...  k(items)  nX  /  Iw  Fw.d  Aw
 // A FORMAT is parsed once (keep it in a function-local static) and can then be
-// rendered any number of times without allocating.
+// rendered any number of times without allocating. Every item of a FORMAT
+// has a fixed width (an edit item of width w always writes w characters), so
+// the parsed FORMAT knows the length of its text, and a rendering sizes its
+// buffer once and writes each field in place.
 #pragma once
 
 #include <initializer_list>
@@ -47,6 +50,8 @@ class Format {
   void render(std::string& out, std::initializer_list<Value> values, bool line_end) const;
 
   int value_count() const { return value_count_; }
+  // The number of characters render writes (without the closing line end).
+  std::size_t length() const { return length_; }
 
  private:
   enum class Op { kText, kSlash, kInt, kFixed, kAlpha };
@@ -61,12 +66,17 @@ class Format {
 
   std::vector<Item> items_;
   int value_count_ = 0;
+  std::size_t length_ = 0;
 };
 
 // The text of single edit items, exposed for the tests and for callers that
-// need one field.
+// need one field: exactly w characters (none for a width below 1), appended
+// to out or written at dst.
 void put_fixed(std::string& out, float v, int w, int d);
 void put_int(std::string& out, int v, int w);
 void put_alpha(std::string& out, std::string_view v, int w);
+void write_fixed(char* dst, float v, int w, int d);
+void write_int(char* dst, int v, int w);
+void write_alpha(char* dst, std::string_view v, int w);
 
 }  // namespace mx

@@ -6,7 +6,7 @@ namespace mx {
 
 void Report::both(const Format& f, std::initializer_list<Value> values) {
   console_.write(f, values);
-  if (file_) file_->write(f, values);
+  if (file_) file_->write_text(console_.last_text());
 }
 
 void Report::console(const Format& f, std::initializer_list<Value> values) {
