@@ -134,6 +134,45 @@ inline ChainFactor shunt_factor(float b) {
   return ChainFactor{one, zero_im, zero, zero_im, zero, imaginary_lanes(b), one, zero_im};
 }
 
+// The products by the two ladder elements, shortened to the terms that can
+// change a bit while the running product holds no NaN. Every part is then
+// finite (at most twice the limit: a sum of two limited parts), and the
+// terms of times(left, series_factor(x)) that come from the element's zeros
+// and ones add only zeros of some sign, and multiply by one, which changes
+// nothing after the addition onto an exact zero that follows. What is left:
+//   series [1, jx; 0, 1]:  A' = 0 + lim(A),  B' = (0 + lim(jx A)) + lim(B)
+//   shunt  [1, 0; jb, 1]:  A' = (0 + lim(A)) + lim(jb B),  B' = 0 + lim(B)
+// (C', D' likewise from C, D), for any x or b, infinite or NaN included.
+// A NaN, once in a lane of the running product, stays in that lane through
+// every later product, shortened or not. So a chain of products that ends
+// without NaN (holds_nan) held none on its way and equals the chain of full
+// products bit for bit; one that ends with a NaN is computed again in full.
+inline ChainState times_series(const ChainState& left, float x) {
+  using chain_detail::limit_parts;
+  const __m128 zero = _mm_setzero_ps();
+  const __m128 ac_swapped = chain_detail::swap_halves(left.ac);
+  const __m128 jxa = _mm_mul_ps(ac_swapped, chain_detail::imaginary_lanes(x));
+  ChainState out;
+  out.ac = _mm_add_ps(zero, limit_parts(left.ac));
+  out.bd = _mm_add_ps(_mm_add_ps(zero, limit_parts(jxa)), limit_parts(left.bd));
+  return out;
+}
+
+inline ChainState times_shunt(const ChainState& left, float b) {
+  using chain_detail::limit_parts;
+  const __m128 zero = _mm_setzero_ps();
+  const __m128 bd_swapped = chain_detail::swap_halves(left.bd);
+  const __m128 jbb = _mm_mul_ps(bd_swapped, chain_detail::imaginary_lanes(b));
+  ChainState out;
+  out.ac = _mm_add_ps(_mm_add_ps(zero, limit_parts(left.ac)), limit_parts(jbb));
+  out.bd = _mm_add_ps(zero, limit_parts(left.bd));
+  return out;
+}
+
+inline bool holds_nan(const ChainState& c) {
+  return _mm_movemask_ps(_mm_or_ps(_mm_cmpunord_ps(c.ac, c.ac), _mm_cmpunord_ps(c.bd, c.bd))) != 0;
+}
+
 #else  // no SSE2: the plain product
 
 struct ChainState {
@@ -161,6 +200,13 @@ inline ChainFactor shunt_factor(float b) {
   f.m.v[5] = b;
   return f;
 }
+inline ChainState times_series(const ChainState& left, float x) {
+  return times(left, series_factor(x));
+}
+inline ChainState times_shunt(const ChainState& left, float b) {
+  return times(left, shunt_factor(b));
+}
+inline bool holds_nan(const ChainState&) { return false; }  // the products are the full ones
 
 #endif
 

@@ -8,9 +8,22 @@
 namespace mx {
 namespace {
 
-// The ladder at N frequencies, the N products of each position side by side.
+// The ladder at one angular frequency w, by full products.
+ChainState full_chain(const LumpedLadder& l, float w) {
+  ChainState c = chain_identity();
+  for (std::size_t k = 0; k < static_cast<std::size_t>(l.count); ++k) {
+    const float v = l.value[k];
+    c = l.series[k] ? times(c, series_factor(series_l_reactance(w, v)))
+                    : times(c, shunt_factor(shunt_c_susceptance(w, v)));
+  }
+  return c;
+}
+
+// The ladder at N frequencies, the N products of each position side by side,
+// shortened (chain_kernel.h); a chain that ends with a NaN is done again in
+// full.
 template <int N>
-void cascades(const LumpedLadder& l, const float (&f)[N], TwoPort* rs) {
+void cascades(const LumpedLadder& l, const float* f, TwoPort* rs) {
   float w[N];
   ChainState c[N];
   for_each_chain<N>([&](int j) {
@@ -20,14 +33,15 @@ void cascades(const LumpedLadder& l, const float (&f)[N], TwoPort* rs) {
   for (std::size_t k = 0; k < static_cast<std::size_t>(l.count); ++k) {
     const float v = l.value[k];
     if (l.series[k]) {
-      for_each_chain<N>(
-          [&](int j) { c[j] = times(c[j], series_factor(series_l_reactance(w[j], v))); });
+      for_each_chain<N>([&](int j) { c[j] = times_series(c[j], series_l_reactance(w[j], v)); });
     } else {
-      for_each_chain<N>(
-          [&](int j) { c[j] = times(c[j], shunt_factor(shunt_c_susceptance(w[j], v))); });
+      for_each_chain<N>([&](int j) { c[j] = times_shunt(c[j], shunt_c_susceptance(w[j], v)); });
     }
   }
-  for_each_chain<N>([&](int j) { rs[j] = to_two_port(c[j]); });
+  for_each_chain<N>([&](int j) {
+    if (holds_nan(c[j])) c[j] = full_chain(l, w[j]);
+    rs[j] = to_two_port(c[j]);
+  });
 }
 
 }  // namespace
@@ -47,8 +61,7 @@ LumpedLadder lumped_ladder(const DesignRecord& ds) {
 }
 
 void lumped_cascade(const LumpedLadder& ladder, float f, TwoPort& rs) {
-  const float fs[1] = {f};
-  cascades<1>(ladder, fs, &rs);
+  cascades<1>(ladder, &f, &rs);
 }
 
 void lumped_cascades(const LumpedLadder& ladder, float f1, float f2, TwoPort& rs1, TwoPort& rs2) {
@@ -57,6 +70,16 @@ void lumped_cascades(const LumpedLadder& ladder, float f1, float f2, TwoPort& rs
   cascades<2>(ladder, fs, out);
   rs1 = out[0];
   rs2 = out[1];
+}
+
+void lumped_cascades(const LumpedLadder& ladder, std::span<const float> f, std::span<TwoPort> rs) {
+  std::size_t k = 0;
+  for (; k + 4 <= f.size(); k += 4) cascades<4>(ladder, &f[k], &rs[k]);
+  if (k + 2 <= f.size()) {
+    cascades<2>(ladder, &f[k], &rs[k]);
+    k += 2;
+  }
+  if (k < f.size()) cascades<1>(ladder, &f[k], &rs[k]);
 }
 
 void lumped_cascade(const DesignRecord& ds, float f, TwoPort& rs) {
