@@ -166,6 +166,88 @@ TEST(ChainKernel, ElementChainsMatchPlainChains) {
   }
 }
 
+bool any_nan(const TwoPort& m) {
+  for (float x : m.v)
+    if (std::isnan(x)) return true;
+  return false;
+}
+
+// A running product as the cascades can hold one while it has no NaN: each
+// part finite and at most twice the limit, special values included.
+TwoPort running_product(std::mt19937& g) {
+  TwoPort m;
+  for (float& x : m.v) {
+    do x = value(g);
+    while (!std::isfinite(x) || std::fabs(x) > 2.0f * kPartLimit);
+  }
+  return m;
+}
+
+TwoPort series_element(float x) {
+  TwoPort e;
+  e.v[3] = x;
+  return e;
+}
+
+TwoPort shunt_element(float b) {
+  TwoPort e;
+  e.v[5] = b;
+  return e;
+}
+
+// Without a NaN in the running product, the shortened products are the full
+// ones bit for bit, for any element value, infinite and NaN included.
+TEST(ChainKernel, ShortenedElementProductsAreTheFullOnes) {
+  std::mt19937 g(2026);
+  for (int n = 0; n < 200000; ++n) {
+    const TwoPort a = running_product(g);
+    const float x = value(g);
+    ASSERT_TRUE(
+        same_two_port(to_two_port(times_series(to_chain(a), x)), plain(a, series_element(x))))
+        << "series " << n << " x " << x;
+    ASSERT_TRUE(same_two_port(to_two_port(times_shunt(to_chain(a), x)), plain(a, shunt_element(x))))
+        << "shunt " << n << " b " << x;
+  }
+}
+
+// Chains of shortened element products and full products of random
+// matrices (a ladder; a coaxial filter's junctions and lines): a chain ends
+// with a NaN exactly when the full chain does, and otherwise equals it.
+TEST(ChainKernel, ShortenedChainsEndWithNaNExactlyWhenFullOnesDo) {
+  std::mt19937 g(17);
+  int with_nan = 0;
+  for (int n = 0; n < 20000; ++n) {
+    const bool lines = n % 2 == 1;
+    TwoPort want;
+    ChainState got = chain_identity();
+    for (int k = 0; k < 31; ++k) {
+      // Mostly ordinary element values, now and then a special one.
+      const float x = g() % 16 == 0 ? value(g) : std::ldexp(static_cast<float>(g() % 1000), -3);
+      if (lines && k % 2 == 1) {
+        TwoPort m;
+        for (float& p : m.v) p = g() % 32 == 0 ? value(g) : static_cast<float>(g() % 200) / 99.0f;
+        got = times(got, factor_of(m));
+        want = plain(want, m);
+      } else if (!lines && k % 2 == 1) {
+        got = times_series(got, x);
+        want = plain(want, series_element(x));
+      } else {
+        got = times_shunt(got, x);
+        want = plain(want, shunt_element(x));
+      }
+    }
+    ASSERT_EQ(holds_nan(got), any_nan(want)) << "chain " << n;
+    if (holds_nan(got)) {
+      ++with_nan;
+      continue;
+    }
+    ASSERT_TRUE(same_two_port(to_two_port(got), want)) << "chain " << n;
+  }
+  // Both kinds of chain occur.
+  EXPECT_GT(with_nan, 1000);
+  EXPECT_LT(with_nan, 19000);
+}
+
 TEST(ChainKernel, IndependentChainsSideBySide) {
   std::mt19937 g(11);
   TwoPort want[3] = {TwoPort::identity(), random_two_port(g), random_two_port(g)};
