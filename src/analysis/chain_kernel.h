@@ -71,8 +71,10 @@ inline __m128 column_times(__m128 column, __m128 swapped, __m128 x2, __m128 y2s)
   return limit_parts(_mm_add_ps(p, q));       // x1 x2 - y1 y2 | x2 y1 + x1 y2
 }
 
-// (-y, -y, y, y)
-inline __m128 imaginary_lanes(float y) { return _mm_setr_ps(-y, -y, y, y); }
+// (-y, -y, y, y): y in every lane, the sign of the low half flipped.
+inline __m128 imaginary_lanes(float y) {
+  return _mm_xor_ps(_mm_set1_ps(y), _mm_setr_ps(-0.0f, -0.0f, 0.0f, 0.0f));
+}
 
 }  // namespace chain_detail
 
@@ -169,6 +171,34 @@ inline ChainState times_shunt(const ChainState& left, float b) {
   return out;
 }
 
+// The same products when the element before was of the other kind (or
+// none: the running product is the identity), so that the column the
+// element leaves alone is already 0 + lim(.) of something: limiting it
+// again changes nothing, and neither does an addition onto zero, nor one
+// of a -0 to it (it is never -0 itself). What is left:
+//   series after shunt:  A' = 0 + lim(A),  B' = lim(jx A) + B
+//   shunt after series:  A' = A + lim(jb B),  B' = 0 + lim(B)
+// NaN lanes stay as they do in the products above.
+inline ChainState times_series_after_shunt(const ChainState& left, float x) {
+  using chain_detail::limit_parts;
+  const __m128 ac_swapped = chain_detail::swap_halves(left.ac);
+  const __m128 jxa = _mm_mul_ps(ac_swapped, chain_detail::imaginary_lanes(x));
+  ChainState out;
+  out.ac = _mm_add_ps(_mm_setzero_ps(), limit_parts(left.ac));
+  out.bd = _mm_add_ps(limit_parts(jxa), left.bd);
+  return out;
+}
+
+inline ChainState times_shunt_after_series(const ChainState& left, float b) {
+  using chain_detail::limit_parts;
+  const __m128 bd_swapped = chain_detail::swap_halves(left.bd);
+  const __m128 jbb = _mm_mul_ps(bd_swapped, chain_detail::imaginary_lanes(b));
+  ChainState out;
+  out.ac = _mm_add_ps(left.ac, limit_parts(jbb));
+  out.bd = _mm_add_ps(_mm_setzero_ps(), limit_parts(left.bd));
+  return out;
+}
+
 inline bool holds_nan(const ChainState& c) {
   return _mm_movemask_ps(_mm_or_ps(_mm_cmpunord_ps(c.ac, c.ac), _mm_cmpunord_ps(c.bd, c.bd))) != 0;
 }
@@ -204,6 +234,12 @@ inline ChainState times_series(const ChainState& left, float x) {
   return times(left, series_factor(x));
 }
 inline ChainState times_shunt(const ChainState& left, float b) {
+  return times(left, shunt_factor(b));
+}
+inline ChainState times_series_after_shunt(const ChainState& left, float x) {
+  return times(left, series_factor(x));
+}
+inline ChainState times_shunt_after_series(const ChainState& left, float b) {
   return times(left, shunt_factor(b));
 }
 inline bool holds_nan(const ChainState&) { return false; }  // the products are the full ones

@@ -1,6 +1,7 @@
 #include "analysis/lumped_cascade.h"
 
 #include <cstddef>
+#include <tuple>
 
 #include "analysis/chain_kernel.h"
 #include "analysis/elements.h"
@@ -21,7 +22,8 @@ ChainState full_chain(const LumpedLadder& l, float w) {
 
 // The ladder at N frequencies, the N products of each position side by side,
 // shortened (chain_kernel.h); a chain that ends with a NaN is done again in
-// full.
+// full. The element values at each frequency come first, so that the
+// products run on values from memory.
 template <int N>
 void cascades(const LumpedLadder& l, const float* f, TwoPort* rs) {
   float w[N];
@@ -30,12 +32,28 @@ void cascades(const LumpedLadder& l, const float* f, TwoPort* rs) {
     w[j] = angular(f[j]);
     c[j] = chain_identity();
   });
-  for (std::size_t k = 0; k < static_cast<std::size_t>(l.count); ++k) {
+  const auto count = static_cast<std::size_t>(l.count);
+  float x[N][std::tuple_size_v<decltype(l.value)>];  // reactance (ohm) or susceptance (S)
+  for (std::size_t k = 0; k < count; ++k) {
     const float v = l.value[k];
     if (l.series[k]) {
-      for_each_chain<N>([&](int j) { c[j] = times_series(c[j], series_l_reactance(w[j], v)); });
+      for_each_chain<N>([&](int j) { x[j][k] = series_l_reactance(w[j], v); });
     } else {
-      for_each_chain<N>([&](int j) { c[j] = times_shunt(c[j], shunt_c_susceptance(w[j], v)); });
+      for_each_chain<N>([&](int j) { x[j][k] = shunt_c_susceptance(w[j], v); });
+    }
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    // The first element, and one of the other kind than the one before, take
+    // the products that rely on it.
+    const bool alternate = k == 0 || l.series[k] != l.series[k - 1];
+    if (l.series[k] && alternate) {
+      for_each_chain<N>([&](int j) { c[j] = times_series_after_shunt(c[j], x[j][k]); });
+    } else if (l.series[k]) {
+      for_each_chain<N>([&](int j) { c[j] = times_series(c[j], x[j][k]); });
+    } else if (alternate) {
+      for_each_chain<N>([&](int j) { c[j] = times_shunt_after_series(c[j], x[j][k]); });
+    } else {
+      for_each_chain<N>([&](int j) { c[j] = times_shunt(c[j], x[j][k]); });
     }
   }
   for_each_chain<N>([&](int j) {
