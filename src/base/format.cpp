@@ -78,6 +78,23 @@ constexpr char kPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// dst[0, n) = end[-n, 0) for n from 1 to 32, by two copies of a fixed size
+// that overlap (a copy of a length known only at run time is a library call).
+void copy_tail(char* dst, const char* end, std::size_t n) {
+  if (n >= 16) {
+    std::memcpy(dst, end - n, 16);
+    std::memcpy(dst + n - 16, end - 16, 16);
+  } else if (n >= 8) {
+    std::memcpy(dst, end - n, 8);
+    std::memcpy(dst + n - 8, end - 8, 8);
+  } else if (n >= 4) {
+    std::memcpy(dst, end - n, 4);
+    std::memcpy(dst + n - 4, end - 4, 4);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) dst[i] = end[i - n];
+  }
+}
+
 }  // namespace
 
 Format::Format(std::string_view text) {
@@ -334,7 +351,7 @@ void write_fixed(char* dst, float v, int w, int d) {
     if (len > width) {
       std::memset(dst, '*', width);
     } else if (width <= kRoom) {
-      std::memcpy(dst, end - width, width);
+      copy_tail(dst, end, width);
     } else {
       std::memset(dst, ' ', width - kRoom);
       std::memcpy(dst + (width - kRoom), buf, kRoom);
