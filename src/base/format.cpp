@@ -95,6 +95,78 @@ void copy_tail(char* dst, const char* end, std::size_t n) {
   }
 }
 
+// The digits of units with a point before the last d of them, written
+// leftwards from end, two at a time; returns the first, point receives the
+// point's place. No digit before the point when units < 10^d.
+char* put_digits(char* end, std::uint64_t units, int d, char*& point) {
+  char* p = end;
+  int left = d;
+  for (; left >= 2; left -= 2) {
+    p -= 2;
+    std::memcpy(p, kPairs + 2 * (units % 100), 2);
+    units /= 100;
+  }
+  if (left == 1) {
+    *--p = static_cast<char>('0' + units % 10);
+    units /= 10;
+  }
+  *--p = '.';
+  point = p;
+  for (; units >= 100; units /= 100) {
+    p -= 2;
+    std::memcpy(p, kPairs + 2 * (units % 100), 2);
+  }
+  if (units >= 10) {
+    p -= 2;
+    std::memcpy(p, kPairs + 2 * units, 2);
+  } else if (units > 0) {
+    *--p = static_cast<char>('0' + units);
+  }
+  return p;
+}
+
+// text right-justified in the field of w, or the field of stars when it
+// does not fit
+void right_justified(char* dst, int w, std::string_view text) {
+  const auto width = static_cast<std::size_t>(w);
+  if (text.size() > width) {
+    std::memset(dst, '*', width);
+  } else {
+    std::memset(dst, ' ', width - text.size());
+    std::memcpy(dst + (width - text.size()), text.data(), text.size());
+  }
+}
+
+// The field of a value beyond the fast path of write_fixed (more than 8
+// decimals, or 9e18 units and more), from the exact decimal expansion. Out of
+// line: the common fields need none of its stack.
+[[gnu::noinline]] void write_wide_fixed(char* dst, double magnitude, bool negative, int w, int d) {
+  char digits[64];
+  int ndigits = 0;
+  if (!wide_digits(magnitude, d, digits, sizeof digits, ndigits)) {
+    std::memset(dst, '*', static_cast<std::size_t>(w));
+    return;
+  }
+  // Integer part: the digits before the last d; none when the value is below 1.
+  const int int_len = ndigits > d ? ndigits - d : 0;
+  char text[160];
+  int len = 0;
+  if (negative) text[len++] = '-';
+  const int zero_at = len;
+  if (int_len == 0) text[len++] = '0';
+  for (int i = 0; i < int_len; ++i) text[len++] = digits[i];
+  text[len++] = '.';
+  for (int i = 0; i < d - ndigits; ++i) text[len++] = '0';
+  for (int i = int_len; i < ndigits; ++i) text[len++] = digits[i];
+
+  if (len > w && int_len == 0 && len - 1 == w) {
+    // One column too narrow: the leading zero goes.
+    for (int i = zero_at; i < len - 1; ++i) text[i] = text[i + 1];
+    --len;
+  }
+  right_justified(dst, w, std::string_view(text, static_cast<std::size_t>(len)));
+}
+
 }  // namespace
 
 Format::Format(std::string_view text) {
@@ -278,15 +350,7 @@ void write_alpha(char* dst, std::string_view v, int w) {
 void write_fixed(char* dst, float v, int w, int d) {
   if (w < 1) return;
   const auto width = static_cast<std::size_t>(w);
-  // text right-justified in the field, or the field of stars when it does not fit
-  const auto right = [&](std::string_view text) {
-    if (text.size() > width) {
-      std::memset(dst, '*', width);
-    } else {
-      std::memset(dst, ' ', width - text.size());
-      std::memcpy(dst + (width - text.size()), text.data(), text.size());
-    }
-  };
+  const auto right = [&](std::string_view text) { right_justified(dst, w, text); };
   if (std::isnan(v)) {
     right("NaN");
     return;
@@ -321,29 +385,8 @@ void write_fixed(char* dst, float v, int w, int d) {
     char buf[kRoom];
     std::memset(buf, ' ', sizeof buf);
     char* const end = buf + kRoom;
-    char* p = end;
-    int left = d;
-    for (; left >= 2; left -= 2) {
-      p -= 2;
-      std::memcpy(p, kPairs + 2 * (units % 100), 2);
-      units /= 100;
-    }
-    if (left == 1) {
-      *--p = static_cast<char>('0' + units % 10);
-      units /= 10;
-    }
-    *--p = '.';
-    char* const point = p;
-    for (; units >= 100; units /= 100) {
-      p -= 2;
-      std::memcpy(p, kPairs + 2 * (units % 100), 2);
-    }
-    if (units >= 10) {
-      p -= 2;
-      std::memcpy(p, kPairs + 2 * units, 2);
-    } else if (units > 0) {
-      *--p = static_cast<char>('0' + units);
-    }
+    char* point = nullptr;
+    char* p = put_digits(end, units, d, point);
     // No integer digits: a 0, unless the text is then one column too wide.
     if (p == point && end - p + (negative ? 2 : 1) != w + 1) *--p = '0';
     if (negative) *--p = '-';
@@ -359,30 +402,7 @@ void write_fixed(char* dst, float v, int w, int d) {
     return;
   }
 
-  char digits[64];
-  int ndigits = 0;
-  if (!wide_digits(magnitude, d, digits, sizeof digits, ndigits)) {
-    std::memset(dst, '*', width);
-    return;
-  }
-  // Integer part: the digits before the last d; none when the value is below 1.
-  const int int_len = ndigits > d ? ndigits - d : 0;
-  char text[160];
-  int len = 0;
-  if (negative) text[len++] = '-';
-  const int zero_at = len;
-  if (int_len == 0) text[len++] = '0';
-  for (int i = 0; i < int_len; ++i) text[len++] = digits[i];
-  text[len++] = '.';
-  for (int i = 0; i < d - ndigits; ++i) text[len++] = '0';
-  for (int i = int_len; i < ndigits; ++i) text[len++] = digits[i];
-
-  if (len > w && int_len == 0 && len - 1 == w) {
-    // One column too narrow: the leading zero goes.
-    for (int i = zero_at; i < len - 1; ++i) text[i] = text[i + 1];
-    --len;
-  }
-  right(std::string_view(text, static_cast<std::size_t>(len)));
+  write_wide_fixed(dst, magnitude, negative, w, d);
 }
 
 namespace {
