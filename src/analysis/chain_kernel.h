@@ -31,6 +31,20 @@
 #define MX_CHAIN_SSE2 0
 #endif
 
+// x86-64 with GCC or Clang: a second kernel for two chains at once in AVX
+// registers, compiled for AVX function by function (the program itself is
+// built for the base instruction set) and chosen at run time.
+#if MX_CHAIN_SSE2 && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define MX_CHAIN_AVX 1
+#define MX_CHAIN_AVX_CODE __attribute__((target("avx")))
+// (the kernel's own functions always inline: called out of line, a pair goes
+// through memory)
+#define MX_CHAIN_AVX_INLINE __attribute__((target("avx"), always_inline)) inline
+#else
+#define MX_CHAIN_AVX 0
+#endif
+
 namespace mx {
 
 #if MX_CHAIN_SSE2
@@ -256,5 +270,126 @@ inline void for_each_chain(Body&& body) {
   [&]<int... J>(std::integer_sequence<int, J...>) { (body(J), ...); }
   (std::make_integer_sequence<int, N>{});
 }
+
+#if MX_CHAIN_AVX
+
+// Two chains in the 256 bits of AVX: the first chain's ChainState lanes in
+// the low 128 bits, the second's in the high 128. AVX multiplies, adds and
+// takes minima and maxima lane by lane as SSE does, to the bit and with the
+// same NaN rules, and every lane operation here stays within its 128-bit
+// half, so a pair advanced by these products is the two chains advanced by
+// the ones above. Only for code compiled for AVX (MX_CHAIN_AVX_CODE), called
+// where chain_avx_available() holds.
+struct ChainPair {
+  __m256 ac;
+  __m256 bd;
+};
+struct FactorPair {
+  __m256 ar, ai, br, bi, cr, ci, dr, di;
+};
+
+namespace chain_avx {
+
+MX_CHAIN_AVX_INLINE __m256 join(__m128 low, __m128 high) {
+  return _mm256_insertf128_ps(_mm256_castps128_ps256(low), high, 1);
+}
+MX_CHAIN_AVX_INLINE __m256 swap_halves(__m256 x) {
+  return _mm256_permute_ps(x, _MM_SHUFFLE(1, 0, 3, 2));
+}
+MX_CHAIN_AVX_INLINE __m256 limit_parts(__m256 x) {
+  return _mm256_min_ps(_mm256_set1_ps(kPartLimit), _mm256_max_ps(_mm256_set1_ps(-kPartLimit), x));
+}
+MX_CHAIN_AVX_INLINE __m256 column_times(__m256 column, __m256 swapped, __m256 x2, __m256 y2s) {
+  const __m256 p = _mm256_mul_ps(column, x2);
+  const __m256 q = _mm256_mul_ps(swapped, y2s);
+  return limit_parts(_mm256_add_ps(p, q));
+}
+// (-y0, -y0, y0, y0 | -y1, -y1, y1, y1)
+MX_CHAIN_AVX_INLINE __m256 imaginary_lanes(float y0, float y1) {
+  const __m256 signs = _mm256_setr_ps(-0.0f, -0.0f, 0.0f, 0.0f, -0.0f, -0.0f, 0.0f, 0.0f);
+  return _mm256_xor_ps(join(_mm_set1_ps(y0), _mm_set1_ps(y1)), signs);
+}
+
+}  // namespace chain_avx
+
+MX_CHAIN_AVX_INLINE ChainPair pair_of(const ChainState& first, const ChainState& second) {
+  return ChainPair{chain_avx::join(first.ac, second.ac), chain_avx::join(first.bd, second.bd)};
+}
+MX_CHAIN_AVX_INLINE ChainState first_of(const ChainPair& p) {
+  return ChainState{_mm256_castps256_ps128(p.ac), _mm256_castps256_ps128(p.bd)};
+}
+MX_CHAIN_AVX_INLINE ChainState second_of(const ChainPair& p) {
+  return ChainState{_mm256_extractf128_ps(p.ac, 1), _mm256_extractf128_ps(p.bd, 1)};
+}
+MX_CHAIN_AVX_INLINE FactorPair factor_pair(const ChainFactor& f, const ChainFactor& g) {
+  using chain_avx::join;
+  return FactorPair{join(f.ar, g.ar), join(f.ai, g.ai), join(f.br, g.br), join(f.bi, g.bi),
+                    join(f.cr, g.cr), join(f.ci, g.ci), join(f.dr, g.dr), join(f.di, g.di)};
+}
+
+// times, times_series, ... of chain_kernel.h for both chains of a pair: x0,
+// b0 are the first chain's element values, x1, b1 the second's.
+MX_CHAIN_AVX_INLINE ChainPair times(const ChainPair& left, const FactorPair& right) {
+  using chain_avx::column_times;
+  const __m256 ac_swapped = chain_avx::swap_halves(left.ac);
+  const __m256 bd_swapped = chain_avx::swap_halves(left.bd);
+  const __m256 zero = _mm256_setzero_ps();
+  ChainPair out;
+  out.ac = _mm256_add_ps(_mm256_add_ps(zero, column_times(left.ac, ac_swapped, right.ar, right.ai)),
+                         column_times(left.bd, bd_swapped, right.cr, right.ci));
+  out.bd = _mm256_add_ps(_mm256_add_ps(zero, column_times(left.ac, ac_swapped, right.br, right.bi)),
+                         column_times(left.bd, bd_swapped, right.dr, right.di));
+  return out;
+}
+
+MX_CHAIN_AVX_INLINE ChainPair times_series(const ChainPair& left, float x0, float x1) {
+  using chain_avx::limit_parts;
+  const __m256 zero = _mm256_setzero_ps();
+  const __m256 jxa =
+      _mm256_mul_ps(chain_avx::swap_halves(left.ac), chain_avx::imaginary_lanes(x0, x1));
+  ChainPair out;
+  out.ac = _mm256_add_ps(zero, limit_parts(left.ac));
+  out.bd = _mm256_add_ps(_mm256_add_ps(zero, limit_parts(jxa)), limit_parts(left.bd));
+  return out;
+}
+
+MX_CHAIN_AVX_INLINE ChainPair times_shunt(const ChainPair& left, float b0, float b1) {
+  using chain_avx::limit_parts;
+  const __m256 zero = _mm256_setzero_ps();
+  const __m256 jbb =
+      _mm256_mul_ps(chain_avx::swap_halves(left.bd), chain_avx::imaginary_lanes(b0, b1));
+  ChainPair out;
+  out.ac = _mm256_add_ps(_mm256_add_ps(zero, limit_parts(left.ac)), limit_parts(jbb));
+  out.bd = _mm256_add_ps(zero, limit_parts(left.bd));
+  return out;
+}
+
+MX_CHAIN_AVX_INLINE ChainPair times_series_after_shunt(const ChainPair& left, float x0, float x1) {
+  using chain_avx::limit_parts;
+  const __m256 jxa =
+      _mm256_mul_ps(chain_avx::swap_halves(left.ac), chain_avx::imaginary_lanes(x0, x1));
+  ChainPair out;
+  out.ac = _mm256_add_ps(_mm256_setzero_ps(), limit_parts(left.ac));
+  out.bd = _mm256_add_ps(limit_parts(jxa), left.bd);
+  return out;
+}
+
+MX_CHAIN_AVX_INLINE ChainPair times_shunt_after_series(const ChainPair& left, float b0, float b1) {
+  using chain_avx::limit_parts;
+  const __m256 jbb =
+      _mm256_mul_ps(chain_avx::swap_halves(left.bd), chain_avx::imaginary_lanes(b0, b1));
+  ChainPair out;
+  out.ac = _mm256_add_ps(left.ac, limit_parts(jbb));
+  out.bd = _mm256_add_ps(_mm256_setzero_ps(), limit_parts(left.bd));
+  return out;
+}
+
+// Whether this processor runs AVX (asked once).
+inline bool chain_avx_available() {
+  static const bool available = __builtin_cpu_supports("avx");
+  return available;
+}
+
+#endif  // MX_CHAIN_AVX
 
 }  // namespace mx

@@ -20,6 +20,29 @@ ChainState full_chain(const LumpedLadder& l, float w) {
   return c;
 }
 
+constexpr std::size_t kPositions = std::tuple_size_v<decltype(LumpedLadder::value)>;
+
+// The element values of the ladder at N angular frequencies: x[j][k] the
+// reactance (ohm) or susceptance (S) of position k at w[j].
+template <int N>
+[[gnu::always_inline]] inline void element_values(const LumpedLadder& l, const float* w,
+                                                  float (*x)[kPositions]) {
+  for (std::size_t k = 0; k < static_cast<std::size_t>(l.count); ++k) {
+    const float v = l.value[k];
+    if (l.series[k]) {
+      for (int j = 0; j < N; ++j) x[j][k] = series_l_reactance(w[j], v);
+    } else {
+      for (int j = 0; j < N; ++j) x[j][k] = shunt_c_susceptance(w[j], v);
+    }
+  }
+}
+
+// The first element, and one of the other kind than the one before, take the
+// products that rely on it (chain_kernel.h).
+bool after_other_kind(const LumpedLadder& l, std::size_t k) {
+  return k == 0 || l.series[k] != l.series[k - 1];
+}
+
 // The ladder at N frequencies, the N products of each position side by side,
 // shortened (chain_kernel.h); a chain that ends with a NaN is done again in
 // full. The element values at each frequency come first, so that the
@@ -32,20 +55,10 @@ void cascades(const LumpedLadder& l, const float* f, TwoPort* rs) {
     w[j] = angular(f[j]);
     c[j] = chain_identity();
   });
-  const auto count = static_cast<std::size_t>(l.count);
-  float x[N][std::tuple_size_v<decltype(l.value)>];  // reactance (ohm) or susceptance (S)
-  for (std::size_t k = 0; k < count; ++k) {
-    const float v = l.value[k];
-    if (l.series[k]) {
-      for_each_chain<N>([&](int j) { x[j][k] = series_l_reactance(w[j], v); });
-    } else {
-      for_each_chain<N>([&](int j) { x[j][k] = shunt_c_susceptance(w[j], v); });
-    }
-  }
-  for (std::size_t k = 0; k < count; ++k) {
-    // The first element, and one of the other kind than the one before, take
-    // the products that rely on it.
-    const bool alternate = k == 0 || l.series[k] != l.series[k - 1];
+  float x[N][kPositions];
+  element_values<N>(l, w, x);
+  for (std::size_t k = 0; k < static_cast<std::size_t>(l.count); ++k) {
+    const bool alternate = after_other_kind(l, k);
     if (l.series[k] && alternate) {
       for_each_chain<N>([&](int j) { c[j] = times_series_after_shunt(c[j], x[j][k]); });
     } else if (l.series[k]) {
@@ -60,6 +73,47 @@ void cascades(const LumpedLadder& l, const float* f, TwoPort* rs) {
     if (holds_nan(c[j])) c[j] = full_chain(l, w[j]);
     rs[j] = to_two_port(c[j]);
   });
+}
+
+#if MX_CHAIN_AVX
+// cascades<4> with the four chains in two AVX pairs: the same bits.
+MX_CHAIN_AVX_CODE void cascades4_avx(const LumpedLadder& l, const float* f, TwoPort* rs) {
+  // (Plain loops: the body of a lambda would not be compiled for AVX.)
+  float w[4];
+  for (int j = 0; j < 4; ++j) w[j] = angular(f[j]);
+  float x[4][kPositions];
+  element_values<4>(l, w, x);
+  const ChainState id = chain_identity();
+  ChainPair p[2] = {pair_of(id, id), pair_of(id, id)};
+  for (std::size_t k = 0; k < static_cast<std::size_t>(l.count); ++k) {
+    const bool alternate = after_other_kind(l, k);
+    for (int q = 0; q < 2; ++q) {
+      const float x0 = x[2 * q][k];
+      const float x1 = x[2 * q + 1][k];
+      if (l.series[k]) {
+        p[q] = alternate ? times_series_after_shunt(p[q], x0, x1) : times_series(p[q], x0, x1);
+      } else {
+        p[q] = alternate ? times_shunt_after_series(p[q], x0, x1) : times_shunt(p[q], x0, x1);
+      }
+    }
+  }
+  ChainState c[4] = {first_of(p[0]), second_of(p[0]), first_of(p[1]), second_of(p[1])};
+  for (int j = 0; j < 4; ++j) {
+    if (holds_nan(c[j])) c[j] = full_chain(l, w[j]);
+    rs[j] = to_two_port(c[j]);
+  }
+}
+#endif
+
+// Four chains, in AVX pairs where the processor has them.
+void cascades4(const LumpedLadder& l, const float* f, TwoPort* rs) {
+#if MX_CHAIN_AVX
+  if (chain_avx_available()) {
+    cascades4_avx(l, f, rs);
+    return;
+  }
+#endif
+  cascades<4>(l, f, rs);
 }
 
 }  // namespace
@@ -92,7 +146,7 @@ void lumped_cascades(const LumpedLadder& ladder, float f1, float f2, TwoPort& rs
 
 void lumped_cascades(const LumpedLadder& ladder, std::span<const float> f, std::span<TwoPort> rs) {
   std::size_t k = 0;
-  for (; k + 4 <= f.size(); k += 4) cascades<4>(ladder, &f[k], &rs[k]);
+  for (; k + 4 <= f.size(); k += 4) cascades4(ladder, &f[k], &rs[k]);
   if (k + 2 <= f.size()) {
     cascades<2>(ladder, &f[k], &rs[k]);
     k += 2;
