@@ -80,7 +80,7 @@ constexpr char kPairs[] =
 
 // dst[0, n) = end[-n, 0) for n from 1 to 32, by two copies of a fixed size
 // that overlap (a copy of a length known only at run time is a library call).
-void copy_tail(char* dst, const char* end, std::size_t n) {
+[[gnu::always_inline]] inline void copy_tail(char* dst, const char* end, std::size_t n) {
   if (n >= 16) {
     std::memcpy(dst, end - n, 16);
     std::memcpy(dst + n - 16, end - 16, 16);
@@ -95,18 +95,18 @@ void copy_tail(char* dst, const char* end, std::size_t n) {
   }
 }
 
-// The digits of units with a point before the last d of them, written
+// The digits of units with a point before the last D of them, written
 // leftwards from end, two at a time; returns the first, point receives the
-// point's place. No digit before the point when units < 10^d.
-char* put_digits(char* end, std::uint64_t units, int d, char*& point) {
+// point's place. No digit before the point when units < 10^D.
+template <int D>
+char* put_digits(char* end, std::uint64_t units, char*& point) {
   char* p = end;
-  int left = d;
-  for (; left >= 2; left -= 2) {
+  for (int i = 0; i < D / 2; ++i) {
     p -= 2;
     std::memcpy(p, kPairs + 2 * (units % 100), 2);
     units /= 100;
   }
-  if (left == 1) {
+  if (D % 2 == 1) {
     *--p = static_cast<char>('0' + units % 10);
     units /= 10;
   }
@@ -165,6 +165,63 @@ void right_justified(char* dst, int w, std::string_view text) {
     --len;
   }
   right_justified(dst, w, std::string_view(text, static_cast<std::size_t>(len)));
+}
+
+// A NaN or an infinity in a field of w.
+void write_not_finite(char* dst, float v, int w) {
+  if (std::isnan(v)) {
+    right_justified(dst, w, "NaN");
+  } else if (std::signbit(v)) {
+    right_justified(dst, w, w >= 9 ? "-Infinity" : "-Inf");
+  } else {
+    right_justified(dst, w, w >= 8 ? "Infinity" : "Inf");
+  }
+}
+
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+
+// Fw.D of a value for D up to 8, with D known to the compiler: |v| rounded
+// to D decimals, ties away from zero, taken from the float's exact value. A
+// float times 10^D is exact in double; below 9e18 the units fit 64 bits
+// (and beyond, the exact expansion takes over).
+template <int D>
+void write_fixed_to(char* dst, float v, int w) {
+  if (!std::isfinite(v)) {
+    write_not_finite(dst, v, w);
+    return;
+  }
+  const bool negative = std::signbit(v);
+  const double magnitude = std::fabs(static_cast<double>(v));
+  const double scaled = magnitude * kPow10[D];
+  if (!(scaled < 9.0e18)) {
+    write_wide_fixed(dst, magnitude, negative, w, D);
+    return;
+  }
+  // (through the signed conversion, one instruction)
+  auto units = static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled));
+  if (scaled - static_cast<double>(units) >= 0.5) ++units;
+  // The text is set right-justified in a row of blanks, from the right: the
+  // D decimals, the point, the integer digits (a 0 when there are none), the
+  // sign. At most 19 digits and 2 more.
+  constexpr int kRoom = 32;
+  char buf[kRoom];
+  std::memset(buf, ' ', sizeof buf);
+  char* const end = buf + kRoom;
+  char* point = nullptr;
+  char* p = put_digits<D>(end, units, point);
+  // No integer digits: a 0, unless the text is then one column too wide.
+  if (p == point && end - p + (negative ? 2 : 1) != w + 1) *--p = '0';
+  if (negative) *--p = '-';
+  const auto len = static_cast<std::size_t>(end - p);
+  const auto width = static_cast<std::size_t>(w);
+  if (len > width) {
+    std::memset(dst, '*', width);
+  } else if (width <= kRoom) {
+    copy_tail(dst, end, width);
+  } else {
+    std::memset(dst, ' ', width - kRoom);
+    std::memcpy(dst + (width - kRoom), buf, kRoom);
+  }
 }
 
 }  // namespace
@@ -349,60 +406,35 @@ void write_alpha(char* dst, std::string_view v, int w) {
 
 void write_fixed(char* dst, float v, int w, int d) {
   if (w < 1) return;
-  const auto width = static_cast<std::size_t>(w);
-  const auto right = [&](std::string_view text) { right_justified(dst, w, text); };
-  if (std::isnan(v)) {
-    right("NaN");
-    return;
+  switch (d) {
+    case 0:
+      return write_fixed_to<0>(dst, v, w);
+    case 1:
+      return write_fixed_to<1>(dst, v, w);
+    case 2:
+      return write_fixed_to<2>(dst, v, w);
+    case 3:
+      return write_fixed_to<3>(dst, v, w);
+    case 4:
+      return write_fixed_to<4>(dst, v, w);
+    case 5:
+      return write_fixed_to<5>(dst, v, w);
+    case 6:
+      return write_fixed_to<6>(dst, v, w);
+    case 7:
+      return write_fixed_to<7>(dst, v, w);
+    case 8:
+      return write_fixed_to<8>(dst, v, w);
+    default:
+      break;
   }
-  const bool negative = std::signbit(v);
-  if (std::isinf(v)) {
-    if (negative)
-      right(w >= 9 ? "-Infinity" : "-Inf");
-    else
-      right(w >= 8 ? "Infinity" : "Inf");
-    return;
+  if (!std::isfinite(v)) {
+    write_not_finite(dst, v, w);
+  } else if (d > 60) {  // wider than any field of the program; not representable here
+    std::memset(dst, '*', static_cast<std::size_t>(w));
+  } else {
+    write_wide_fixed(dst, std::fabs(static_cast<double>(v)), std::signbit(v), w, d);
   }
-  if (d > 60) {  // wider than any field of the program; not representable here
-    std::memset(dst, '*', width);
-    return;
-  }
-
-  // |v| rounded to d decimals, ties away from zero, taken from the float's
-  // exact value. A float times 10^d (d <= 8) is exact in double; below
-  // 9e18 the units fit 64 bits.
-  const double magnitude = std::fabs(static_cast<double>(v));
-  static const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
-  if (d <= 8 && magnitude * kPow10[d] < 9.0e18) {
-    const double scaled = magnitude * kPow10[d];
-    // (through the signed conversion, one instruction)
-    auto units = static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled));
-    if (scaled - static_cast<double>(units) >= 0.5) ++units;
-    // The text is set right-justified in a row of blanks, from the right,
-    // two digits at a time: the d decimals, the point, the integer digits
-    // (a 0 when there are none), the sign. At most 19 digits and 2 more.
-    constexpr int kRoom = 32;
-    char buf[kRoom];
-    std::memset(buf, ' ', sizeof buf);
-    char* const end = buf + kRoom;
-    char* point = nullptr;
-    char* p = put_digits(end, units, d, point);
-    // No integer digits: a 0, unless the text is then one column too wide.
-    if (p == point && end - p + (negative ? 2 : 1) != w + 1) *--p = '0';
-    if (negative) *--p = '-';
-    const auto len = static_cast<std::size_t>(end - p);
-    if (len > width) {
-      std::memset(dst, '*', width);
-    } else if (width <= kRoom) {
-      copy_tail(dst, end, width);
-    } else {
-      std::memset(dst, ' ', width - kRoom);
-      std::memcpy(dst + (width - kRoom), buf, kRoom);
-    }
-    return;
-  }
-
-  write_wide_fixed(dst, magnitude, negative, w, d);
 }
 
 namespace {

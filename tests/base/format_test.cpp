@@ -117,13 +117,15 @@ std::string exact_field(float v, int w, int d) {
 TEST(FixedField, AgreesWithTheExactExpansionOverRandomValues) {
   // The fields of the program's reports, and narrow ones that drop the
   // leading zero or overflow.
-  const int fields[][2] = {{20, 4}, {8, 2}, {12, 2}, {9, 2}, {9, 3}, {9, 0}, {6, 2}, {10, 4},
-                           {7, 3},  {6, 4}, {5, 2},  {4, 3}, {3, 2}, {2, 0}, {1, 0}, {13, 8}};
+  // Every number of decimals up to 9 (beyond 8 the exact expansion is taken).
+  const int fields[][2] = {{20, 4}, {8, 2}, {12, 2}, {9, 2},  {9, 3},  {9, 0}, {6, 2}, {10, 4},
+                           {7, 3},  {6, 4}, {5, 2},  {4, 3},  {3, 2},  {2, 0}, {1, 0}, {13, 8},
+                           {8, 1},  {3, 1}, {12, 5}, {14, 6}, {12, 7}, {16, 9}};
   std::mt19937 random_state(20);
   std::uniform_int_distribution<std::uint32_t> bits;
   std::uniform_real_distribution<float> exponent(-12.0f, 20.0f);
   int checked = 0;
-  for (int k = 0; k < 20000; ++k) {
+  for (int k = 0; k < 15000; ++k) {
     float v = 0;
     switch (k % 4) {
       case 3:  // a binary fraction: exact ties at some decimal place
@@ -149,7 +151,7 @@ TEST(FixedField, AgreesWithTheExactExpansionOverRandomValues) {
       ++checked;
     }
   }
-  EXPECT_EQ(checked, 20000 * 16);
+  EXPECT_EQ(checked, 15000 * 22);
 }
 
 TEST(IntAndAlphaFields, JustifyAndOverflow) {
