@@ -257,6 +257,45 @@ TEST(ChainKernel, ShortenedChainsEndWithNaNExactlyWhenFullOnesDo) {
   EXPECT_LT(with_nan, 29000);
 }
 
+#if MX_CHAIN_AVX
+// The products of a pair of chains in AVX registers against each chain's own
+// products: a, b running products, m, n full factors, x, y element values.
+// Returns the first product that differs (0: none). (Compiled for AVX as a
+// whole: the kernel's AVX functions inline only into such code.)
+MX_CHAIN_AVX_CODE int first_pair_difference(const TwoPort& a, const TwoPort& b, const TwoPort& m,
+                                            const TwoPort& n, float x, float y) {
+  const ChainState ca = to_chain(a);
+  const ChainState cb = to_chain(b);
+  const ChainPair p = pair_of(ca, cb);
+  const ChainPair got[5] = {times(p, factor_pair(factor_of(m), factor_of(n))),
+                            times_series(p, x, y), times_shunt(p, x, y),
+                            times_series_after_shunt(p, x, y), times_shunt_after_series(p, x, y)};
+  const ChainState want_a[5] = {times(ca, factor_of(m)), times_series(ca, x), times_shunt(ca, x),
+                                times_series_after_shunt(ca, x), times_shunt_after_series(ca, x)};
+  const ChainState want_b[5] = {times(cb, factor_of(n)), times_series(cb, y), times_shunt(cb, y),
+                                times_series_after_shunt(cb, y), times_shunt_after_series(cb, y)};
+  for (int k = 0; k < 5; ++k) {
+    if (!same_two_port(to_two_port(first_of(got[k])), to_two_port(want_a[k]))) return k + 1;
+    if (!same_two_port(to_two_port(second_of(got[k])), to_two_port(want_b[k]))) return k + 1;
+  }
+  return 0;
+}
+
+TEST(ChainKernel, AvxPairsAreTwoChainsBitForBit) {
+  if (!chain_avx_available()) GTEST_SKIP() << "no AVX on this processor";
+  std::mt19937 g(44);
+  for (int n = 0; n < 100000; ++n) {
+    const TwoPort a = random_two_port(g);
+    const TwoPort b = random_two_port(g);
+    const TwoPort m = random_two_port(g);
+    const TwoPort k = random_two_port(g);
+    const float x = value(g);
+    const float y = value(g);
+    ASSERT_EQ(first_pair_difference(a, b, m, k, x, y), 0) << "operands " << n;
+  }
+}
+#endif
+
 TEST(ChainKernel, IndependentChainsSideBySide) {
   std::mt19937 g(11);
   TwoPort want[3] = {TwoPort::identity(), random_two_port(g), random_two_port(g)};
