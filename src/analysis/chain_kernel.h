@@ -304,10 +304,12 @@ MX_CHAIN_AVX_INLINE __m256 column_times(__m256 column, __m256 swapped, __m256 x2
   const __m256 q = _mm256_mul_ps(swapped, y2s);
   return limit_parts(_mm256_add_ps(p, q));
 }
-// (-y0, -y0, y0, y0 | -y1, -y1, y1, y1)
+// (y0, y0, y0, y0 | y1, y1, y1, y1) made (-y0, -y0, y0, y0 | -y1, -y1, y1, y1)
+MX_CHAIN_AVX_INLINE __m256 imaginary_lanes(__m256 y) {
+  return _mm256_xor_ps(y, _mm256_setr_ps(-0.0f, -0.0f, 0.0f, 0.0f, -0.0f, -0.0f, 0.0f, 0.0f));
+}
 MX_CHAIN_AVX_INLINE __m256 imaginary_lanes(float y0, float y1) {
-  const __m256 signs = _mm256_setr_ps(-0.0f, -0.0f, 0.0f, 0.0f, -0.0f, -0.0f, 0.0f, 0.0f);
-  return _mm256_xor_ps(join(_mm_set1_ps(y0), _mm_set1_ps(y1)), signs);
+  return imaginary_lanes(join(_mm_set1_ps(y0), _mm_set1_ps(y1)));
 }
 
 }  // namespace chain_avx
@@ -327,8 +329,9 @@ MX_CHAIN_AVX_INLINE FactorPair factor_pair(const ChainFactor& f, const ChainFact
                     join(f.cr, g.cr), join(f.ci, g.ci), join(f.dr, g.dr), join(f.di, g.di)};
 }
 
-// times, times_series, ... of chain_kernel.h for both chains of a pair: x0,
-// b0 are the first chain's element values, x1, b1 the second's.
+// times, times_series, ... of chain_kernel.h for both chains of a pair; the
+// element values x, b as imaginary lanes (imaginary_lanes), or as numbers:
+// x0, b0 the first chain's, x1, b1 the second's.
 MX_CHAIN_AVX_INLINE ChainPair times(const ChainPair& left, const FactorPair& right) {
   using chain_avx::column_times;
   const __m256 ac_swapped = chain_avx::swap_halves(left.ac);
@@ -342,46 +345,55 @@ MX_CHAIN_AVX_INLINE ChainPair times(const ChainPair& left, const FactorPair& rig
   return out;
 }
 
-MX_CHAIN_AVX_INLINE ChainPair times_series(const ChainPair& left, float x0, float x1) {
+MX_CHAIN_AVX_INLINE ChainPair times_series(const ChainPair& left, __m256 x) {
   using chain_avx::limit_parts;
   const __m256 zero = _mm256_setzero_ps();
-  const __m256 jxa =
-      _mm256_mul_ps(chain_avx::swap_halves(left.ac), chain_avx::imaginary_lanes(x0, x1));
+  const __m256 jxa = _mm256_mul_ps(chain_avx::swap_halves(left.ac), x);
   ChainPair out;
   out.ac = _mm256_add_ps(zero, limit_parts(left.ac));
   out.bd = _mm256_add_ps(_mm256_add_ps(zero, limit_parts(jxa)), limit_parts(left.bd));
   return out;
 }
 
-MX_CHAIN_AVX_INLINE ChainPair times_shunt(const ChainPair& left, float b0, float b1) {
+MX_CHAIN_AVX_INLINE ChainPair times_shunt(const ChainPair& left, __m256 b) {
   using chain_avx::limit_parts;
   const __m256 zero = _mm256_setzero_ps();
-  const __m256 jbb =
-      _mm256_mul_ps(chain_avx::swap_halves(left.bd), chain_avx::imaginary_lanes(b0, b1));
+  const __m256 jbb = _mm256_mul_ps(chain_avx::swap_halves(left.bd), b);
   ChainPair out;
   out.ac = _mm256_add_ps(_mm256_add_ps(zero, limit_parts(left.ac)), limit_parts(jbb));
   out.bd = _mm256_add_ps(zero, limit_parts(left.bd));
   return out;
 }
 
-MX_CHAIN_AVX_INLINE ChainPair times_series_after_shunt(const ChainPair& left, float x0, float x1) {
+MX_CHAIN_AVX_INLINE ChainPair times_series_after_shunt(const ChainPair& left, __m256 x) {
   using chain_avx::limit_parts;
-  const __m256 jxa =
-      _mm256_mul_ps(chain_avx::swap_halves(left.ac), chain_avx::imaginary_lanes(x0, x1));
+  const __m256 jxa = _mm256_mul_ps(chain_avx::swap_halves(left.ac), x);
   ChainPair out;
   out.ac = _mm256_add_ps(_mm256_setzero_ps(), limit_parts(left.ac));
   out.bd = _mm256_add_ps(limit_parts(jxa), left.bd);
   return out;
 }
 
-MX_CHAIN_AVX_INLINE ChainPair times_shunt_after_series(const ChainPair& left, float b0, float b1) {
+MX_CHAIN_AVX_INLINE ChainPair times_shunt_after_series(const ChainPair& left, __m256 b) {
   using chain_avx::limit_parts;
-  const __m256 jbb =
-      _mm256_mul_ps(chain_avx::swap_halves(left.bd), chain_avx::imaginary_lanes(b0, b1));
+  const __m256 jbb = _mm256_mul_ps(chain_avx::swap_halves(left.bd), b);
   ChainPair out;
   out.ac = _mm256_add_ps(left.ac, limit_parts(jbb));
   out.bd = _mm256_add_ps(_mm256_setzero_ps(), limit_parts(left.bd));
   return out;
+}
+
+MX_CHAIN_AVX_INLINE ChainPair times_series(const ChainPair& left, float x0, float x1) {
+  return times_series(left, chain_avx::imaginary_lanes(x0, x1));
+}
+MX_CHAIN_AVX_INLINE ChainPair times_shunt(const ChainPair& left, float b0, float b1) {
+  return times_shunt(left, chain_avx::imaginary_lanes(b0, b1));
+}
+MX_CHAIN_AVX_INLINE ChainPair times_series_after_shunt(const ChainPair& left, float x0, float x1) {
+  return times_series_after_shunt(left, chain_avx::imaginary_lanes(x0, x1));
+}
+MX_CHAIN_AVX_INLINE ChainPair times_shunt_after_series(const ChainPair& left, float b0, float b1) {
+  return times_shunt_after_series(left, chain_avx::imaginary_lanes(b0, b1));
 }
 
 // Whether this processor runs AVX (asked once).

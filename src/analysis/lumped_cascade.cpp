@@ -81,19 +81,29 @@ MX_CHAIN_AVX_CODE void cascades4_avx(const LumpedLadder& l, const float* f, TwoP
   // (Plain loops: the body of a lambda would not be compiled for AVX.)
   float w[4];
   for (int j = 0; j < 4; ++j) w[j] = angular(f[j]);
-  float x[4][kPositions];
-  element_values<4>(l, w, x);
+  // The element values of two chains at once: (w nh) x kOhmPerNanohenry or
+  // (w pf) x kSiemensPerPicofarad in the lanes of each chain, as
+  // series_l_reactance and shunt_c_susceptance give them.
+  const __m256 w_pair[2] = {chain_avx::join(_mm_set1_ps(w[0]), _mm_set1_ps(w[1])),
+                            chain_avx::join(_mm_set1_ps(w[2]), _mm_set1_ps(w[3]))};
   const ChainState id = chain_identity();
   ChainPair p[2] = {pair_of(id, id), pair_of(id, id)};
   for (std::size_t k = 0; k < static_cast<std::size_t>(l.count); ++k) {
     const bool alternate = after_other_kind(l, k);
-    for (int q = 0; q < 2; ++q) {
-      const float x0 = x[2 * q][k];
-      const float x1 = x[2 * q + 1][k];
-      if (l.series[k]) {
-        p[q] = alternate ? times_series_after_shunt(p[q], x0, x1) : times_series(p[q], x0, x1);
-      } else {
-        p[q] = alternate ? times_shunt_after_series(p[q], x0, x1) : times_shunt(p[q], x0, x1);
+    const __m256 v = _mm256_set1_ps(l.value[k]);
+    if (l.series[k]) {
+      const __m256 unit = _mm256_set1_ps(kOhmPerNanohenry);
+      for (int q = 0; q < 2; ++q) {
+        const __m256 x =
+            chain_avx::imaginary_lanes(_mm256_mul_ps(_mm256_mul_ps(w_pair[q], v), unit));
+        p[q] = alternate ? times_series_after_shunt(p[q], x) : times_series(p[q], x);
+      }
+    } else {
+      const __m256 unit = _mm256_set1_ps(kSiemensPerPicofarad);
+      for (int q = 0; q < 2; ++q) {
+        const __m256 b =
+            chain_avx::imaginary_lanes(_mm256_mul_ps(_mm256_mul_ps(w_pair[q], v), unit));
+        p[q] = alternate ? times_shunt_after_series(p[q], b) : times_shunt(p[q], b);
       }
     }
   }
