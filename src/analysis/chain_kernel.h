@@ -34,10 +34,9 @@
 // x86-64 with GCC or Clang: a second kernel for two chains at once in AVX
 // registers, compiled for AVX function by function (the program itself is
 // built for the base instruction set) and chosen at run time.
-#if MX_CHAIN_SSE2 && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && \
-    __has_include(<sys/platform/x86.h>)
+#if MX_CHAIN_SSE2 && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
 #include <immintrin.h>
-#include <sys/platform/x86.h>
 #define MX_CHAIN_AVX 1
 #define MX_CHAIN_AVX_CODE __attribute__((target("avx")))
 // (the kernel's own functions always inline: called out of line, a pair goes
@@ -398,11 +397,22 @@ MX_CHAIN_AVX_INLINE ChainPair times_shunt_after_series(const ChainPair& left, fl
   return times_shunt_after_series(left, chain_avx::imaginary_lanes(b0, b1));
 }
 
-// Whether this processor runs AVX and the system keeps its registers: from
-// the C library's record of the processor, made at start anyway (the
-// compiler's own query would run its start-up probe of the processor, which
-// costs a run of tens of microseconds where the processor is virtual).
-inline bool chain_avx_available() { return CPU_FEATURE_ACTIVE(AVX); }
+// Whether this processor runs AVX and the system keeps its registers (the
+// AVX and OSXSAVE bits of CPUID leaf 1, and the SSE and AVX state bits of
+// XCR0), asked once. (One query: the compiler's own __builtin_cpu_supports
+// would run its whole start-up probe of the processor, tens of microseconds
+// where the processor is virtual.)
+inline bool chain_avx_available() {
+  static const bool available = [] {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (__get_cpuid(1, &a, &b, &c, &d) == 0) return false;
+    if ((c & bit_AVX) == 0 || (c & bit_OSXSAVE) == 0) return false;
+    unsigned xcr0 = 0, high = 0;
+    __asm__("xgetbv" : "=a"(xcr0), "=d"(high) : "c"(0));
+    return (xcr0 & 6u) == 6u;
+  }();
+  return available;
+}
 
 #endif  // MX_CHAIN_AVX
 
