@@ -91,7 +91,8 @@ constexpr char kPairs[] =
     std::memcpy(dst, end - n, 4);
     std::memcpy(dst + n - 4, end - 4, 4);
   } else {
-    for (std::size_t i = 0; i < n; ++i) dst[i] = end[i - n];
+    const char* from = end - n;
+    for (std::size_t i = 0; i < n; ++i) dst[i] = from[i];
   }
 }
 
