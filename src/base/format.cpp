@@ -225,6 +225,14 @@ void write_fixed_to(char* dst, float v, int w) {
   }
 }
 
+// The writer of Fw.d for d up to 8 (none beyond).
+void (*fixed_writer(int d))(char*, float, int) {
+  static constexpr void (*kWriters[])(char*, float, int) = {
+      write_fixed_to<0>, write_fixed_to<1>, write_fixed_to<2>, write_fixed_to<3>, write_fixed_to<4>,
+      write_fixed_to<5>, write_fixed_to<6>, write_fixed_to<7>, write_fixed_to<8>};
+  return d >= 0 && d <= 8 ? kWriters[d] : nullptr;
+}
+
 }  // namespace
 
 Format::Format(std::string_view text) {
@@ -334,7 +342,8 @@ void Format::parse_list(std::string_view text, std::size_t& pos, bool nested) {
       skip_blanks(text, pos);
       if (pos >= text.size() || text[pos] != '.') bad_format(text, pos);
       ++pos;
-      add_item({Op::kFixed, w, read_count(text, pos)});
+      const int d = read_count(text, pos);
+      add_item({Op::kFixed, w, d, {}, w > 0 ? fixed_writer(d) : nullptr});
     } else {
       bad_format(text, pos - 1);
     }
@@ -366,7 +375,10 @@ void Format::render(std::string& out, std::initializer_list<Value> values, bool 
         break;
       case Op::kFixed:
         if (v->kind() != Value::Kind::kFloat) bad_value(out, at, "FORMAT expects a real");
-        write_fixed(p, v->as_float(), it.w, it.d);
+        if (it.fixed)
+          it.fixed(p, v->as_float(), it.w);
+        else
+          write_fixed(p, v->as_float(), it.w, it.d);
         p += it.w;
         ++v;
         break;
@@ -376,6 +388,38 @@ void Format::render(std::string& out, std::initializer_list<Value> values, bool 
         p += it.w;
         ++v;
         break;
+    }
+  }
+  if (line_end) *p = '\n';
+}
+
+void Format::render_reals(std::string& out, std::span<const float> values, bool line_end) const {
+  if (static_cast<int>(values.size()) != value_count_)
+    throw std::logic_error("FORMAT value count mismatch");
+  const std::size_t at = out.size();
+  out.resize(at + length_ + (line_end ? 1 : 0));
+  char* p = out.data() + at;
+  const float* v = values.data();
+  for (const Item& it : items_) {
+    switch (it.op) {
+      case Op::kText:
+        std::memcpy(p, it.text.data(), it.text.size());
+        p += it.text.size();
+        break;
+      case Op::kSlash:
+        *p++ = '\n';
+        break;
+      case Op::kFixed:
+        if (it.fixed)
+          it.fixed(p, *v, it.w);
+        else
+          write_fixed(p, *v, it.w, it.d);
+        p += it.w;
+        ++v;
+        break;
+      case Op::kInt:
+      case Op::kAlpha:
+        bad_value(out, at, "FORMAT expects a real");
     }
   }
   if (line_end) *p = '\n';

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,10 @@ class Format {
   // line_end is true the last record is ended too.
   void render(std::string& out, std::initializer_list<Value> values, bool line_end) const;
 
+  // The same for a FORMAT whose values are all reals, given as floats (no
+  // Value to build and test for each).
+  void render_reals(std::string& out, std::span<const float> values, bool line_end) const;
+
   int value_count() const { return value_count_; }
   // The number of characters render writes (without the closing line end).
   std::size_t length() const { return length_; }
@@ -60,6 +65,7 @@ class Format {
     int w = 0;
     int d = 0;
     std::string text{};
+    void (*fixed)(char*, float, int) = nullptr;  // the writer of an Fw.d of d <= 8
   };
   void parse_list(std::string_view text, std::size_t& pos, bool nested);
   void add_item(Item item);

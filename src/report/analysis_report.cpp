@@ -35,9 +35,9 @@ void render_analysis_row(std::string& out, const SweepRow& row) {
   static const Format kRow("(F20.4,F8.2,F12.2,F9.2,F9.3,F8.2,F9.3)");
   static const Format kLongDelay("(F20.4,F8.2,F12.2,F9.2,F9.3,F8.2,F9.0)");
   const PortFigures& p = row.figures;
-  (row.delay_ns > 10000.0f ? kLongDelay : kRow)
-      .render(out, {row.f_mhz, p.zin_re, p.zin_im, p.vswr, p.loss_db, p.phase_deg, row.delay_ns},
-              true);
+  const float values[] = {row.f_mhz, p.zin_re,    p.zin_im,    p.vswr,
+                          p.loss_db, p.phase_deg, row.delay_ns};
+  (row.delay_ns > 10000.0f ? kLongDelay : kRow).render_reals(out, values, true);
 }
 
 void write_analysis_row(Report& r, const SweepRow& row) {

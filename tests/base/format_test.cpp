@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <span>
 
 namespace mx {
 namespace {
@@ -180,6 +181,40 @@ TEST(FormatText, ItemsRecordsAndEmptyLines) {
   EXPECT_EQ(render("(11X, '-Analysis Start Frequency, MHz = ')", {}, false),
             "           -Analysis Start Frequency, MHz = ");
   EXPECT_EQ(render("('It''s')", {}), "It's\n");
+}
+
+// The reals' own rendering gives render's text, special values and wide
+// fields included, and refuses a FORMAT with other items, taking its record
+// back.
+TEST(FormatText, RealsRenderAsValuesDo) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const char* formats[] = {"(F20.4,F8.2,F12.2,F9.2,F9.3,F8.2,F9.3)",
+                           "(1X,'x =',F6.1,/,F13.10,F3.0,F0.2,F9.9,F70.60,2X,'end')",
+                           "(F7.3,F7.3,F7.3,F7.3,F7.3,F7.3,F7.3)"};
+  const float sets[][7] = {{10001.0f, -0.0f, 52.67f, 999.99f, -294.013f, -95.31f, 0.001f},
+                           {inf, -inf, nan, 1.0e-40f, 3.0e38f, 0.5f, -0.5f},
+                           {0.125f, 99999.99f, -1.0e20f, 7.0f, 1.0e-10f, 0.0f, 1234.5f}};
+  for (const char* text : formats) {
+    const Format f(text);
+    const auto n = static_cast<std::size_t>(f.value_count());
+    for (const auto& v : sets) {
+      std::string want = "prefix";
+      if (n == 7) {
+        f.render(want, {v[0], v[1], v[2], v[3], v[4], v[5], v[6]}, true);
+      } else {
+        f.render(want, {v[0], v[1], v[2], v[3], v[4], v[5]}, true);
+      }
+      std::string got = "prefix";
+      f.render_reals(got, std::span(v, n), true);
+      EXPECT_EQ(got, want) << text;
+    }
+  }
+  std::string out = "kept";
+  const float one[] = {1.0f, 2.0f};
+  EXPECT_THROW(Format("(F5.1,I3)").render_reals(out, one, true), std::logic_error);
+  EXPECT_THROW(Format("(F5.1)").render_reals(out, one, true), std::logic_error);
+  EXPECT_EQ(out, "kept");
 }
 
 TEST(FormatText, PromptThenSlashFormsOneRecord) {
