@@ -99,8 +99,8 @@ constexpr char kPairs[] =
 // The digits of units with a point before the last D of them, written
 // leftwards from end, two at a time; returns the first, point receives the
 // point's place. No digit before the point when units < 10^D.
-template <int D>
-char* put_digits(char* end, std::uint64_t units, char*& point) {
+template <int D, typename Units>
+char* put_digits(char* end, Units units, char*& point) {
   char* p = end;
   for (int i = 0; i < D / 2; ++i) {
     p -= 2;
@@ -209,7 +209,9 @@ void write_fixed_to(char* dst, float v, int w) {
   std::memset(buf, ' ', sizeof buf);
   char* const end = buf + kRoom;
   char* point = nullptr;
-  char* p = put_digits<D>(end, units, point);
+  // (in 32 bits when the units fit, as nearly all do: cheaper divisions)
+  char* p = units <= 0xffffffffu ? put_digits<D>(end, static_cast<std::uint32_t>(units), point)
+                                 : put_digits<D>(end, units, point);
   // No integer digits: a 0, unless the text is then one column too wide.
   if (p == point && end - p + (negative ? 2 : 1) != w + 1) *--p = '0';
   if (negative) *--p = '-';
