@@ -1,28 +1,46 @@
 #!/usr/bin/env bash
 # Whole-process time of the two long sweeps, for before/after comparisons of
-# any build of the program (it builds nothing):
+# builds of the program (it builds nothing):
 #   coax31   a 31-section lossy coaxial circuit read from a data file
 #   lumped30 a 30-element lumped ladder read from a data file
 # each swept from 1 to 10001 MHz by 1 MHz with the report printed to
 # /dev/null and nothing stored; and of the tolerance study
 #   study7   the shipped 7-section worked example synthesized with
 #            --tolerance, 10,000 trials of 301 points, default tolerances
-# (a build without --tolerance skips it). Prints the median wall time of N runs of each,
-# and the median processor time (user + system, all threads).
+# (a build without --tolerance skips it). Beside lumped30, ngspice's bare AC
+# analysis of the same ladder (the same 10,001 frequencies, nothing printed)
+# when ngspice is installed; the ladder of its netlist is first checked
+# against the program's report at eleven frequencies.
 #
-#   bench/whole_process.sh BINARY [N]      (N defaults to 9)
+#   bench/whole_process.sh BINARY [BINARY ...] [RUNS]      (RUNS defaults to 9)
+#
+# The runs of each case are interleaved (every binary and ngspice once, then
+# again), so that a change of the machine's load falls on all of them alike.
+# Printed per case and binary: the median wall time and the median processor
+# time (user + system, all threads); then the median over the rounds of the
+# ratio of each binary's wall time to the first binary's and to ngspice's.
 #
 # The thread count of the sweep comes from the environment as usual
 # (MANDRELIX_THREADS=1 for one thread); binaries that do not know the
 # variable ignore it.
 set -euo pipefail
 
-if [ $# -lt 1 ] || [ ! -x "$1" ]; then
-  echo "usage: $0 BINARY [RUNS]" >&2
+runs=9
+binaries=()
+for a in "$@"; do
+  if [[ "$a" =~ ^[0-9]+$ ]]; then
+    runs=$a
+  elif [ -x "$a" ] && [ -f "$a" ]; then
+    binaries+=("$(cd "$(dirname "$a")" && pwd)/$(basename "$a")")
+  else
+    echo "$0: not a program: $a" >&2
+    exit 2
+  fi
+done
+if [ ${#binaries[@]} -eq 0 ]; then
+  echo "usage: $0 BINARY [BINARY ...] [RUNS]" >&2
   exit 2
 fi
-binary=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-runs=${2:-9}
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d)
@@ -55,31 +73,121 @@ printf '1\n2\n2\nbig31.cxf\n\n\n\n1\n10001\n1\n0\n3\n' >"$work/coax31.in"
 printf '1\n1\n2\nlump30.lef\n50\n0\n50\n0\n1\n10001\n1\n0\n3\n' >"$work/lumped30.in"
 cp "$here/../tests/transcripts/dist_worked_example_n7/answers.txt" "$work/study7.in"
 
-python3 - "$binary" "$runs" "$work" <<'PY'
-import os, resource, statistics, subprocess, sys, time
+# The same ladder for ngspice: 50-ohm source and load, shunt C first, then
+# series L, alternating, node k after the k-th inductor.
+ladder_netlist() {
+  printf '* 30-element lumped ladder\nV1 in 0 DC 0 AC 1\nRs in n0 50\n'
+  local node=0
+  for i in $(seq 1 30); do
+    if [ $((i % 2)) -eq 1 ]; then
+      printf 'C%d n%d 0 3.5p\n' "$i" "$node"
+    else
+      printf 'L%d n%d n%d 11.5n\n' "$i" "$node" $((node + 1))
+      node=$((node + 1))
+    fi
+  done
+  printf 'Rl n%d 0 50\n' "$node"
+}
+# The timed analysis keeps its vectors in memory and writes nothing; the check
+# writes the output voltage at 1, 101, ..., 2001 MHz, through the passband
+# and the edge into the stopband.
+{
+  ladder_netlist
+  printf '.control\nac lin 10001 1meg 10001meg\nquit\n.endc\n.end\n'
+} >"$work/lump30.cir"
+{
+  ladder_netlist
+  printf '.control\nac lin 21 1meg 2001meg\nwrdata %s vdb(n15) vp(n15)\nquit\n.endc\n.end\n' \
+    "$work/lump30-check.txt"
+} >"$work/lump30-check.cir"
 
-binary, runs, work = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+/usr/bin/python3 - "$runs" "$work" "${binaries[@]}" <<'PY'
+import math, os, resource, shutil, statistics, subprocess, sys, time
+
+runs, work, binaries = int(sys.argv[1]), sys.argv[2], sys.argv[3:]
 options = {"study7": ["--tolerance", "study.txt", "--trials", "10000"]}
-for name in ("coax31", "lumped30", "study7"):
-    if name in options and subprocess.run([binary, "--help"], capture_output=True,
-                                          text=True).stdout.find("--tolerance") < 0:
-        continue
+ngspice = shutil.which("ngspice")
+
+
+def answers(name):
     with open(os.path.join(work, name + ".in"), "rb") as f:
-        answers = f.read()
-    wall, cpu = [], []
+        return f.read()
+
+
+def check_ladder():
+    """ngspice's ladder against the program's report: the loss at 21
+    frequencies, |S21|^2 = |2 V(out)|^2 with a 1 V source and equal ends."""
+    subprocess.run([ngspice, "-b", "lump30-check.cir"], cwd=work, capture_output=True, check=True)
+    spice = {}
+    with open(os.path.join(work, "lump30-check.txt")) as f:
+        for line in f:
+            cols = line.split()
+            spice[round(float(cols[0]) / 1e6)] = float(cols[1]) + 20.0 * math.log10(2.0)
+    report = subprocess.run([binaries[0]], input=answers("lumped30"), capture_output=True,
+                            cwd=work).stdout.decode()
+    rows = {}
+    for line in report.splitlines():
+        cols = line.split()
+        if len(cols) == 7:
+            try:
+                rows[round(float(cols[0]))] = float(cols[4])
+            except ValueError:
+                pass
+    # The report shows 3 decimals; the single-precision chain loses about
+    # one part in 10^5 of the loss along the ladder.
+    excess = max(abs(rows[f] - db) - 1e-5 * abs(db) for f, db in spice.items())
+    if len(spice) != 21 or excess > 0.0006:
+        sys.exit(f"lumped30: the ngspice netlist is not the program's ladder "
+                 f"(loss differs by {excess:.4f} dB more than the rounding)")
+    worst = max(abs(rows[f] - db) for f, db in spice.items())
+    print(f"lumped30: ngspice's ladder gives the program's loss at 1, 101, ..., 2001 MHz "
+          f"(0 to {-min(spice.values()):.1f} dB) within {worst:.4f} dB")
+
+
+def timed(command, stdin):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.perf_counter()
+    done = subprocess.run(command, input=stdin, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL, cwd=work)
+    wall = (time.perf_counter() - start) * 1000.0
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    cpu = (after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime) * 1000.0
+    if done.returncode not in (0,):
+        sys.exit(f"{command[0]}: ended with status {done.returncode}")
+    return wall, cpu
+
+
+if ngspice:
+    check_ladder()
+for name in ("coax31", "lumped30", "study7"):
+    programs = [b for b in binaries if name not in options or
+                subprocess.run([b, "--help"], capture_output=True,
+                               text=True).stdout.find("--tolerance") >= 0]
+    if not programs:
+        continue
+    contenders = [(b, [b] + options.get(name, []), answers(name)) for b in programs]
+    if name == "lumped30" and ngspice:
+        contenders.append(("ngspice", [ngspice, "-b", "lump30.cir"], b""))
+    wall = {label: [] for label, _, _ in contenders}
+    cpu = {label: [] for label, _, _ in contenders}
     for _ in range(runs):
-        before = resource.getrusage(resource.RUSAGE_CHILDREN)
-        start = time.perf_counter()
-        done = subprocess.run([binary] + options.get(name, []), input=answers, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL, cwd=work)
-        wall.append((time.perf_counter() - start) * 1000.0)
-        after = resource.getrusage(resource.RUSAGE_CHILDREN)
-        cpu.append((after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime) * 1000.0)
-        if done.returncode != 0:
-            sys.exit(f"{name}: the program ended with status {done.returncode}")
+        for label, command, stdin in contenders:
+            w, c = timed(command, stdin)
+            wall[label].append(w)
+            cpu[label].append(c)
     # On a shared machine the wall time varies with the load; the processor
     # time (user + system, all threads) varies less.
-    print(f"{name:9s} wall median {statistics.median(wall):7.2f} ms "
-          f"(min {min(wall):.2f}, max {max(wall):.2f})  "
-          f"cpu median {statistics.median(cpu):7.2f} ms  ({runs} runs)")
+    for label, _, _ in contenders:
+        shown = "ngspice -b" if label == "ngspice" else os.path.relpath(label)
+        print(f"{name:9s} {shown:34s} wall median {statistics.median(wall[label]):8.2f} ms "
+              f"(min {min(wall[label]):.2f}, max {max(wall[label]):.2f})  "
+              f"cpu median {statistics.median(cpu[label]):8.2f} ms  ({runs} runs)")
+    first = contenders[0][0]
+    for label in programs[1:]:
+        ratio = statistics.median(a / b for a, b in zip(wall[label], wall[first]))
+        print(f"{name:9s} wall {os.path.relpath(label)} / {os.path.relpath(first)}: {ratio:.3f}")
+    if "ngspice" in wall:
+        for label in programs:
+            ratio = statistics.median(a / b for a, b in zip(wall[label], wall["ngspice"]))
+            print(f"{name:9s} wall {os.path.relpath(label)} / ngspice: {ratio:.3f}")
 PY

@@ -172,9 +172,22 @@ void evaluate(const CoaxNetwork& c, float f, AtFrequency& at) {
   }
 }
 
-// The chain at N frequencies, the N products of each place side by side.
+// The chain at one frequency from its evaluation, by full products.
+ChainState full_chain(const CoaxNetwork& c, const AtFrequency& at) {
+  ChainState ch = chain_identity();
+  for (int i = 0; i < c.junctions; ++i) {
+    const auto place = static_cast<std::size_t>(i);
+    ch = times(ch, shunt_factor(at.b[c.junction_at[place]]));
+    if (i < c.lines) ch = times(ch, at.line[c.line_at[place]]);
+  }
+  return ch;
+}
+
+// The chain at N frequencies, the N products of each place side by side, the
+// junctions' shortened (chain_kernel.h); a chain that ends with a NaN is done
+// again in full.
 template <int N>
-void cascades(const CoaxNetwork& c, const float (&f)[N], TwoPort* rs) {
+void cascades(const CoaxNetwork& c, const float* f, TwoPort* rs) {
   AtFrequency at[N];
   ChainState ch[N];
   for_each_chain<N>([&](int j) {
@@ -184,12 +197,51 @@ void cascades(const CoaxNetwork& c, const float (&f)[N], TwoPort* rs) {
   for (int i = 0; i < c.junctions; ++i) {
     const auto place = static_cast<std::size_t>(i);
     const std::size_t ju = c.junction_at[place];
-    for_each_chain<N>([&](int j) { ch[j] = times(ch[j], shunt_factor(at[j].b[ju])); });
+    for_each_chain<N>([&](int j) { ch[j] = times_shunt(ch[j], at[j].b[ju]); });
     if (i >= c.lines) continue;
     const std::size_t lu = c.line_at[place];
     for_each_chain<N>([&](int j) { ch[j] = times(ch[j], at[j].line[lu]); });
   }
-  for_each_chain<N>([&](int j) { rs[j] = to_two_port(ch[j]); });
+  for_each_chain<N>([&](int j) {
+    if (holds_nan(ch[j])) ch[j] = full_chain(c, at[j]);
+    rs[j] = to_two_port(ch[j]);
+  });
+}
+
+#if MX_CHAIN_AVX
+// cascades<4> with the four chains in two AVX pairs: the same bits.
+MX_CHAIN_AVX_CODE void cascades4_avx(const CoaxNetwork& c, const float* f, TwoPort* rs) {
+  // (Plain loops: the body of a lambda would not be compiled for AVX.)
+  AtFrequency at[4];
+  for (int j = 0; j < 4; ++j) evaluate(c, f[j], at[j]);
+  const ChainState id = chain_identity();
+  ChainPair p[2] = {pair_of(id, id), pair_of(id, id)};
+  for (int i = 0; i < c.junctions; ++i) {
+    const auto place = static_cast<std::size_t>(i);
+    const std::size_t ju = c.junction_at[place];
+    for (int q = 0; q < 2; ++q) p[q] = times_shunt(p[q], at[2 * q].b[ju], at[2 * q + 1].b[ju]);
+    if (i >= c.lines) continue;
+    const std::size_t lu = c.line_at[place];
+    for (int q = 0; q < 2; ++q)
+      p[q] = times(p[q], factor_pair(at[2 * q].line[lu], at[2 * q + 1].line[lu]));
+  }
+  ChainState ch[4] = {first_of(p[0]), second_of(p[0]), first_of(p[1]), second_of(p[1])};
+  for (int j = 0; j < 4; ++j) {
+    if (holds_nan(ch[j])) ch[j] = full_chain(c, at[j]);
+    rs[j] = to_two_port(ch[j]);
+  }
+}
+#endif
+
+// Four chains, in AVX pairs where the processor has them.
+void cascades4(const CoaxNetwork& c, const float* f, TwoPort* rs) {
+#if MX_CHAIN_AVX
+  if (chain_avx_available()) {
+    cascades4_avx(c, f, rs);
+    return;
+  }
+#endif
+  cascades<4>(c, f, rs);
 }
 
 }  // namespace
@@ -209,10 +261,7 @@ CoaxNetwork coax_network(const DesignRecord& ds, const EndSteps& ends) {
   return c;
 }
 
-void coax_cascade(const CoaxNetwork& c, float f, TwoPort& rs) {
-  const float fs[1] = {f};
-  cascades<1>(c, fs, &rs);
-}
+void coax_cascade(const CoaxNetwork& c, float f, TwoPort& rs) { cascades<1>(c, &f, &rs); }
 
 void coax_cascades(const CoaxNetwork& c, float f1, float f2, TwoPort& rs1, TwoPort& rs2) {
   const float fs[2] = {f1, f2};
@@ -220,6 +269,16 @@ void coax_cascades(const CoaxNetwork& c, float f1, float f2, TwoPort& rs1, TwoPo
   cascades<2>(c, fs, out);
   rs1 = out[0];
   rs2 = out[1];
+}
+
+void coax_cascades(const CoaxNetwork& c, std::span<const float> f, std::span<TwoPort> rs) {
+  std::size_t k = 0;
+  for (; k + 4 <= f.size(); k += 4) cascades4(c, &f[k], &rs[k]);
+  if (k + 2 <= f.size()) {
+    cascades<2>(c, &f[k], &rs[k]);
+    k += 2;
+  }
+  if (k < f.size()) cascades<1>(c, &f[k], &rs[k]);
 }
 
 void leave_junctions(const CoaxNetwork& c, float f, DesignRecord& ds) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "analysis/two_port.h"
 #include "line/attenuation.h"
@@ -75,6 +76,9 @@ CoaxNetwork coax_network(const DesignRecord& ds, const EndSteps& ends);
 void coax_cascade(const CoaxNetwork& c, float f, TwoPort& rs);
 // The chain matrices at f1 and f2, the two products interleaved.
 void coax_cascades(const CoaxNetwork& c, float f1, float f2, TwoPort& rs1, TwoPort& rs2);
+// The chain matrix at each f[k] in rs[k] (rs as long as f), four products
+// at a time side by side.
+void coax_cascades(const CoaxNetwork& c, std::span<const float> f, std::span<TwoPort> rs);
 
 // What an evaluation of the entered circuit at f leaves in the record: its
 // N+1 step capacitances at f in ds.entered.junction_f(0..N), and the

@@ -23,9 +23,13 @@ enum class Element : int {
 // MHz): the reactance (ohm) of a series inductor of nh nanohenry and the
 // susceptance (S) of a shunt capacitor of pf picofarad. element_two_port and
 // the sweep both take them from here.
+// With w in rad/us, w nh x kOhmPerNanohenry is ohm and w pf x
+// kSiemensPerPicofarad is siemens.
+inline constexpr float kOhmPerNanohenry = 0.001f;
+inline constexpr float kSiemensPerPicofarad = 1.0e-6f;
 inline float angular(float f) { return (kPi + kPi) * f; }
-inline float series_l_reactance(float w, float nh) { return w * nh * 0.001f; }
-inline float shunt_c_susceptance(float w, float pf) { return w * pf * 1.0e-6f; }
+inline float series_l_reactance(float w, float nh) { return w * nh * kOhmPerNanohenry; }
+inline float shunt_c_susceptance(float w, float pf) { return w * pf * kSiemensPerPicofarad; }
 
 // Chain matrix of a lossless element: the identity with one imaginary part
 // set (of B for elements in the path, of C for those across it). An unknown

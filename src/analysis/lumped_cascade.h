@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 
 #include "analysis/two_port.h"
 #include "model/design_record.h"
@@ -26,6 +27,9 @@ void lumped_cascade(const LumpedLadder& ladder, float f, TwoPort& rs);
 // The chain matrices at f1 and f2, the two products interleaved (they are
 // independent, so the processor works on both at once).
 void lumped_cascades(const LumpedLadder& ladder, float f1, float f2, TwoPort& rs1, TwoPort& rs2);
+// The chain matrix at each f[k] in rs[k] (rs as long as f), four products
+// at a time side by side.
+void lumped_cascades(const LumpedLadder& ladder, std::span<const float> f, std::span<TwoPort> rs);
 
 // The ladder of ds at f (MHz).
 void lumped_cascade(const DesignRecord& ds, float f, TwoPort& rs);

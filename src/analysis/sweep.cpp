@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
+#include <span>
 #include <system_error>
 #include <thread>
 
@@ -37,9 +38,8 @@ class Analysis {
   // leaves in the record) and *evaluated is set.
   SweepRow point(float f, float& coax_f, bool& evaluated) const {
     SweepRow row;
-    row.f_mhz = f;
-    float fp = f * kDelayStep;
     TwoPort upper;
+    const float fp = f * kDelayStep;
     if (response_ == delay_) {
       // The cascades at f and f x 1.0001 are independent: interleaved.
       pair(response_, f, fp, row.two_port, upper);
@@ -47,6 +47,57 @@ class Analysis {
       if (response_ != Cascade::kNone) single(response_, f, row.two_port);
       single(delay_, fp, upper);
     }
+    finish(row, f, upper, coax_f, evaluated);
+    return row;
+  }
+
+  // The rows at f[0..n-1] in rows[0..n-1] (n at most 2), as point gives them
+  // one by one: when the response and the delay take the same cascade, the
+  // four (or two) cascades side by side.
+  void points(const float* f, std::size_t n, SweepRow* rows, float& coax_f, bool& evaluated) const {
+    if (response_ != delay_) {
+      for (std::size_t i = 0; i < n; ++i) rows[i] = point(f[i], coax_f, evaluated);
+      return;
+    }
+    float fs[4];
+    TwoPort rs[4];
+    for (std::size_t i = 0; i < n; ++i) {
+      fs[2 * i] = f[i];
+      fs[2 * i + 1] = f[i] * kDelayStep;
+    }
+    if (response_ == Cascade::kLumped) {
+      lumped_cascades(ladder_, std::span(fs, 2 * n), std::span(rs, 2 * n));
+    } else {
+      coax_cascades(coax_, std::span(fs, 2 * n), std::span(rs, 2 * n));
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      rows[i].two_port = rs[2 * i];
+      finish(rows[i], f[i], rs[2 * i + 1], coax_f, evaluated);
+    }
+  }
+
+  // Leaves the record as the evaluation of the entered circuit at f does.
+  void leave_record(DesignRecord& ds, float f) const { leave_junctions(coax_, f, ds); }
+
+ private:
+  // The response: by the option; the group delay: by the origin.
+  static Cascade response_cascade(const DesignRecord& ds) {
+    if (ds.control.option == Option::kElectrical) return Cascade::kLumped;
+    if (ds.control.option == Option::kDistributed) return Cascade::kCoax;
+    return Cascade::kNone;
+  }
+  static Cascade delay_cascade(const DesignRecord& ds) {
+    const Origin o = ds.control.origin;
+    if (o == Origin::kDistributedSynthesis || o == Origin::kDistributedEntered)
+      return Cascade::kCoax;
+    return Cascade::kLumped;
+  }
+
+  // The rest of the row at f, its two-port in place, from the two-port at
+  // f x 1.0001.
+  void finish(SweepRow& row, float f, const TwoPort& upper, float& coax_f, bool& evaluated) const {
+    row.f_mhz = f;
+    float fp = f * kDelayStep;
     row.figures = port_figures(row.two_port, terms_);
     const float p0 = phase_radians(row.figures.phase_deg);
     float pp = phase_radians(transmission_phase(upper, terms_));
@@ -68,24 +119,6 @@ class Analysis {
         evaluated = true;
       }
     }
-    return row;
-  }
-
-  // Leaves the record as the evaluation of the entered circuit at f does.
-  void leave_record(DesignRecord& ds, float f) const { leave_junctions(coax_, f, ds); }
-
- private:
-  // The response: by the option; the group delay: by the origin.
-  static Cascade response_cascade(const DesignRecord& ds) {
-    if (ds.control.option == Option::kElectrical) return Cascade::kLumped;
-    if (ds.control.option == Option::kDistributed) return Cascade::kCoax;
-    return Cascade::kNone;
-  }
-  static Cascade delay_cascade(const DesignRecord& ds) {
-    const Origin o = ds.control.origin;
-    if (o == Origin::kDistributedSynthesis || o == Origin::kDistributedEntered)
-      return Cascade::kCoax;
-    return Cascade::kLumped;
   }
 
   void single(Cascade c, float f, TwoPort& rs) const {
@@ -151,8 +184,12 @@ std::vector<SweepRow> run_sweep(DesignRecord& ds, const EndSteps& ends,
   auto block = [&](std::size_t begin, std::size_t end) {
     float f_seen = 0.0f;
     bool seen = false;
-    for (std::size_t k = begin; k < end; ++k)
-      rows[k] = analysis.point(sweep_frequency(sweep, static_cast<int>(k)), f_seen, seen);
+    for (std::size_t k = begin; k < end; k += 2) {
+      const std::size_t n = std::min<std::size_t>(2, end - k);
+      float f[2];
+      for (std::size_t i = 0; i < n; ++i) f[i] = sweep_frequency(sweep, static_cast<int>(k + i));
+      analysis.points(f, n, &rows[k], f_seen, seen);
+    }
     if (end == count) {
       coax_f = f_seen;
       evaluated = seen;

@@ -8,13 +8,6 @@
 namespace mx {
 namespace {
 
-// A part beyond the limit keeps its sign and takes the limit's magnitude; a
-// part equal to the limit (or NaN) passes unchanged.
-float limit_part(float x) {
-  if (std::fabs(x) > kPartLimit) return std::copysign(kPartLimit, x);
-  return x;
-}
-
 // One complex product of ltype 1, added onto the running sum (re, im).
 void add_product(float& re, float& im, float x1, float y1, float x2, float y2) {
   float pr = 0.0f;
@@ -25,16 +18,6 @@ void add_product(float& re, float& im, float x1, float y1, float x2, float y2) {
 }
 
 }  // namespace
-
-void complex_product(float& re, float& im, float x1, float y1, float x2, float y2) {
-  re = limit_part(x1 * x2 - y1 * y2);
-  im = limit_part(x2 * y1 + x1 * y2);
-}
-
-void complex_product_conj(float& re, float& im, float x1, float y1, float x2, float y2) {
-  re = limit_part(x1 * x2 + y1 * y2);
-  im = limit_part(x2 * y1 - x1 * y2);
-}
 
 // Element layout: A 0/1, B 2/3, C 4/5, D 6/7 (real, imaginary). Each element
 // is cleared and then receives its two products, so out must be distinct from

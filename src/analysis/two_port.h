@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 
 namespace mx {
 
@@ -17,10 +18,24 @@ struct TwoPort {
 // elements stays finite.
 inline constexpr float kPartLimit = 1.0e15f;
 
-// (x1 + j y1)(x2 + j y2), each part limited to kPartLimit.
-void complex_product(float& re, float& im, float x1, float y1, float x2, float y2);
+// A part beyond the limit keeps its sign and takes the limit's magnitude; a
+// part equal to the limit (or NaN) passes unchanged.
+inline float limit_part(float x) {
+  if (std::fabs(x) > kPartLimit) return std::copysign(kPartLimit, x);
+  return x;
+}
+
+// (x1 + j y1)(x2 + j y2), each part limited to kPartLimit. (Inline: the port
+// figures take a dozen of them per point.)
+inline void complex_product(float& re, float& im, float x1, float y1, float x2, float y2) {
+  re = limit_part(x1 * x2 - y1 * y2);
+  im = limit_part(x2 * y1 + x1 * y2);
+}
 // (x1 + j y1) conj(x2 + j y2), each part limited to kPartLimit.
-void complex_product_conj(float& re, float& im, float x1, float y1, float x2, float y2);
+inline void complex_product_conj(float& re, float& im, float x1, float y1, float x2, float y2) {
+  re = limit_part(x1 * x2 + y1 * y2);
+  im = limit_part(x2 * y1 - x1 * y2);
+}
 
 // out = left . right (the two-ports in cascade); out must be neither operand.
 void chain_product(TwoPort& out, const TwoPort& left, const TwoPort& right);

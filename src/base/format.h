@@ -1,10 +1,14 @@
 // Fixed-column text records described by a FORMAT in the classic notation:
 //   'text'  nH...  k(items)  nX  /  Iw  Fw.d  Aw
 // A FORMAT is parsed once (keep it in a function-local static) and can then be
-// rendered any number of times without allocating.
+// rendered any number of times without allocating. Every item of a FORMAT
+// has a fixed width (an edit item of width w always writes w characters), so
+// the parsed FORMAT knows the length of its text, and a rendering sizes its
+// buffer once and writes each field in place.
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +50,13 @@ class Format {
   // line_end is true the last record is ended too.
   void render(std::string& out, std::initializer_list<Value> values, bool line_end) const;
 
+  // The same for a FORMAT whose values are all reals, given as floats (no
+  // Value to build and test for each).
+  void render_reals(std::string& out, std::span<const float> values, bool line_end) const;
+
   int value_count() const { return value_count_; }
+  // The number of characters render writes (without the closing line end).
+  std::size_t length() const { return length_; }
 
  private:
   enum class Op { kText, kSlash, kInt, kFixed, kAlpha };
@@ -55,18 +65,24 @@ class Format {
     int w = 0;
     int d = 0;
     std::string text{};
+    void (*fixed)(char*, float, int) = nullptr;  // the writer of an Fw.d of d <= 8
   };
   void parse_list(std::string_view text, std::size_t& pos, bool nested);
   void add_item(Item item);
 
   std::vector<Item> items_;
   int value_count_ = 0;
+  std::size_t length_ = 0;
 };
 
 // The text of single edit items, exposed for the tests and for callers that
-// need one field.
+// need one field: exactly w characters (none for a width below 1), appended
+// to out or written at dst.
 void put_fixed(std::string& out, float v, int w, int d);
 void put_int(std::string& out, int v, int w);
 void put_alpha(std::string& out, std::string_view v, int w);
+void write_fixed(char* dst, float v, int w, int d);
+void write_int(char* dst, int v, int w);
+void write_alpha(char* dst, std::string_view v, int w);
 
 }  // namespace mx

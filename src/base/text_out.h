@@ -20,8 +20,13 @@ class TextOut {
   // Writes the records of the FORMAT and leaves the last one open.
   void prompt(const Format& f, std::initializer_list<Value> values = {}) { emit(f, values, false); }
 
+  // Writes text rendered elsewhere (the same record to a second destination).
+  void write_text(std::string_view text) {
+    os_->write(text.data(), static_cast<std::streamsize>(text.size()));
+  }
+
   std::ostream& stream() { return *os_; }
-  // The text of the last write or prompt.
+  // The text of the last write or prompt through a FORMAT.
   std::string_view last_text() const { return buf_; }
   void flush() { os_->flush(); }
   bool good() const { return static_cast<bool>(*os_); }

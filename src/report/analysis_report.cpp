@@ -31,12 +31,19 @@ void write_entered_model(Report& r, const DesignRecord& ds) {
 
 }  // namespace
 
-void write_analysis_row(Report& r, const SweepRow& row) {
+void render_analysis_row(std::string& out, const SweepRow& row) {
   static const Format kRow("(F20.4,F8.2,F12.2,F9.2,F9.3,F8.2,F9.3)");
   static const Format kLongDelay("(F20.4,F8.2,F12.2,F9.2,F9.3,F8.2,F9.0)");
   const PortFigures& p = row.figures;
-  r.both(row.delay_ns > 10000.0f ? kLongDelay : kRow,
-         {row.f_mhz, p.zin_re, p.zin_im, p.vswr, p.loss_db, p.phase_deg, row.delay_ns});
+  const float values[] = {row.f_mhz, p.zin_re,    p.zin_im,    p.vswr,
+                          p.loss_db, p.phase_deg, row.delay_ns};
+  (row.delay_ns > 10000.0f ? kLongDelay : kRow).render_reals(out, values, true);
+}
+
+void write_analysis_row(Report& r, const SweepRow& row) {
+  std::string text;
+  render_analysis_row(text, row);
+  r.both_text(text);
 }
 
 void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<SweepRow>& rows) {
@@ -66,7 +73,16 @@ void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<
     r.both(kLosses, {l.roughness * kMega, l.loss_tangent, l.resistivity * kCmPerInch * kMega});
   r.both(kTitle, {ds.design.sections, ds.labels.response, ds.labels.design, ds.labels.kind});
   r.both(kHeading);
-  for (const SweepRow& row : rows) write_analysis_row(r, row);
+  // The rows in blocks of some 20 kB, one write each.
+  constexpr std::size_t kRowsPerWrite = 256;
+  std::string block;
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    render_analysis_row(block, rows[k]);
+    if ((k + 1) % kRowsPerWrite == 0 || k + 1 == rows.size()) {
+      r.both_text(block);
+      block.clear();
+    }
+  }
   r.close(ds.files.report);
 }
 

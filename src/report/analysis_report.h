@@ -2,6 +2,7 @@
 // one row of port figures per frequency of the sweep.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "analysis/sweep.h"
@@ -18,5 +19,7 @@ void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<
 // One row of the response table (console and file). Delays above 10000 ns
 // are shown without decimals.
 void write_analysis_row(Report& r, const SweepRow& row);
+// The text of that row, line end included, appended to out.
+void render_analysis_row(std::string& out, const SweepRow& row);
 
 }  // namespace mx

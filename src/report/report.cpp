@@ -6,7 +6,12 @@ namespace mx {
 
 void Report::both(const Format& f, std::initializer_list<Value> values) {
   console_.write(f, values);
-  if (file_) file_->write(f, values);
+  if (file_) file_->write_text(console_.last_text());
+}
+
+void Report::both_text(std::string_view text) {
+  console_.write_text(text);
+  if (file_) file_->write_text(text);
 }
 
 void Report::console(const Format& f, std::initializer_list<Value> values) {

@@ -17,6 +17,8 @@ class Report {
 
   // Console and file.
   void both(const Format& f, std::initializer_list<Value> values = {});
+  // Records rendered elsewhere, to console and file.
+  void both_text(std::string_view text);
   // Console only.
   void console(const Format& f, std::initializer_list<Value> values = {});
   TextOut& console_out() { return console_; }

@@ -99,20 +99,6 @@ TrialFigures judge(const Evaluation& e, const std::vector<float>& att) {
   return t;
 }
 
-// The attenuation at the points two by two (the two cascades of a pair are
-// independent, so the processor works on both at once); an odd last point is
-// left to the caller.
-template <typename Pair>
-void each_pair(const std::vector<float>& f, std::vector<float>& att, const PortTerms& terms,
-               Pair cascades) {
-  TwoPort r1, r2;
-  for (std::size_t k = 0; k + 1 < f.size(); k += 2) {
-    cascades(f[k], f[k + 1], r1, r2);
-    att[k] = -port_figures(r1, terms).loss_db;
-    att[k + 1] = -port_figures(r2, terms).loss_db;
-  }
-}
-
 std::string circuit_name(const DesignRecord& ds) {
   if (lumped_study(ds)) return "lumped ladder";
   if (ds.control.origin == Origin::kDistributedSynthesis) return "synthesized coaxial filter";
@@ -157,26 +143,14 @@ std::vector<float> trial_loss(const DesignRecord& ds, const EndSteps& ends,
                               const std::vector<float>& f_mhz) {
   std::vector<float> att(f_mhz.size());
   const PortTerms terms = port_terms(study_terminations(ds));
-  TwoPort rs;
+  // All the points' cascades at once, four side by side.
+  std::vector<TwoPort> rs(f_mhz.size());
   if (lumped_study(ds)) {
-    const LumpedLadder ladder = lumped_ladder(ds);
-    each_pair(f_mhz, att, terms, [&](float f1, float f2, TwoPort& r1, TwoPort& r2) {
-      lumped_cascades(ladder, f1, f2, r1, r2);
-    });
-    if (f_mhz.size() % 2 != 0) {
-      lumped_cascade(ladder, f_mhz.back(), rs);
-      att.back() = -port_figures(rs, terms).loss_db;
-    }
+    lumped_cascades(lumped_ladder(ds), f_mhz, rs);
   } else {
-    const CoaxNetwork net = coax_network(ds, ends);
-    each_pair(f_mhz, att, terms, [&](float f1, float f2, TwoPort& r1, TwoPort& r2) {
-      coax_cascades(net, f1, f2, r1, r2);
-    });
-    if (f_mhz.size() % 2 != 0) {
-      coax_cascade(net, f_mhz.back(), rs);
-      att.back() = -port_figures(rs, terms).loss_db;
-    }
+    coax_cascades(coax_network(ds, ends), f_mhz, rs);
   }
+  for (std::size_t k = 0; k < f_mhz.size(); ++k) att[k] = -port_figures(rs[k], terms).loss_db;
   return att;
 }
 

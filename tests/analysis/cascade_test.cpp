@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 
 #include "analysis/coax_cascade.h"
 #include "analysis/elements.h"
@@ -80,6 +83,47 @@ TEST(LumpedCascade, AlternatesFromTheConfiguredFirstElement) {
   ds = lumped(2, 1);
   lumped_cascade(ds, f, rs);
   expect_same(rs, element(ds.ladder.series_nh(1), Element::kSeriesL, f));
+}
+
+// Bit for bit; two NaNs count as equal (a NaN prints as NaN).
+bool same_parts(const TwoPort& got, const TwoPort& want) {
+  for (std::size_t i = 0; i < 8; ++i)
+    if (std::bit_cast<std::uint32_t>(got.v[i]) != std::bit_cast<std::uint32_t>(want.v[i]) &&
+        !(std::isnan(got.v[i]) && std::isnan(want.v[i])))
+      return false;
+  return true;
+}
+
+bool any_nan(const TwoPort& m) {
+  return std::any_of(m.v.begin(), m.v.end(), [](float x) { return std::isnan(x); });
+}
+
+// Eleven frequencies, MHz: four, four, two and one at a time. The highest
+// overflow the elements, so that some chains end with a NaN and are done
+// again in full.
+constexpr float kSpread[] = {1.0f,    900.0f, 0.01f,   2000.0f, 1.0e4f, 3.0e6f,
+                             1.0e12f, 7.5f,   1.0e25f, 1.0e30f, 3.0e38f};
+
+TEST(LumpedCascades, SideBySideAsTheChainBuiltByHand) {
+  DesignRecord ds = lumped(1, 30);
+  ds.ladder.series_nh(6) = 1.0e37f;  // its reactance overflows above a few kHz
+  const LumpedLadder ladder = lumped_ladder(ds);
+  TwoPort got[std::size(kSpread)];
+  lumped_cascades(ladder, kSpread, got);
+  int with_nan = 0;
+  for (std::size_t j = 0; j < std::size(kSpread); ++j) {
+    const float f = kSpread[j];
+    TwoPort want;
+    for (int k = 1; k <= 30; ++k)
+      times(want, k % 2 == 1 ? element(ds.ladder.shunt_pf(k), Element::kShuntC, f)
+                             : element(ds.ladder.series_nh(k), Element::kSeriesL, f));
+    EXPECT_TRUE(same_parts(got[j], want)) << f << " MHz";
+    TwoPort one;
+    lumped_cascade(ladder, f, one);
+    EXPECT_TRUE(same_parts(one, want)) << f << " MHz";
+    with_nan += any_nan(want) ? 1 : 0;
+  }
+  EXPECT_GT(with_nan, 0);
 }
 
 // A lossy synthesized filter: all four line kinds differ so that the row used
@@ -226,37 +270,58 @@ DesignRecord entered() {
   return ds;
 }
 
+// The entered circuit of ds at f built by hand: junction 0, section 1, ...,
+// junction n; cd receives the step capacitances, fk the last factor.
+TwoPort entered_by_hand(const DesignRecord& ds, float f, float* cd, float& fk) {
+  const EnteredLines& e = ds.entered;
+  const int n = ds.design.sections;
+  TwoPort want;
+  for (int i = 0; i <= n; ++i) {
+    cd[i] = step_capacitance(e.inner(i), e.inner(i + 1), e.outer(i), e.outer(i + 1), e.er(i),
+                             e.er(i + 1), f, fk);
+    times(want, shunt(2.0f * kPi * f * 1.0e6f * cd[i]));
+    if (i == n) break;
+    const int k = i + 1;
+    const float theta = e.length(k) * f * std::sqrt(e.er(k)) * 2.0f * kPi / 11802.8545f;
+    const float a = line_attenuation(e.outer(k), e.inner(k), e.er(k), ds.losses.roughness,
+                                     ds.losses.resistivity, ds.losses.loss_tangent, f);
+    TwoPort m;
+    line_two_port(e.zo(k), theta, e.length(k) * a, m);
+    times(want, m);
+  }
+  return want;
+}
+
 TEST(CoaxEntered, JunctionsThenSectionsFromTheSource) {
   const float f = 3000.0f;
   DesignRecord ds = entered();
   const TwoPort rs = run(ds, f);
   float cd[4] = {};
   float fk = 0.0f;
+  const TwoPort want = entered_by_hand(ds, f, cd, fk);
   for (int i = 0; i <= 3; ++i) {
-    cd[i] =
-        step_capacitance(ds.entered.inner(i), ds.entered.inner(i + 1), ds.entered.outer(i),
-                         ds.entered.outer(i + 1), ds.entered.er(i), ds.entered.er(i + 1), f, fk);
     EXPECT_EQ(ds.entered.junction_f(i), cd[i]) << i;
     EXPECT_GT(cd[i], 0.0f) << i;
   }
   EXPECT_EQ(ds.entered.junction_f(4), 99.0f);
   EXPECT_EQ(ds.coax.last_factor, fk);  // factor of the last junction
-
-  TwoPort want;
-  for (int i = 0; i <= 3; ++i) {
-    times(want, shunt(2.0f * kPi * f * 1.0e6f * cd[i]));
-    if (i == 3) break;
-    const int k = i + 1;
-    const float theta =
-        ds.entered.length(k) * f * std::sqrt(ds.entered.er(k)) * 2.0f * kPi / 11802.8545f;
-    const float a =
-        line_attenuation(ds.entered.outer(k), ds.entered.inner(k), ds.entered.er(k),
-                         ds.losses.roughness, ds.losses.resistivity, ds.losses.loss_tangent, f);
-    TwoPort m;
-    line_two_port(ds.entered.zo(k), theta, ds.entered.length(k) * a, m);
-    times(want, m);
-  }
   expect_same(rs, want);
+}
+
+TEST(CoaxCascades, SideBySideAsTheChainBuiltByHand) {
+  const DesignRecord ds = entered();
+  const CoaxNetwork net = coax_network(ds, EndSteps{});
+  TwoPort got[std::size(kSpread)];
+  coax_cascades(net, kSpread, got);
+  int with_nan = 0;
+  for (std::size_t j = 0; j < std::size(kSpread); ++j) {
+    float cd[4] = {};
+    float fk = 0.0f;
+    const TwoPort want = entered_by_hand(ds, kSpread[j], cd, fk);
+    EXPECT_TRUE(same_parts(got[j], want)) << kSpread[j] << " MHz";
+    with_nan += any_nan(want) ? 1 : 0;
+  }
+  EXPECT_GT(with_nan, 0);
 }
 
 // Sections and junctions that repeat are evaluated once per frequency; the

@@ -166,6 +166,136 @@ TEST(ChainKernel, ElementChainsMatchPlainChains) {
   }
 }
 
+bool any_nan(const TwoPort& m) {
+  for (float x : m.v)
+    if (std::isnan(x)) return true;
+  return false;
+}
+
+// A running product as the cascades can hold one while it has no NaN: each
+// part finite and at most twice the limit, special values included.
+TwoPort running_product(std::mt19937& g) {
+  TwoPort m;
+  for (float& x : m.v) {
+    do x = value(g);
+    while (!std::isfinite(x) || std::fabs(x) > 2.0f * kPartLimit);
+  }
+  return m;
+}
+
+TwoPort series_element(float x) {
+  TwoPort e;
+  e.v[3] = x;
+  return e;
+}
+
+TwoPort shunt_element(float b) {
+  TwoPort e;
+  e.v[5] = b;
+  return e;
+}
+
+// Without a NaN in the running product, the shortened products are the full
+// ones bit for bit, for any element value, infinite and NaN included.
+TEST(ChainKernel, ShortenedElementProductsAreTheFullOnes) {
+  std::mt19937 g(2026);
+  for (int n = 0; n < 200000; ++n) {
+    const TwoPort a = running_product(g);
+    const float x = value(g);
+    ASSERT_TRUE(
+        same_two_port(to_two_port(times_series(to_chain(a), x)), plain(a, series_element(x))))
+        << "series " << n << " x " << x;
+    ASSERT_TRUE(same_two_port(to_two_port(times_shunt(to_chain(a), x)), plain(a, shunt_element(x))))
+        << "shunt " << n << " b " << x;
+  }
+}
+
+// Chains of shortened element products and full products of random
+// matrices: a ladder whose elements mostly alternate (the products after an
+// element of the other kind where the cascade takes them), the same with
+// the general shortened products only, and a coaxial filter's junctions
+// between lines. A chain ends with a NaN exactly when the full chain does,
+// and otherwise equals it.
+TEST(ChainKernel, ShortenedChainsEndWithNaNExactlyWhenFullOnesDo) {
+  std::mt19937 g(17);
+  int with_nan = 0;
+  for (int n = 0; n < 30000; ++n) {
+    const int kind = n % 3;
+    TwoPort want;
+    ChainState got = chain_identity();
+    bool series_before = false;
+    for (int k = 0; k < 31; ++k) {
+      // Mostly ordinary element values, now and then a special one.
+      const float x = g() % 16 == 0 ? value(g) : std::ldexp(static_cast<float>(g() % 1000), -3);
+      if (kind == 2 && k % 2 == 1) {
+        TwoPort m;
+        for (float& p : m.v) p = g() % 32 == 0 ? value(g) : static_cast<float>(g() % 200) / 99.0f;
+        got = times(got, factor_of(m));
+        want = plain(want, m);
+        continue;
+      }
+      const bool series = kind == 2 ? false : (g() % 4 == 0 ? series_before : !series_before);
+      const bool alternate = kind == 0 && (k == 0 || series != series_before);
+      if (series) {
+        got = alternate ? times_series_after_shunt(got, x) : times_series(got, x);
+        want = plain(want, series_element(x));
+      } else {
+        got = alternate ? times_shunt_after_series(got, x) : times_shunt(got, x);
+        want = plain(want, shunt_element(x));
+      }
+      series_before = series;
+    }
+    ASSERT_EQ(holds_nan(got), any_nan(want)) << "chain " << n;
+    if (holds_nan(got)) {
+      ++with_nan;
+      continue;
+    }
+    ASSERT_TRUE(same_two_port(to_two_port(got), want)) << "chain " << n;
+  }
+  // Both kinds of end occur.
+  EXPECT_GT(with_nan, 1000);
+  EXPECT_LT(with_nan, 29000);
+}
+
+#if MX_CHAIN_AVX
+// The products of a pair of chains in AVX registers against each chain's own
+// products: a, b running products, m, n full factors, x, y element values.
+// Returns the first product that differs (0: none). (Compiled for AVX as a
+// whole: the kernel's AVX functions inline only into such code.)
+MX_CHAIN_AVX_CODE int first_pair_difference(const TwoPort& a, const TwoPort& b, const TwoPort& m,
+                                            const TwoPort& n, float x, float y) {
+  const ChainState ca = to_chain(a);
+  const ChainState cb = to_chain(b);
+  const ChainPair p = pair_of(ca, cb);
+  const ChainPair got[5] = {times(p, factor_pair(factor_of(m), factor_of(n))),
+                            times_series(p, x, y), times_shunt(p, x, y),
+                            times_series_after_shunt(p, x, y), times_shunt_after_series(p, x, y)};
+  const ChainState want_a[5] = {times(ca, factor_of(m)), times_series(ca, x), times_shunt(ca, x),
+                                times_series_after_shunt(ca, x), times_shunt_after_series(ca, x)};
+  const ChainState want_b[5] = {times(cb, factor_of(n)), times_series(cb, y), times_shunt(cb, y),
+                                times_series_after_shunt(cb, y), times_shunt_after_series(cb, y)};
+  for (int k = 0; k < 5; ++k) {
+    if (!same_two_port(to_two_port(first_of(got[k])), to_two_port(want_a[k]))) return k + 1;
+    if (!same_two_port(to_two_port(second_of(got[k])), to_two_port(want_b[k]))) return k + 1;
+  }
+  return 0;
+}
+
+TEST(ChainKernel, AvxPairsAreTwoChainsBitForBit) {
+  if (!chain_avx_available()) GTEST_SKIP() << "no AVX on this processor";
+  std::mt19937 g(44);
+  for (int n = 0; n < 100000; ++n) {
+    const TwoPort a = random_two_port(g);
+    const TwoPort b = random_two_port(g);
+    const TwoPort m = random_two_port(g);
+    const TwoPort k = random_two_port(g);
+    const float x = value(g);
+    const float y = value(g);
+    ASSERT_EQ(first_pair_difference(a, b, m, k, x, y), 0) << "operands " << n;
+  }
+}
+#endif
+
 TEST(ChainKernel, IndependentChainsSideBySide) {
   std::mt19937 g(11);
   TwoPort want[3] = {TwoPort::identity(), random_two_port(g), random_two_port(g)};

@@ -56,6 +56,9 @@ TEST(ParseCommandLine, NoOptionsIsTheDialogInTheCurrentFolder) {
   EXPECT_EQ(o.threads, 0);
   EXPECT_FALSE(o.length_tol_in || o.diameter_tol_in || o.min_section_in || o.min_wall_in ||
                o.power_w);
+  EXPECT_FALSE(o.tolerance || o.trials || o.random_state || o.component_tol_pct || o.pass_mhz ||
+               o.pass_db || o.stop_mhz || o.stop_db);
+  EXPECT_FALSE(o.normal_errors);
   EXPECT_FALSE(o.interactive);  // main() decides that from standard input
   EXPECT_EQ(p.out + p.err, "");
 }
