@@ -12,8 +12,8 @@
 #include <new>
 #include <vector>
 
+#include "air_line_designs.h"
 #include "analysis/sweep.h"
-#include "line/impedance.h"
 #include "synthesis/ladder.h"
 
 namespace {
@@ -55,32 +55,6 @@ mx::DesignRecord lumped30() {
   return ds;
 }
 
-// 31 alternating sections between 50-ohm air source and load lines: 0.5 inch
-// outer conductor, high-impedance sections in air, low-impedance sections on
-// PTFE; copper with 32 micro-inch roughness and a 2e-4 loss tangent.
-mx::DesignRecord coax31() {
-  mx::DesignRecord ds;
-  ds.control.option = mx::Option::kDistributed;
-  ds.control.origin = mx::Origin::kDistributedEntered;
-  ds.design.sections = 31;
-  auto& e = ds.entered;
-  for (int k = 0; k <= 32; ++k) {
-    const bool end = k == 0 || k == 32;
-    const bool high = k % 2 == 0;
-    e.outer(k) = 0.5f;
-    e.inner(k) = end ? 0.2172f : (high ? 0.05f : 0.45f);
-    e.er(k) = end || high ? 1.0f : 2.1f;
-    e.length(k) = end ? 0.0f : (high ? 0.28f : 0.12f);
-    e.zo(k) = mx::line_impedance(e.outer(k), e.inner(k), e.er(k));
-  }
-  ds.losses.resistivity = 1.724e-6f / 2.54f;
-  ds.losses.roughness = 32.0e-6f;
-  ds.losses.loss_tangent = 0.0002f;
-  ds.ports.rs = e.zo(0);
-  ds.ports.rl = e.zo(32);
-  return ds;
-}
-
 void run_points(benchmark::State& state, mx::DesignRecord ds, float fmin, float fmax) {
   int i = 0;
   const long before = g_allocations.load();
@@ -98,7 +72,7 @@ void BM_AnalysisPointLumped30(benchmark::State& state) {
   run_points(state, lumped30(), 10.0f, 2000.0f);
 }
 void BM_AnalysisPointCoax31(benchmark::State& state) {
-  run_points(state, coax31(), 10.0f, 4000.0f);
+  run_points(state, mx_bench::entered_coax(31), 10.0f, 4000.0f);
 }
 
 BENCHMARK(BM_AnalysisPointLumped30);
@@ -119,7 +93,7 @@ void run_whole_sweep(benchmark::State& state, mx::DesignRecord ds) {
 }
 
 void BM_SweepLumped30(benchmark::State& state) { run_whole_sweep(state, lumped30()); }
-void BM_SweepCoax31(benchmark::State& state) { run_whole_sweep(state, coax31()); }
+void BM_SweepCoax31(benchmark::State& state) { run_whole_sweep(state, mx_bench::entered_coax(31)); }
 
 BENCHMARK(BM_SweepLumped30)
     ->Arg(1)

@@ -12,38 +12,12 @@
 
 #include <vector>
 
+#include "air_line_designs.h"
 #include "analysis/sweep.h"
-#include "line/impedance.h"
 
 namespace {
 
 constexpr int kSteps = 10000;
-
-// n sections alternating between air-spaced high-impedance and PTFE-filled
-// low-impedance lines inside a 0.5 inch outer conductor, between 50-ohm air
-// lines; copper, 32 micro-inch roughness, loss tangent 2e-4.
-mx::DesignRecord coax(int n) {
-  mx::DesignRecord ds;
-  ds.control.option = mx::Option::kDistributed;
-  ds.control.origin = mx::Origin::kDistributedEntered;
-  ds.design.sections = n;
-  auto& e = ds.entered;
-  for (int k = 0; k <= n + 1; ++k) {
-    const bool end = k == 0 || k == n + 1;
-    const bool high = k % 2 == 0;
-    e.outer(k) = 0.5f;
-    e.inner(k) = end ? 0.2172f : (high ? 0.05f : 0.45f);
-    e.er(k) = end || high ? 1.0f : 2.1f;
-    e.length(k) = end ? 0.0f : (high ? 0.28f : 0.12f);
-    e.zo(k) = mx::line_impedance(e.outer(k), e.inner(k), e.er(k));
-  }
-  ds.losses.resistivity = 1.724e-6f / 2.54f;
-  ds.losses.roughness = 32.0e-6f;
-  ds.losses.loss_tangent = 0.0002f;
-  ds.ports.rs = e.zo(0);
-  ds.ports.rl = e.zo(n + 1);
-  return ds;
-}
 
 // n elements, shunt 3.5 pF and series 11.5 nH alternating from the source,
 // between 50-ohm ends.
@@ -73,7 +47,7 @@ void sweep(benchmark::State& state, mx::DesignRecord (*filter)(int)) {
   state.SetItemsProcessed(state.iterations() * (kSteps + 1));
 }
 
-void BM_EngineCoax(benchmark::State& state) { sweep(state, coax); }
+void BM_EngineCoax(benchmark::State& state) { sweep(state, mx_bench::entered_coax); }
 void BM_EngineLumped(benchmark::State& state) { sweep(state, lumped); }
 
 BENCHMARK(BM_EngineCoax)
