@@ -330,7 +330,7 @@ TEST(CoaxCascades, SideBySideAsTheChainBuiltByHand) {
 TEST(CoaxEntered, RepeatedSectionsKeepTheirPlaces) {
   const float f = 2200.0f;
   DesignRecord ds = entered();
-  const int n = 6;
+  constexpr int n = 6;
   ds.design.sections = n;
   EnteredLines& e = ds.entered;
   for (int k = 1; k <= n; ++k) {
@@ -346,22 +346,10 @@ TEST(CoaxEntered, RepeatedSectionsKeepTheirPlaces) {
   e.er(n + 1) = 1.0f;
   const TwoPort rs = run(ds, f);
 
-  TwoPort want;
+  float cd[n + 1] = {};
   float fk = 0.0f;
-  for (int i = 0; i <= n; ++i) {
-    const float cd = step_capacitance(e.inner(i), e.inner(i + 1), e.outer(i), e.outer(i + 1),
-                                      e.er(i), e.er(i + 1), f, fk);
-    EXPECT_EQ(e.junction_f(i), cd) << i;
-    times(want, shunt(2.0f * kPi * f * 1.0e6f * cd));
-    if (i == n) break;
-    const int k = i + 1;
-    const float theta = e.length(k) * f * std::sqrt(e.er(k)) * 2.0f * kPi / 11802.8545f;
-    const float a = line_attenuation(e.outer(k), e.inner(k), e.er(k), ds.losses.roughness,
-                                     ds.losses.resistivity, ds.losses.loss_tangent, f);
-    TwoPort m;
-    line_two_port(e.zo(k), theta, e.length(k) * a, m);
-    times(want, m);
-  }
+  const TwoPort want = entered_by_hand(ds, f, cd, fk);
+  for (int i = 0; i <= n; ++i) EXPECT_EQ(e.junction_f(i), cd[i]) << i;
   EXPECT_EQ(ds.coax.last_factor, fk);
   expect_same(rs, want);
 }
