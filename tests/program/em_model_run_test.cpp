@@ -17,19 +17,13 @@ namespace {
 
 namespace pc = mx::picture_checks;
 
-std::string lines(const std::vector<std::string>& answers) {
-  std::string s;
-  for (const std::string& a : answers) (s += a) += '\n';
-  return s;
-}
-
 // The worked example (every default of a distributed synthesis), then its analysis with the
 // offered losses from 10 to 3000 MHz by 10.
 std::string worked_example_and_analysis() {
   std::vector<std::string> a = {"", "2", "1"};
   a.insert(a.end(), 17, "");
   for (const char* x : {"1", "", "", "", "10", "3000", "10", "", "3"}) a.push_back(x);
-  return lines(a);
+  return answer_lines(a);
 }
 
 // The words of the reader's line that starts with `key`.
@@ -113,9 +107,10 @@ TEST(EmModelRun, LumpedDesignsGetNoModel) {
   mx::RunOptions options;
   options.em_model = dir / "filter.py";
   // A lumped synthesis and its analysis.
-  const SessionResult r = run_session(lines({"", "1", "1", "1000", "0.1", "7", "50", "", "1", "",
-                                             "50", "0", "50", "0", "50", "3000", "50", "", "5"}),
-                                      dir.path(), options);
+  const SessionResult r =
+      run_session(answer_lines({"", "1", "1", "1000", "0.1", "7", "50", "", "1", "", "50", "0",
+                                "50", "0", "50", "3000", "50", "", "5"}),
+                  dir.path(), options);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_FALSE(fs::exists(dir / "filter.py"));

@@ -31,12 +31,6 @@ namespace {
 using cplx = std::complex<double>;
 constexpr double kPi = 3.14159265358979323846;
 
-std::string lines(std::initializer_list<const char*> answers) {
-  std::string s;
-  for (const char* a : answers) (s += a) += '\n';
-  return s;
-}
-
 std::size_t count_of(const std::string& text, const std::string& what) {
   std::size_t n = 0;
   for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
@@ -45,16 +39,17 @@ std::size_t count_of(const std::string& text, const std::string& what) {
 
 // Analysis of the shipped lumped file lumped7.lef with Rs = Rl = 50, 50 to 3000 MHz by 50.
 const std::string kShippedLumpedAnalysis =
-    lines({"1", "1", "2", "", "50", "0", "50", "0", "50", "3000", "50", "", "3"});
+    answer_lines({"1", "1", "2", "", "50", "0", "50", "0", "50", "3000", "50", "", "3"});
 // Analysis of the shipped coaxial file coax7.cxf (Rs = Rl = the 49.99-ohm end
 // lines, the default losses), 100 to 4000 MHz by 50.
 const std::string kShippedCoaxAnalysis =
-    lines({"1", "2", "2", "", "", "", "", "100", "4000", "50", "", "3"});
+    answer_lines({"1", "2", "2", "", "", "", "", "100", "4000", "50", "", "3"});
 // A 4-section 0.5 dB Chebyshev ladder synthesized at 1000 MHz, 50 ohm, and
 // analysed (standard circuit) against the load it was made for, 25.20 ohm,
 // 50 to 3000 MHz by 50.
-const std::string kEvenChebyshevAnalysis = lines({"", "1", "1", "1000", "0.5", "4", "50", "", "1",
-                                                  "", "", "", "", "", "50", "3000", "50", "", "5"});
+const std::string kEvenChebyshevAnalysis =
+    answer_lines({"", "1", "1", "1000", "0.5", "4", "50", "", "1", "", "", "", "", "", "50", "3000",
+                  "50", "", "5"});
 
 // ---- the independent reader ------------------------------------------------------
 
@@ -287,9 +282,9 @@ TEST(ResultFileNumbering, EveryAnalysisAndSynthesisGetsItsOwnFile) {
   options.save_circuit = dir / "out" / "filter.lef";
   // Synthesis, its analysis, the analysis again at other frequencies, a second synthesis.
   const SessionResult r =
-      run_session(lines({"", "1", "1", "",    "",     "",    "", "",  "1",   "",    "",
-                         "", "",  "",  "500", "1500", "500", "", "1", "900", "900", "1",
-                         "", "2", "",  "1",   "1",    "",    "", "5", "",    "",    "4"}),
+      run_session(answer_lines({"", "1", "1", "",    "",     "",    "", "",  "1",   "",    "",
+                                "", "",  "",  "500", "1500", "500", "", "1", "900", "900", "1",
+                                "", "2", "",  "1",   "1",    "",    "", "5", "",    "",    "4"}),
                   dir.path(), options);
   ASSERT_EQ(r.status, 0) << r.err;
   const fs::path out = dir / "out";
@@ -352,8 +347,8 @@ void check_saved_lumped_circuit(const std::string& synthesis_and_analysis, const
 }
 
 TEST(SavedCircuitReadsBack, StandardChebyshev7AnalysesLikeTheSynthesizedDesign) {
-  check_saved_lumped_circuit(lines({"", "1", "1", "1000", "0.1", "7", "50", "", "1", "", "50", "0",
-                                    "50", "0", "50", "3000", "50", "", "5"}),
+  check_saved_lumped_circuit(answer_lines({"", "1", "1", "1000", "0.1", "7", "50", "", "1", "",
+                                           "50", "0", "50", "0", "50", "3000", "50", "", "5"}),
                              "saved.lef", "50\n0\n50\n0\n50\n3000\n50\n",
                              "7-section Chebyshev 0.1 dB low-pass", "1");
 }
@@ -362,10 +357,10 @@ TEST(SavedCircuitReadsBack, StandardChebyshev7AnalysesLikeTheSynthesizedDesign) 
 // one chosen last, so a dual analysis before the synthesis makes a dual file.
 TEST(SavedCircuitReadsBack, DualChebyshev6AnalysesLikeTheSynthesizedDesign) {
   check_saved_lumped_circuit(
-      lines({"",  "1",     "1",    "1000", "0.1",  "3",    "50", "",  "1", "2",
-             "",  "",      "",     "",     "1000", "1000", "1",  "",  "2", "",
-             "1", "1",     "1000", "0.5",  "6",    "50",   "",   "1", "2", "50",
-             "3", "99.21", "-2",   "25",   "2500", "25",   "",   "5"}),
+      answer_lines({"",  "1",     "1",    "1000", "0.1",  "3",    "50", "",  "1", "2",
+                    "",  "",      "",     "",     "1000", "1000", "1",  "",  "2", "",
+                    "1", "1",     "1000", "0.5",  "6",    "50",   "",   "1", "2", "50",
+                    "3", "99.21", "-2",   "25",   "2500", "25",   "",   "5"}),
       "saved-2.lef", "50\n3\n99.21\n-2\n25\n2500\n25\n", "6-section Chebyshev 0.5 dB low-pass",
       "2");
 }
@@ -408,7 +403,8 @@ TEST(SavedCircuitReadsBack, CoaxialSynthesisModelEqualsTheDimensionReport) {
   EXPECT_EQ(made.err, "mandrelix: wrote coaxial circuit " + options.save_circuit->string() + "\n");
 
   const SessionResult read = run_session(
-      lines({"1", "2", "2", "worked.cxf", "", "", "", "1000", "1000", "1", "", "3"}), dir.path());
+      answer_lines({"1", "2", "2", "worked.cxf", "", "", "", "1000", "1000", "1", "", "3"}),
+      dir.path());
   ASSERT_EQ(read.status, 0) << read.err;
   EXPECT_NE(read.out.find("Attempting to read User Data File: worked.cxf"), std::string::npos);
 
@@ -428,7 +424,7 @@ TEST(SavedCircuitReadsBack, CoaxialSynthesisModelEqualsTheDimensionReport) {
 
 TEST(ResultFilesBadUse, TouchstoneNamedLikeTheReportFileIsRefused) {
   const std::string answers =
-      lines({"1", "1", "2", "", "", "", "", "", "500", "1500", "250", "1", "ana.txt", "3"});
+      answer_lines({"1", "1", "2", "", "", "", "", "", "500", "1500", "250", "1", "ana.txt", "3"});
   TempDir plain, asked;
   install_shipped_files(plain.path());
   install_shipped_files(asked.path());
@@ -455,8 +451,8 @@ TEST(ResultFilesBadUse, TouchstoneNamedLikeTheReportFileIsRefused) {
 TEST(ResultFilesBadUse, ReportFileNamedLikeAnEarlierResultFileIsRefused) {
   // An analysis, then the same at 900 MHz with the report stored in r.s2p.
   const std::string answers =
-      lines({"1",   "1", "2", "",    "",    "",  "",  "",      "500",     "1500",
-             "250", "",  "1", "900", "900", "1", "1", "r.s2p", "rep.txt", "3"});
+      answer_lines({"1",   "1", "2", "",    "",    "",  "",  "",      "500",     "1500",
+                    "250", "",  "1", "900", "900", "1", "1", "r.s2p", "rep.txt", "3"});
   const std::string refused =
       "file error: the report file \"r.s2p\" would replace a result file written before";
   for (const bool interactive : {false, true}) {
@@ -496,9 +492,9 @@ TEST(ResultFilesBadUse, RowsThatAreNotNumbersStayOutOfTheTouchstoneFile) {
   options.csv = dir / "high.csv";
   // The shipped coaxial filter far above its TE11 cutoff (about 8 GHz): the
   // step model gives no number from 30 GHz up.
-  const SessionResult r =
-      run_session(lines({"1", "2", "2", "", "", "", "", "10000", "200000", "10000", "", "3"}),
-                  dir.path(), options);
+  const SessionResult r = run_session(
+      answer_lines({"1", "2", "2", "", "", "", "", "10000", "200000", "10000", "", "3"}),
+      dir.path(), options);
   ASSERT_EQ(r.status, 0) << r.err;
   const auto tables = report_tables(r.out);
   ASSERT_EQ(tables.size(), 1u);

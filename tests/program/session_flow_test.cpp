@@ -9,12 +9,6 @@
 namespace mxtest {
 namespace {
 
-std::string lines(std::initializer_list<const char*> answers) {
-  std::string s;
-  for (const char* a : answers) (s += a) += '\n';
-  return s;
-}
-
 // The blank answers that take every default of a distributed synthesis.
 const char* const kDistributedDefaults =
     "\n2\n1\n"                // synthesis, distributed, Chebyshev
@@ -59,7 +53,7 @@ TEST(SessionFlow, ClockIsReadOnceAtProgramStart) {
   TempDir dir;
   install_shipped_files(dir.path());
   std::istringstream in(
-      lines({"", "1", "1", "", "", "", "", "", "2", "", "1", "1", "", "", "", "", "", "4"}));
+      answer_lines({"", "1", "1", "", "", "", "", "", "2", "", "1", "1", "", "", "", "", "", "4"}));
   std::ostringstream out, err;
   CountingClock clock;
   EXPECT_EQ(mx::run_program(in, out, err, clock, dir.path()), 0);
@@ -76,8 +70,8 @@ TEST(SessionFlow, StoredReportIsTheConsoleCopy) {
   TempDir dir;
   install_shipped_files(dir.path());
   const SessionResult r =
-      run_session(lines({"", "1", "1", "", "",    "",    "",    "1", "copy.txt", "1", "",
-                         "", "",  "",  "", "100", "900", "200", "1", "copy.txt", "5"}),
+      run_session(answer_lines({"", "1", "1", "", "",    "",    "",    "1", "copy.txt", "1", "",
+                                "", "",  "",  "", "100", "900", "200", "1", "copy.txt", "5"}),
                   dir.path());
   ASSERT_EQ(r.status, 0);
   const std::string file = read_file(dir / "copy.txt");
@@ -96,8 +90,8 @@ TEST(SessionFlow, StoredReportIsTheConsoleCopy) {
 TEST(SessionFlow, InputErrorKeepsWhatTheReportFileHolds) {
   TempDir dir;
   install_shipped_files(dir.path());
-  const SessionResult r =
-      run_session(lines({"", "1", "1", "", "", "", "", "1", "kept.txt", "oops"}), dir.path());
+  const SessionResult r = run_session(
+      answer_lines({"", "1", "1", "", "", "", "", "1", "kept.txt", "oops"}), dir.path());
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err.rfind("input error:", 0), 0u);
   const std::string file = read_file(dir / "kept.txt");

@@ -13,6 +13,12 @@
 
 namespace mxtest {
 
+std::string answer_lines(const std::vector<std::string>& answers) {
+  std::string s;
+  for (const std::string& a : answers) (s += a) += '\n';
+  return s;
+}
+
 TempDir::TempDir() {
   static std::atomic<int> counter{0};
   path_ = fs::temp_directory_path() /

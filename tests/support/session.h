@@ -27,6 +27,9 @@ class TempDir {
   fs::path path_;
 };
 
+// The answers as the dialog reads them, one a line.
+std::string answer_lines(const std::vector<std::string>& answers);
+
 struct SessionResult {
   int status = -1;
   std::string out;
