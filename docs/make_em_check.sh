@@ -10,17 +10,7 @@
 # The field solver runs on one core: about ten minutes in all, most of it the finest mesh.
 set -euo pipefail
 
-if [ $# -ne 1 ] || [ ! -x "$1" ]; then
-  echo "usage: bash docs/make_em_check.sh PROGRAM   (the mandrelix binary)" >&2
-  exit 2
-fi
-program="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
-docs="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(dirname "$docs")"
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/mandrelix-em-check.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
-cp "$root"/data/* "$work"/
+. "$(dirname "${BASH_SOURCE[0]}")/script_setup.sh" "$@"
 
 # The worked example (every default of a distributed synthesis), then its analysis from 10 to
 # 3000 MHz by 10: with the offered losses, and with none (0.0001, the smallest the dialog keeps).

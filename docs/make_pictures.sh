@@ -16,17 +16,7 @@
 # from a file; every command line it ran is printed, so the README can show them.
 set -euo pipefail
 
-if [ $# -ne 1 ] || [ ! -x "$1" ]; then
-  echo "usage: bash docs/make_pictures.sh PROGRAM   (the mandrelix binary)" >&2
-  exit 2
-fi
-program="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
-docs="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(dirname "$docs")"
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/mandrelix-pictures.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
-cp "$root"/data/* "$work"/
+. "$(dirname "${BASH_SOURCE[0]}")/script_setup.sh" "$@"
 
 # The distributed synthesis of the shipped defaults (Mandrelix.DEF: Chebyshev 0.1 dB, N = 7,
 # FC1 1000 MHz, Zo 50 ohm, the shipped line kinds), then a frequency analysis of the synthesized

@@ -95,22 +95,14 @@ const CLI::Validator kStudyReport(
       return {};
     },
     "FILE");
-// A finite number, zero or more (or above zero when `positive`); `what` names it in the message.
-CLI::Validator non_negative(const std::string& what, bool positive = false) {
-  return CLI::Validator(
-      [what, positive](const std::string& text) -> std::string {
-        char* end = nullptr;
-        const double v = std::strtod(text.c_str(), &end);
-        if (end == text.c_str() || *end != '\0' || !std::isfinite(v) || v < 0.0 ||
-            v > static_cast<double>(std::numeric_limits<float>::max()) || (positive && v == 0.0))
-          return what + (positive ? ", above zero: " : ", zero or more: ") + text;
-        return {};
-      },
-      "");
-}
 
-const CLI::Validator kInches = non_negative("a minimum is a number of inches");
-const CLI::Validator kWatts = non_negative("a power is a number of watts", true);
+// A warning's minimum: a finite number of inches, zero or more.
+const CLI::Validator kInches = number_check([](double v) { return v >= 0.0; },
+                                            "a minimum is a number of inches, zero or more: ", "");
+
+// A peak power: a finite number of watts above zero.
+const CLI::Validator kWatts = number_check([](double v) { return v > 0.0; },
+                                           "a power is a number of watts, above zero: ", "");
 
 }  // namespace
 
