@@ -95,16 +95,22 @@ std::string iso_date(const LocalTime& t) {
   return text;
 }
 
-FilterDrawingData drawing_data(const DesignRecord& ds, const CoaxFilterLines& lines,
-                               const RunOptions& options) {
-  FilterDrawingData d;
-  d.program_version = kProgramVersion;
+// The lines of a drawing or a full-wave model: source, sections 1..N, load.
+template <typename Picture>
+void set_lines(Picture& d, const CoaxFilterLines& lines) {
   auto line = [](const CoaxLineData& l) {
     return DrawingLine{l.outer, l.inner, l.er, l.zo, l.length};
   };
   d.source = line(lines.source);
   for (const CoaxLineData& l : lines.sections) d.sections.push_back(line(l));
   d.load = line(lines.load);
+}
+
+FilterDrawingData drawing_data(const DesignRecord& ds, const CoaxFilterLines& lines,
+                               const RunOptions& options) {
+  FilterDrawingData d;
+  d.program_version = kProgramVersion;
+  set_lines(d, lines);
   d.cutoff_mhz = ds.design.cutoff_mhz;
   d.ripple_db = ds.control.response == Response::kChebyshev ? ds.design.ripple_db : 0.0f;
   d.response = response_name(ds.control.response);
@@ -127,12 +133,7 @@ EmModelData em_model_data(const DesignRecord& ds, const CoaxFilterLines& lines) 
                 ? design_title(ds) + ", " + configuration_name(ds.control.configuration) +
                       " coaxial filter"
                 : std::to_string(ds.design.sections) + "-section entered coaxial circuit";
-  auto line = [](const CoaxLineData& l) {
-    return DrawingLine{l.outer, l.inner, l.er, l.zo, l.length};
-  };
-  d.source = line(lines.source);
-  for (const CoaxLineData& l : lines.sections) d.sections.push_back(line(l));
-  d.load = line(lines.load);
+  set_lines(d, lines);
   const Terminations t = study_terminations(ds);
   d.rs = t.rs;
   d.rl = t.rl;
