@@ -1,14 +1,15 @@
 #include "analysis/sweep.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
 #include <span>
-#include <system_error>
 #include <thread>
 
 #include "analysis/lumped_cascade.h"
+#include "base/shared_work.h"
 
 namespace mx {
 namespace {
@@ -177,11 +178,22 @@ std::vector<SweepRow> run_sweep(DesignRecord& ds, const EndSteps& ends,
   rows.resize(count);
   const Analysis analysis(ds, ends);
   const Sweep sweep = ds.sweep;
+  const std::size_t blocks = (count + kSweepBlock - 1) / kSweepBlock;
 
   // Only the block holding the last point reports its last evaluation.
   float coax_f = 0.0f;
   bool evaluated = false;
-  auto block = [&](std::size_t begin, std::size_t end) {
+  std::vector<std::atomic<bool>> finished(blocks);
+  std::size_t delivered = 0;
+  const std::thread::id caller = std::this_thread::get_id();
+  // The finished blocks that follow the last delivered one, in order.
+  auto deliver = [&] {
+    for (; delivered < blocks && finished[delivered].load(std::memory_order_acquire); ++delivered)
+      if (options.block_in_order) options.block_in_order(delivered);
+  };
+  auto block = [&](std::size_t b) {
+    const std::size_t begin = b * kSweepBlock;
+    const std::size_t end = std::min(count, begin + kSweepBlock);
     float f_seen = 0.0f;
     bool seen = false;
     for (std::size_t k = begin; k < end; k += 2) {
@@ -194,24 +206,17 @@ std::vector<SweepRow> run_sweep(DesignRecord& ds, const EndSteps& ends,
       coax_f = f_seen;
       evaluated = seen;
     }
+    if (options.block_finished)
+      options.block_finished(b, std::span<const SweepRow>(&rows[begin], end - begin));
+    finished[b].store(true, std::memory_order_release);
+    if (std::this_thread::get_id() == caller) deliver();
   };
 
   const std::size_t wanted = options.threads < 1 ? 1 : static_cast<std::size_t>(options.threads);
   const std::size_t threads =
       std::max<std::size_t>(1, std::min(wanted, count / kMinPointsPerThread));
-  std::vector<std::thread> helpers;
-  helpers.reserve(threads - 1);
-  for (std::size_t t = 1; t < threads; ++t) {
-    const std::size_t begin = count * t / threads;
-    const std::size_t end = count * (t + 1) / threads;
-    try {
-      helpers.emplace_back(block, begin, end);
-    } catch (const std::system_error&) {
-      block(begin, end);  // no thread to be had: this one does the block
-    }
-  }
-  block(0, count / threads);
-  for (std::thread& h : helpers) h.join();
+  share_pieces(static_cast<int>(threads), blocks, block);
+  deliver();
 
   // The record as the serial run leaves it: the entered circuit's junctions
   // at the last point's last evaluation.

@@ -2,6 +2,9 @@
 // design record at every frequency start + step * k, k = 0..steps.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <span>
 #include <vector>
 
 #include "analysis/coax_cascade.h"
@@ -19,12 +22,21 @@ struct SweepRow {
   TwoPort two_port;    // chain matrix of the filter at f
 };
 
+// Consecutive points that a thread of a sweep takes at a time.
+constexpr std::size_t kSweepBlock = 256;
+
 // How a sweep is run. The rows are the same whatever the choice.
 struct SweepOptions {
-  // Threads sharing the points (each takes one block of consecutive
-  // frequencies); 1 or less: the calling thread alone. Short sweeps use
-  // fewer threads than asked for.
+  // Threads sharing the points (each takes the next block of kSweepBlock
+  // consecutive frequencies as it comes free); 1 or less: the calling thread
+  // alone. Short sweeps use fewer threads than asked for.
   int threads = 1;
+  // Called for each block of rows (block b holds points b * kSweepBlock on)
+  // as soon as its rows are in place, on the thread that computed them.
+  std::function<void(std::size_t block, std::span<const SweepRow> rows)> block_finished{};
+  // Called on the calling thread for block 0, 1, 2, ... in order, each after
+  // its block_finished call; all of them before run_sweep returns.
+  std::function<void(std::size_t block)> block_in_order{};
 };
 
 // The thread count of a setting given as text (an environment variable or

@@ -89,9 +89,9 @@ bool Cycle::report_and_menu() {
   print_report_header(r, ds_.run_date);
   if (ds_.control.function == Function::kAnalysis) {
     const EndSteps ends{stepped_.cap_high_source, stepped_.cap_high_load};
-    const std::vector<SweepRow> rows = run_sweep(ds_, ends, SweepOptions{threads_});
     ds_.labels.kind = ds_.control.option == Option::kElectrical ? "ELECTRICAL " : "DISTRIBUTED";
-    print_analysis_report(r, ds_, rows);
+    const std::vector<SweepRow> rows =
+        sweep_and_print_analysis(r, ds_, ends, SweepOptions{threads_});
     file_.check();
     results_.analysis(ds_, rows);
     results_.tolerance_study(ds_, ends, threads_);

@@ -46,7 +46,7 @@ void write_analysis_row(Report& r, const SweepRow& row) {
   r.both_text(text);
 }
 
-void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<SweepRow>& rows) {
+void print_analysis_heading(Report& r, const DesignRecord& ds) {
   static const Format kPorts(
       "(/,14X,'Rs =',F6.2,' Ohms',26X,'Rl =',F6.2,' Ohms',/,14X,'Xs =',F6.2,' Ohms',26X,'Xl =',"
       "F6.2,' Ohms')");
@@ -73,17 +73,39 @@ void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<
     r.both(kLosses, {l.roughness * kMega, l.loss_tangent, l.resistivity * kCmPerInch * kMega});
   r.both(kTitle, {ds.design.sections, ds.labels.response, ds.labels.design, ds.labels.kind});
   r.both(kHeading);
+}
+
+void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<SweepRow>& rows) {
+  print_analysis_heading(r, ds);
   // The rows in blocks of some 20 kB, one write each.
-  constexpr std::size_t kRowsPerWrite = 256;
   std::string block;
   for (std::size_t k = 0; k < rows.size(); ++k) {
     render_analysis_row(block, rows[k]);
-    if ((k + 1) % kRowsPerWrite == 0 || k + 1 == rows.size()) {
+    if ((k + 1) % kSweepBlock == 0 || k + 1 == rows.size()) {
       r.both_text(block);
       block.clear();
     }
   }
   r.close(ds.files.report);
+}
+
+std::vector<SweepRow> sweep_and_print_analysis(Report& r, DesignRecord& ds, const EndSteps& ends,
+                                               SweepOptions options) {
+  print_analysis_heading(r, ds);
+  // Each block of rows is rendered by the thread that computed it, and
+  // written (some 20 kB at a time) as soon as the blocks before it are.
+  const std::size_t points = ds.sweep.steps < 0 ? 0 : static_cast<std::size_t>(ds.sweep.steps) + 1;
+  std::vector<std::string> texts((points + kSweepBlock - 1) / kSweepBlock);
+  options.block_finished = [&texts](std::size_t b, std::span<const SweepRow> rows) {
+    for (const SweepRow& row : rows) render_analysis_row(texts[b], row);
+  };
+  options.block_in_order = [&r, &texts](std::size_t b) {
+    r.both_text(texts[b]);
+    std::string().swap(texts[b]);
+  };
+  std::vector<SweepRow> rows = run_sweep(ds, ends, options);
+  r.close(ds.files.report);
+  return rows;
 }
 
 }  // namespace mx

@@ -16,6 +16,15 @@ namespace mx {
 // table heading, the rows and the closing lines.
 void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<SweepRow>& rows);
 
+// The same report up to the table heading.
+void print_analysis_heading(Report& r, const DesignRecord& ds);
+
+// Runs the sweep of ds (run_sweep with options) and prints its report as
+// print_analysis_report does, writing each block of rows as soon as it and
+// the blocks before it are done. Returns the rows.
+std::vector<SweepRow> sweep_and_print_analysis(Report& r, DesignRecord& ds, const EndSteps& ends,
+                                               SweepOptions options);
+
 // One row of the response table (console and file). Delays above 10000 ns
 // are shown without decimals.
 void write_analysis_row(Report& r, const SweepRow& row);

@@ -7,9 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <mutex>
+#include <numeric>
+#include <span>
+#include <thread>
 #include <vector>
 
 #include "analysis/coax_cascade.h"
@@ -77,7 +82,9 @@ SweepRow point_by_entry_points(DesignRecord& ds, const EndSteps& ends, float f) 
 }
 
 // Sweeps ds point by point and with run_sweep on 1, 2, 3 and 8 threads, each
-// from a copy of the record, and compares the rows and the records left.
+// from a copy of the record, and compares the rows (as returned and as handed
+// on block by block) and the records left; the blocks reach the caller in
+// order, each after it is finished.
 void expect_sweeps_agree(const DesignRecord& start, const EndSteps& ends) {
   DesignRecord serial = start;
   std::vector<SweepRow> want;
@@ -86,9 +93,34 @@ void expect_sweeps_agree(const DesignRecord& start, const EndSteps& ends) {
   for (int threads : {1, 2, 3, 8}) {
     SCOPED_TRACE(threads);
     DesignRecord ds = start;
-    const std::vector<SweepRow> got = run_sweep(ds, ends, SweepOptions{threads});
+    // The blocks as they are handed on: the rows of each block when it is
+    // finished, and the order and thread of their delivery.
+    std::mutex m;
+    std::vector<SweepRow> handed(want.size());
+    std::vector<bool> finished;
+    std::vector<std::size_t> order;
+    bool on_caller = true;
+    SweepOptions options{threads};
+    options.block_finished = [&](std::size_t b, std::span<const SweepRow> rows) {
+      const std::lock_guard<std::mutex> lock(m);
+      std::copy(rows.begin(), rows.end(), handed.begin() + static_cast<long>(b * kSweepBlock));
+      if (finished.size() <= b) finished.resize(b + 1);
+      finished[b] = true;
+    };
+    const std::thread::id caller = std::this_thread::get_id();
+    options.block_in_order = [&](std::size_t b) {
+      const std::lock_guard<std::mutex> lock(m);
+      on_caller = on_caller && std::this_thread::get_id() == caller;
+      if (b < finished.size() && finished[b]) order.push_back(b);
+    };
+    const std::vector<SweepRow> got = run_sweep(ds, ends, options);
     ASSERT_EQ(got.size(), want.size());
     for (std::size_t k = 0; k < got.size(); ++k) ASSERT_TRUE(same_row(got[k], want[k]));
+    for (std::size_t k = 0; k < got.size(); ++k) ASSERT_TRUE(same_row(handed[k], want[k]));
+    std::vector<std::size_t> blocks((got.size() + kSweepBlock - 1) / kSweepBlock);
+    std::iota(blocks.begin(), blocks.end(), std::size_t{0});
+    EXPECT_EQ(order, blocks);
+    EXPECT_TRUE(on_caller);
     EXPECT_TRUE(same_state(ds, serial));
   }
 }

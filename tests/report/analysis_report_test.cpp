@@ -144,6 +144,27 @@ TEST(AnalysisReport, PointSetsComeFromTheIndex) {
   }
 }
 
+// Printed while it is swept, on any number of threads, the report is the one
+// printed after the sweep; 1000 points make four blocks, the last one short.
+TEST(AnalysisReport, PrintedWhileSweptAsAfterTheSweep) {
+  DesignRecord start = lumped(Response::kChebyshev, 7, 1000.0f);
+  sweep(start, 1.0f, 2998.0f, 3.0f);
+  set_labels(start, " Chebyschev");
+  Capture after;
+  DesignRecord ds = start;
+  analyse(after.report, ds);
+  ASSERT_EQ(rows(after.console_text.str()).size(), 1000u);
+  for (int threads : {1, 3}) {
+    SCOPED_TRACE(threads);
+    Capture c;
+    DesignRecord swept = start;
+    EXPECT_EQ(sweep_and_print_analysis(c.report, swept, EndSteps{}, SweepOptions{threads}).size(),
+              1000u);
+    EXPECT_EQ(c.console_text.str(), after.console_text.str());
+    EXPECT_EQ(c.file_text.str(), after.file_text.str());
+  }
+}
+
 TEST(AnalysisReport, LongDelaysLoseTheirDecimals) {
   Capture c;
   SweepRow p;

@@ -1,0 +1,59 @@
+#include "base/shared_work.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace mx {
+namespace {
+
+// Every piece exactly once, whatever the number of threads and pieces, and
+// more threads than pieces start no idle helper.
+TEST(SharePieces, EveryPieceOnceOnSomeThread) {
+  struct Case {
+    int threads;
+    std::size_t count;
+  };
+  for (const Case c : {Case{1, 0}, Case{3, 0}, Case{1, 7}, Case{2, 1}, Case{2, 1000}, Case{3, 1000},
+                       Case{8, 3}, Case{0, 5}, Case{-4, 5}}) {
+    SCOPED_TRACE(testing::Message() << c.threads << " threads, " << c.count << " pieces");
+    std::vector<std::atomic<int>> done(c.count);
+    std::mutex m;
+    std::set<std::thread::id> workers;
+    share_pieces(c.threads, c.count, [&](std::size_t k) {
+      done[k].fetch_add(1);
+      const std::lock_guard<std::mutex> lock(m);
+      workers.insert(std::this_thread::get_id());
+    });
+    for (std::size_t k = 0; k < c.count; ++k) EXPECT_EQ(done[k].load(), 1) << k;
+    EXPECT_LE(
+        workers.size(),
+        std::max<std::size_t>(
+            1, std::min<std::size_t>(c.count, static_cast<std::size_t>(std::max(c.threads, 1)))));
+  }
+}
+
+// A caller held up in its first piece leaves the rest to the helper.
+TEST(SharePieces, HelperTakesWhatTheCallerCannot) {
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<int> by_helper{0};
+  std::atomic<bool> helper_done_some{false};
+  share_pieces(2, 50, [&](std::size_t) {
+    if (std::this_thread::get_id() == caller) {
+      while (!helper_done_some.load()) std::this_thread::yield();
+    } else {
+      by_helper.fetch_add(1);
+      helper_done_some.store(true);
+    }
+  });
+  EXPECT_GE(by_helper.load(), 1);
+}
+
+}  // namespace
+}  // namespace mx
