@@ -29,10 +29,17 @@ void write_entered_model(Report& r, const DesignRecord& ds) {
   r.both(report_rule());
 }
 
+// A row of the response table.
+const Format& analysis_row_format() {
+  static const Format kRow("(F20.4,F8.2,F12.2,F9.2,F9.3,F8.2,F9.3)");
+  return kRow;
+}
+
 }  // namespace
 
 void render_analysis_row(std::string& out, const SweepRow& row) {
-  static const Format kRow("(F20.4,F8.2,F12.2,F9.2,F9.3,F8.2,F9.3)");
+  static const Format& kRow = analysis_row_format();
+  // Of the same width.
   static const Format kLongDelay("(F20.4,F8.2,F12.2,F9.2,F9.3,F8.2,F9.0)");
   const PortFigures& p = row.figures;
   const float values[] = {row.f_mhz, p.zin_re,    p.zin_im,    p.vswr,
@@ -96,7 +103,9 @@ std::vector<SweepRow> sweep_and_print_analysis(Report& r, DesignRecord& ds, cons
   // written (some 20 kB at a time) as soon as the blocks before it are.
   const std::size_t points = ds.sweep.steps < 0 ? 0 : static_cast<std::size_t>(ds.sweep.steps) + 1;
   std::vector<std::string> texts((points + kSweepBlock - 1) / kSweepBlock);
-  options.block_finished = [&texts](std::size_t b, std::span<const SweepRow> rows) {
+  const std::size_t row_size = analysis_row_format().length() + 1;
+  options.block_finished = [&texts, row_size](std::size_t b, std::span<const SweepRow> rows) {
+    texts[b].reserve(rows.size() * row_size);
     for (const SweepRow& row : rows) render_analysis_row(texts[b], row);
   };
   options.block_in_order = [&r, &texts](std::size_t b) {
