@@ -4,11 +4,11 @@
 #include <cmath>
 #include <limits>
 #include <random>
-#include <thread>
 
 #include "analysis/lumped_cascade.h"
 #include "analysis/port_figures.h"
 #include "analysis/sweep.h"
+#include "base/shared_work.h"
 
 namespace mx {
 namespace {
@@ -18,6 +18,9 @@ constexpr float kThreeDb = 3.0f;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kButterworthEdgeDb = 3.0103f;  // 10 log10 2: a Butterworth response at FC1
 constexpr double kTwoPi = 6.283185307179586;
+// Trials a thread takes at a time: some milliseconds of work, small beside a
+// study of thousands of trials.
+constexpr std::size_t kTrialsPerPiece = 50;
 
 // The start value of trial t's random stream: the random state and the trial
 // index mixed (splitmix64), so a trial draws the same errors on any thread.
@@ -202,39 +205,35 @@ StudyResult run_tolerance_study(const DesignRecord& ds, const EndSteps& ends,
     r.sensitivity.push_back({dims[i].name, (up - down) / 2.0});  // per mil or per percent
   }
 
-  // The trials, in blocks of consecutive indices, one block per thread.
+  // The trials, in pieces of consecutive indices that the threads take in
+  // turn; each piece keeps its own envelope, and the pieces' envelopes are
+  // joined in order, so the result is the same on any number of threads.
   const int n = std::max(settings.trials, 0);
   std::vector<TrialFigures> figures(static_cast<std::size_t>(n));
-  const int threads = std::clamp(settings.threads, 1, std::max(1, n));
-  std::vector<std::vector<float>> lowest(static_cast<std::size_t>(threads),
-                                         std::vector<float>(e.points, kInf));
-  std::vector<std::vector<float>> highest(static_cast<std::size_t>(threads),
-                                          std::vector<float>(e.points, -kInf));
-  auto block = [&](int part) {
-    const int first = static_cast<int>(static_cast<long>(n) * part / threads);
-    const int last = static_cast<int>(static_cast<long>(n) * (part + 1) / threads);
+  const std::size_t pieces = (static_cast<std::size_t>(n) + kTrialsPerPiece - 1) / kTrialsPerPiece;
+  std::vector<std::vector<float>> lowest(pieces, std::vector<float>(e.points, kInf));
+  std::vector<std::vector<float>> highest(pieces, std::vector<float>(e.points, -kInf));
+  share_pieces(settings.threads, pieces, [&](std::size_t piece) {
+    const std::size_t first = piece * kTrialsPerPiece;
+    const std::size_t last = std::min(static_cast<std::size_t>(n), first + kTrialsPerPiece);
     DesignRecord t;
     std::vector<double> m(dims.size());
-    auto& lo = lowest[static_cast<std::size_t>(part)];
-    auto& hi = highest[static_cast<std::size_t>(part)];
-    for (int i = first; i < last; ++i) {
+    std::vector<float>& lo = lowest[piece];
+    std::vector<float>& hi = highest[piece];
+    for (std::size_t i = first; i < last; ++i) {
       draw_moves(dims, settings, static_cast<std::uint64_t>(i), m);
       const std::vector<float> att = evaluate(m, t);
-      figures[static_cast<std::size_t>(i)] = judge(e, att);
+      figures[i] = judge(e, att);
       for (std::size_t k = 0; k < e.points; ++k) {
         lo[k] = std::min(lo[k], -att[k]);
         hi[k] = std::max(hi[k], -att[k]);
       }
     }
-  };
-  std::vector<std::thread> pool;
-  for (int part = 1; part < threads; ++part) pool.emplace_back(block, part);
-  block(0);
-  for (std::thread& t : pool) t.join();
+  });
 
-  r.lowest_db = lowest[0];
-  r.highest_db = highest[0];
-  for (std::size_t p = 1; p < lowest.size(); ++p)
+  r.lowest_db.assign(e.points, kInf);
+  r.highest_db.assign(e.points, -kInf);
+  for (std::size_t p = 0; p < pieces; ++p)
     for (std::size_t k = 0; k < e.points; ++k) {
       r.lowest_db[k] = std::min(r.lowest_db[k], lowest[p][k]);
       r.highest_db[k] = std::max(r.highest_db[k], highest[p][k]);
