@@ -37,7 +37,8 @@ class Placement {
   template <typename Body>
   bool start(Body body) const {
 #if defined(__linux__)
-    if (valid_) return start_elsewhere(std::move(body));
+    // (where that cannot be had, anywhere)
+    if (valid_ && start_elsewhere(body)) return true;
 #endif
     try {
       std::thread(std::move(body)).detach();
@@ -50,12 +51,12 @@ class Placement {
  private:
 #if defined(__linux__)
   template <typename Body>
-  bool start_elsewhere(Body body) const {
+  bool start_elsewhere(const Body& body) const {
     struct Start {
       Body body;
       cpu_set_t allowed;
     };
-    auto start = std::make_unique<Start>(Start{std::move(body), allowed_});
+    auto start = std::make_unique<Start>(Start{body, allowed_});
     pthread_attr_t attr;
     if (pthread_attr_init(&attr) != 0) return false;
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
