@@ -101,6 +101,15 @@ void share_pieces(int threads, std::size_t count, const std::function<void(std::
     for (std::size_t k = next.fetch_add(1); k < count; k = next.fetch_add(1)) job(k);
   };
   const std::size_t helpers = std::min(count, static_cast<std::size_t>(std::max(threads, 1))) - 1;
+  // Closed however the caller's part ends (an exception included), before
+  // take goes out of scope.
+  struct Close {
+    Sharing& sharing;
+    ~Close() {
+      sharing.open.store(false);
+      while (sharing.inside.load() != 0) std::this_thread::yield();
+    }
+  } close{*sharing};
   const Placement placement(helpers > 0);
   for (std::size_t t = 0; t < helpers; ++t) {
     const bool started = placement.start([sharing, &take] {
@@ -111,8 +120,6 @@ void share_pieces(int threads, std::size_t count, const std::function<void(std::
     if (!started) break;  // those started and this thread do the work
   }
   take();
-  sharing->open.store(false);
-  while (sharing->inside.load() != 0) std::this_thread::yield();
 }
 
 }  // namespace mx
