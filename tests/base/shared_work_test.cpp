@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -40,6 +42,21 @@ TEST(SharePieces, HelperTakesWhatTheCallerCannot) {
     }
   });
   EXPECT_GE(by_helper.load(), 1);
+}
+
+// A piece that throws on the caller: the exception comes out only when no
+// helper is inside a piece any more.
+TEST(SharePieces, ExceptionWaitsForTheHelpersInside) {
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<int> running{0};
+  auto piece = [&](std::size_t) {
+    if (std::this_thread::get_id() == caller) throw std::runtime_error("piece");
+    running.fetch_add(1);
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+    running.fetch_sub(1);
+  };
+  EXPECT_THROW(share_pieces(4, 200, piece), std::runtime_error);
+  EXPECT_EQ(running.load(), 0);
 }
 
 }  // namespace
