@@ -169,9 +169,8 @@ float sweep_frequency(const Sweep& s, int k) {
   return s.start_mhz + s.step_mhz * static_cast<float>(k);
 }
 
-std::vector<SweepRow> run_sweep(DesignRecord& ds, const EndSteps& ends,
-                                const SweepOptions& options) {
-  std::vector<SweepRow> rows;
+SweepRows run_sweep(DesignRecord& ds, const EndSteps& ends, const SweepOptions& options) {
+  SweepRows rows;
   const int steps = ds.sweep.steps;
   if (steps < 0) return rows;
   const auto count = static_cast<std::size_t>(steps) + 1;

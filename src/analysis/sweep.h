@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "analysis/coax_cascade.h"
@@ -21,6 +23,30 @@ struct SweepRow {
   float delay_ns = 0;  // "Time Delay"
   TwoPort two_port;    // chain matrix of the filter at f
 };
+
+// The allocator of a sweep's rows. It leaves a row unwritten when the row
+// storage is made: every row is then written once, by the thread that
+// computes it, so the first touch of the memory (a page fault for each 4 kB,
+// a few hundred for a long sweep) is shared among the threads as well.
+template <typename T>
+struct RowAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = RowAllocator<U>;
+  };
+  RowAllocator() = default;
+  template <typename U>
+  RowAllocator(const RowAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U*) noexcept {}  // a row of a sweep: left for its thread to write
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// The rows of a sweep, in the order of its frequencies.
+using SweepRows = std::vector<SweepRow, RowAllocator<SweepRow>>;
 
 // Consecutive points that a thread of a sweep takes at a time.
 constexpr std::size_t kSweepBlock = 256;
@@ -54,8 +80,7 @@ SweepRow analyse_point(DesignRecord& ds, const EndSteps& ends, float f);
 // rounding does not build up along the sweep. The record is left as the last
 // evaluation of the serial run leaves it (the entered circuit's step
 // capacitances and the last frequency factor), with any number of threads.
-std::vector<SweepRow> run_sweep(DesignRecord& ds, const EndSteps& ends,
-                                const SweepOptions& options = {});
+SweepRows run_sweep(DesignRecord& ds, const EndSteps& ends, const SweepOptions& options = {});
 
 // Frequency of point k of the sweep, MHz.
 float sweep_frequency(const Sweep& s, int k);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <span>
 #include <thread>
 
 #include "analysis/sweep.h"
@@ -70,7 +71,7 @@ class Cycle {
   bool report_and_menu();
 
  private:
-  void warn_of_coaxial_analysis(const std::vector<SweepRow>& rows);
+  void warn_of_coaxial_analysis(std::span<const SweepRow> rows);
   bool electrical_synthesis(Report& r);
   bool distributed_synthesis(Report& r);
 
@@ -90,8 +91,7 @@ bool Cycle::report_and_menu() {
   if (ds_.control.function == Function::kAnalysis) {
     const EndSteps ends{stepped_.cap_high_source, stepped_.cap_high_load};
     ds_.labels.kind = ds_.control.option == Option::kElectrical ? "ELECTRICAL " : "DISTRIBUTED";
-    const std::vector<SweepRow> rows =
-        sweep_and_print_analysis(r, ds_, ends, SweepOptions{threads_});
+    const SweepRows rows = sweep_and_print_analysis(r, ds_, ends, SweepOptions{threads_});
     file_.check();
     results_.analysis(ds_, rows);
     results_.tolerance_study(ds_, ends, threads_);
@@ -112,7 +112,7 @@ bool Cycle::report_and_menu() {
   return distributed_synthesis(r);
 }
 
-void Cycle::warn_of_coaxial_analysis(const std::vector<SweepRow>& rows) {
+void Cycle::warn_of_coaxial_analysis(std::span<const SweepRow> rows) {
   if (ds_.control.option != Option::kDistributed || !shop_warnings_asked(options_)) return;
   const bool synthesized = ds_.control.origin == Origin::kDistributedSynthesis;
   const CoaxFilterLines lines = synthesized ? synthesized_lines(ds_) : entered_lines(ds_);

@@ -39,7 +39,7 @@ std::string configuration_name(Configuration c) {
   return c == Configuration::kDual ? "dual" : "standard";
 }
 
-SweepData sweep_data(const DesignRecord& ds, const std::vector<SweepRow>& rows) {
+SweepData sweep_data(const DesignRecord& ds, std::span<const SweepRow> rows) {
   SweepData d;
   SweepInfo& i = d.info;
   i.program_version = kProgramVersion;
@@ -207,7 +207,7 @@ void ResultFiles::em_model(const DesignRecord& ds, const CoaxFilterLines& lines)
         [&](std::ostream& os) { write_em_model(os, d); });
 }
 
-void ResultFiles::analysis(const DesignRecord& ds, const std::vector<SweepRow>& rows) {
+void ResultFiles::analysis(const DesignRecord& ds, std::span<const SweepRow> rows) {
   if (ds.control.option == Option::kDistributed)
     em_model(ds, ds.control.origin == Origin::kDistributedSynthesis ? synthesized_lines(ds)
                                                                     : entered_lines(ds));

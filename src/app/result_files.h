@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <ostream>
+#include <span>
 #include <vector>
 
 #include "analysis/sweep.h"
@@ -32,7 +33,7 @@ class ResultFiles {
   ResultFiles(const RunOptions& options, std::ostream& err, std::filesystem::path workdir)
       : options_(options), err_(err), workdir_(std::move(workdir)) {}
 
-  void analysis(const DesignRecord& ds, const std::vector<SweepRow>& rows);
+  void analysis(const DesignRecord& ds, std::span<const SweepRow> rows);
   void electrical_synthesis(const DesignRecord& ds);
   void distributed_synthesis(const DesignRecord& ds, const SteppedLineResult& res);
   // The tolerance study of the filter in ds (--tolerance): its report and,

@@ -1,5 +1,7 @@
 #include "report/analysis_report.h"
 
+#include <mutex>
+
 #include "base/units.h"
 #include "line/ratings.h"
 #include "report/line_table.h"
@@ -82,7 +84,7 @@ void print_analysis_heading(Report& r, const DesignRecord& ds) {
   r.both(kHeading);
 }
 
-void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<SweepRow>& rows) {
+void print_analysis_report(Report& r, const DesignRecord& ds, std::span<const SweepRow> rows) {
   print_analysis_heading(r, ds);
   // The rows in blocks of some 20 kB, one write each.
   std::string block;
@@ -96,23 +98,39 @@ void print_analysis_report(Report& r, const DesignRecord& ds, const std::vector<
   r.close(ds.files.report);
 }
 
-std::vector<SweepRow> sweep_and_print_analysis(Report& r, DesignRecord& ds, const EndSteps& ends,
-                                               SweepOptions options) {
+SweepRows sweep_and_print_analysis(Report& r, DesignRecord& ds, const EndSteps& ends,
+                                   SweepOptions options) {
   print_analysis_heading(r, ds);
   // Each block of rows is rendered by the thread that computed it, and
-  // written (some 20 kB at a time) as soon as the blocks before it are.
+  // written (some 20 kB at a time) as soon as the blocks before it are. The
+  // text of a written block is kept for a later one: a few buffers then serve
+  // the whole sweep, and fresh memory (a page fault for each 4 kB) is seldom
+  // needed.
   const std::size_t points = ds.sweep.steps < 0 ? 0 : static_cast<std::size_t>(ds.sweep.steps) + 1;
   std::vector<std::string> texts((points + kSweepBlock - 1) / kSweepBlock);
+  std::vector<std::string> spare;
+  std::mutex spare_lock;
   const std::size_t row_size = analysis_row_format().length() + 1;
-  options.block_finished = [&texts, row_size](std::size_t b, std::span<const SweepRow> rows) {
-    texts[b].reserve(rows.size() * row_size);
-    for (const SweepRow& row : rows) render_analysis_row(texts[b], row);
+  options.block_finished = [&](std::size_t b, std::span<const SweepRow> rows) {
+    std::string text;
+    {
+      const std::lock_guard<std::mutex> lock(spare_lock);
+      if (!spare.empty()) {
+        text = std::move(spare.back());
+        spare.pop_back();
+      }
+    }
+    text.clear();
+    text.reserve(rows.size() * row_size);
+    for (const SweepRow& row : rows) render_analysis_row(text, row);
+    texts[b] = std::move(text);
   };
-  options.block_in_order = [&r, &texts](std::size_t b) {
+  options.block_in_order = [&](std::size_t b) {
     r.both_text(texts[b]);
-    std::string().swap(texts[b]);
+    const std::lock_guard<std::mutex> lock(spare_lock);
+    spare.push_back(std::move(texts[b]));
   };
-  std::vector<SweepRow> rows = run_sweep(ds, ends, options);
+  SweepRows rows = run_sweep(ds, ends, options);
   r.close(ds.files.report);
   return rows;
 }

@@ -113,7 +113,7 @@ void expect_sweeps_agree(const DesignRecord& start, const EndSteps& ends) {
       on_caller = on_caller && std::this_thread::get_id() == caller;
       if (b < finished.size() && finished[b]) order.push_back(b);
     };
-    const std::vector<SweepRow> got = run_sweep(ds, ends, options);
+    const SweepRows got = run_sweep(ds, ends, options);
     ASSERT_EQ(got.size(), want.size());
     for (std::size_t k = 0; k < got.size(); ++k) ASSERT_TRUE(same_row(got[k], want[k]));
     for (std::size_t k = 0; k < got.size(); ++k) ASSERT_TRUE(same_row(handed[k], want[k]));

@@ -50,7 +50,7 @@ void sweep(DesignRecord& ds, float fmin, float fmax, float fstep) {
 
 // The analysis cycle: the sweep of the filter, then its report.
 void analyse(Report& r, DesignRecord& ds) {
-  const std::vector<SweepRow> points = run_sweep(ds, EndSteps{});
+  const SweepRows points = run_sweep(ds, EndSteps{});
   print_analysis_report(r, ds, points);
 }
 

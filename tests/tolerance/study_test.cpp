@@ -86,7 +86,7 @@ StudySettings settings(int trials, float length_tol, float diameter_tol, float c
 
 // The first frequency of the analysed rows at which the loss reaches -3 dB,
 // by linear interpolation.
-double minus_3db(const std::vector<SweepRow>& rows) {
+double minus_3db(const SweepRows& rows) {
   for (std::size_t k = 1; k < rows.size(); ++k) {
     const double a = rows[k - 1].figures.loss_db, b = rows[k].figures.loss_db;
     if (a > -3.0 && b <= -3.0) {
@@ -101,7 +101,7 @@ TEST(ToleranceStudy, NominalTrialIsThePrintedRowsBitForBit) {
   for (Design d : {worked_example(), entered_example(), lumped_example()}) {
     SCOPED_TRACE(static_cast<int>(d.ds.control.origin));
     DesignRecord copy = d.ds;
-    const std::vector<SweepRow> rows = run_sweep(copy, d.ends);
+    const SweepRows rows = run_sweep(copy, d.ends);
     const StudyResult r = run_tolerance_study(d.ds, d.ends, settings(2, 0.001f, 0.0005f, 5.0f));
     ASSERT_EQ(r.nominal_db.size(), rows.size());
     for (std::size_t k = 0; k < rows.size(); ++k) {
