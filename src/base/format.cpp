@@ -245,6 +245,7 @@ Format::Format(std::string_view text) {
   parse_list(text, pos, false);
   skip_blanks(text, pos);
   if (pos != text.size()) bad_format(text, pos);
+  bool all_fixed = !items_.empty();
   for (const Item& it : items_) {
     if (it.op == Op::kText)
       length_ += it.text.size();
@@ -252,7 +253,10 @@ Format::Format(std::string_view text) {
       ++length_;
     else
       length_ += static_cast<std::size_t>(it.w);
+    all_fixed = all_fixed && it.op == Op::kFixed && it.fixed != nullptr;
   }
+  if (all_fixed)
+    for (const Item& it : items_) fields_.push_back({it.fixed, it.w});
 }
 
 void Format::add_item(Item item) {
@@ -402,6 +406,15 @@ void Format::render_reals(std::string& out, std::span<const float> values, bool 
   out.resize(at + length_ + (line_end ? 1 : 0));
   char* p = out.data() + at;
   const float* v = values.data();
+  if (!fields_.empty()) {
+    // A record of fixed fields only, such as a table row: straight through.
+    for (const FixedField& field : fields_) {
+      field.write(p, *v++, field.w);
+      p += field.w;
+    }
+    if (line_end) *p = '\n';
+    return;
+  }
   for (const Item& it : items_) {
     switch (it.op) {
       case Op::kText:

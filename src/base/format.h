@@ -70,7 +70,15 @@ class Format {
   void parse_list(std::string_view text, std::size_t& pos, bool nested);
   void add_item(Item item);
 
+  // The fields of a FORMAT that is Fw.d items of d <= 8 and nothing else:
+  // render_reals writes them without walking the items.
+  struct FixedField {
+    void (*write)(char*, float, int);
+    int w;
+  };
+
   std::vector<Item> items_;
+  std::vector<FixedField> fields_;
   int value_count_ = 0;
   std::size_t length_ = 0;
 };
