@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
 
 namespace mx {
 namespace {
@@ -245,18 +246,29 @@ Format::Format(std::string_view text) {
   parse_list(text, pos, false);
   skip_blanks(text, pos);
   if (pos != text.size()) bad_format(text, pos);
-  bool all_fixed = !items_.empty();
+  // The plan of render_reals: each real field with the text before it.
+  std::string text_before;
   for (const Item& it : items_) {
-    if (it.op == Op::kText)
+    if (it.op == Op::kText) {
       length_ += it.text.size();
-    else if (it.op == Op::kSlash)
+      text_before += it.text;
+    } else if (it.op == Op::kSlash) {
       ++length_;
-    else
+      text_before += '\n';
+    } else {
       length_ += static_cast<std::size_t>(it.w);
-    all_fixed = all_fixed && it.op == Op::kFixed && it.fixed != nullptr;
+      if (it.op == Op::kFixed) {
+        real_fields_.push_back({std::move(text_before), it.fixed, it.w, it.d});
+        text_before.clear();
+      } else {
+        reals_only_ = false;
+      }
+    }
   }
-  if (all_fixed)
-    for (const Item& it : items_) fields_.push_back({it.fixed, it.w});
+  real_tail_ = std::move(text_before);
+  plain_fields_ = real_tail_.empty();
+  for (const RealField& field : real_fields_)
+    plain_fields_ = plain_fields_ && field.text_before.empty() && field.write != nullptr;
 }
 
 void Format::add_item(Item item) {
@@ -402,40 +414,33 @@ void Format::render(std::string& out, std::initializer_list<Value> values, bool 
 void Format::render_reals(std::string& out, std::span<const float> values, bool line_end) const {
   if (static_cast<int>(values.size()) != value_count_)
     throw std::logic_error("FORMAT value count mismatch");
+  if (!reals_only_) throw std::logic_error("FORMAT expects a real");
   const std::size_t at = out.size();
   out.resize(at + length_ + (line_end ? 1 : 0));
   char* p = out.data() + at;
   const float* v = values.data();
-  if (!fields_.empty()) {
-    // A record of fixed fields only, such as a table row: straight through.
-    for (const FixedField& field : fields_) {
-      field.write(p, *v++, field.w);
+  // One loop, made twice: a record of plain fields (a table row) skips the
+  // tests for literal text and for a field without a writer of its own.
+  auto write_fields = [&](auto plain) {
+    for (const RealField& field : real_fields_) {
+      if constexpr (!plain) {
+        std::memcpy(p, field.text_before.data(), field.text_before.size());
+        p += field.text_before.size();
+      }
+      if (plain || field.write)
+        field.write(p, *v, field.w);
+      else
+        write_fixed(p, *v, field.w, field.d);
       p += field.w;
+      ++v;
     }
-    if (line_end) *p = '\n';
-    return;
-  }
-  for (const Item& it : items_) {
-    switch (it.op) {
-      case Op::kText:
-        std::memcpy(p, it.text.data(), it.text.size());
-        p += it.text.size();
-        break;
-      case Op::kSlash:
-        *p++ = '\n';
-        break;
-      case Op::kFixed:
-        if (it.fixed)
-          it.fixed(p, *v, it.w);
-        else
-          write_fixed(p, *v, it.w, it.d);
-        p += it.w;
-        ++v;
-        break;
-      case Op::kInt:
-      case Op::kAlpha:
-        bad_value(out, at, "FORMAT expects a real");
-    }
+  };
+  if (plain_fields_) {
+    write_fields(std::true_type{});
+  } else {
+    write_fields(std::false_type{});
+    std::memcpy(p, real_tail_.data(), real_tail_.size());
+    p += real_tail_.size();
   }
   if (line_end) *p = '\n';
 }
@@ -466,27 +471,9 @@ void write_alpha(char* dst, std::string_view v, int w) {
 
 void write_fixed(char* dst, float v, int w, int d) {
   if (w < 1) return;
-  switch (d) {
-    case 0:
-      return write_fixed_to<0>(dst, v, w);
-    case 1:
-      return write_fixed_to<1>(dst, v, w);
-    case 2:
-      return write_fixed_to<2>(dst, v, w);
-    case 3:
-      return write_fixed_to<3>(dst, v, w);
-    case 4:
-      return write_fixed_to<4>(dst, v, w);
-    case 5:
-      return write_fixed_to<5>(dst, v, w);
-    case 6:
-      return write_fixed_to<6>(dst, v, w);
-    case 7:
-      return write_fixed_to<7>(dst, v, w);
-    case 8:
-      return write_fixed_to<8>(dst, v, w);
-    default:
-      break;
+  if (const auto write = fixed_writer(d)) {
+    write(dst, v, w);
+    return;
   }
   if (!std::isfinite(v)) {
     write_not_finite(dst, v, w);

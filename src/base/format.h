@@ -70,15 +70,21 @@ class Format {
   void parse_list(std::string_view text, std::size_t& pos, bool nested);
   void add_item(Item item);
 
-  // The fields of a FORMAT that is Fw.d items of d <= 8 and nothing else:
-  // render_reals writes them without walking the items.
-  struct FixedField {
-    void (*write)(char*, float, int);
+  // What render_reals writes, made when the FORMAT is parsed: each Fw.d with
+  // the literal text and line ends before it, then the text after the last
+  // one. render_reals then writes a record without walking the items.
+  struct RealField {
+    std::string text_before;
+    void (*write)(char*, float, int);  // null: d above 8 (or no width)
     int w;
+    int d;
   };
 
   std::vector<Item> items_;
-  std::vector<FixedField> fields_;
+  std::vector<RealField> real_fields_;
+  std::string real_tail_;
+  bool reals_only_ = true;     // no Iw or Aw item
+  bool plain_fields_ = false;  // no text, and every field with a writer of its own
   int value_count_ = 0;
   std::size_t length_ = 0;
 };
