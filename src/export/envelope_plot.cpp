@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "export/chart.h"
 #include "export/picture_text.h"
 #include "export/response_plot.h"
 
@@ -18,17 +19,10 @@ constexpr double kLeft = 80, kRight = 930;
 constexpr double kFloorDb = -200.0;   // the axis reaches no lower
 constexpr double kDetailSpan = 1.15;  // the passband detail runs to 1.15 x the mask's edge
 
-struct Axes {
-  AxisScale x, y;
-  double top = 0, bottom = 0;  // px
-  double map_x(double v) const { return kLeft + (v - x.lo) / (x.hi - x.lo) * (kRight - kLeft); }
-  double map_y(double v) const {
-    v = std::clamp(v, y.lo, y.hi);
-    return bottom - (v - y.lo) / (y.hi - y.lo) * (bottom - top);
-  }
-};
-
-std::string px(double v) { return fixed(v, 2); }
+using chart::Axes;
+using chart::line;
+using chart::px;
+using chart::text;
 
 bool finite_point(const EnvelopeData& d, std::size_t k, double f_max) {
   return std::isfinite(d.f_mhz[k]) && d.f_mhz[k] <= f_max && std::isfinite(d.lowest_db[k]) &&
@@ -60,42 +54,7 @@ void band(std::string& out, const EnvelopeData& d, const Axes& a, double f_max) 
 }
 
 void nominal(std::string& out, const EnvelopeData& d, const Axes& a, double f_max) {
-  std::string points;
-  auto flush = [&] {
-    if (!points.empty())
-      out +=
-          "<polyline class=\"nominal\" fill=\"none\" stroke=\"#1f3b73\" stroke-width=\"1.6\" "
-          "points=\"" +
-          points + "\"/>\n";
-    points.clear();
-  };
-  for (std::size_t k = 0; k < d.f_mhz.size(); ++k) {
-    if (!std::isfinite(d.f_mhz[k]) || d.f_mhz[k] > f_max || !std::isfinite(d.nominal_db[k])) {
-      flush();
-      continue;
-    }
-    points += px(a.map_x(d.f_mhz[k])) + "," + px(a.map_y(d.nominal_db[k])) + " ";
-  }
-  flush();
-}
-
-void line(std::string& out, const char* cls, double x1, double y1, double x2, double y2,
-          const char* colour, const char* extra = "") {
-  out += "<line class=\"" + std::string(cls) + "\" x1=\"" + px(x1) + "\" y1=\"" + px(y1) +
-         "\" x2=\"" + px(x2) + "\" y2=\"" + px(y2) + "\" stroke=\"" + colour + "\"" + extra +
-         "/>\n";
-}
-
-void text(std::string& out, double x, double y, const std::string& body, int size,
-          const char* anchor) {
-  out += "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\" font-size=\"" + std::to_string(size) +
-         "\" text-anchor=\"" + anchor + "\">" + body + "</text>\n";
-}
-
-std::string tick(double v, double step) {
-  const double l = std::floor(std::log10(step) + 1e-9);
-  if (std::fabs(v) < step * 1e-6) v = 0.0;
-  return fixed(v, l >= 0.0 ? 0 : static_cast<int>(std::min(-l, 12.0)));
+  chart::curve(out, a, d.f_mhz, d.nominal_db, f_max, "nominal", "#1f3b73", " stroke-width=\"1.6\"");
 }
 
 // One panel: the points up to f_max between the pixel rows top and bottom.
@@ -117,28 +76,13 @@ void panel(std::string& out, const EnvelopeData& d, double f_max, double top, do
     y_lo = std::min(y_lo, -*d.stop_db);
   }
   Axes a;
+  a.left = kLeft;
+  a.right = kRight;
   a.top = top;
   a.bottom = bottom;
   a.x = nice_axis_scale(f_lo, f_hi, 10);
   a.y = nice_axis_scale(std::max(y_lo, kFloorDb), y_hi, detail ? 4 : 8);
-  out += "<g id=\"" + std::string(id) + "\" class=\"panel\" data-x0=\"" + fixed(a.x.lo, 9) +
-         "\" data-x1=\"" + fixed(a.x.hi, 9) + "\" data-px0=\"" + px(kLeft) + "\" data-px1=\"" +
-         px(kRight) + "\" data-y0=\"" + fixed(a.y.lo, 9) + "\" data-y1=\"" + fixed(a.y.hi, 9) +
-         "\" data-py0=\"" + px(bottom) + "\" data-py1=\"" + px(top) + "\">\n";
-  out += "<rect x=\"" + px(kLeft) + "\" y=\"" + px(top) + "\" width=\"" + px(kRight - kLeft) +
-         "\" height=\"" + px(bottom - top) + "\" fill=\"#ffffff\" stroke=\"#333333\"/>\n";
-  const auto nx = std::llround((a.x.hi - a.x.lo) / a.x.step);
-  const auto ny = std::llround((a.y.hi - a.y.lo) / a.y.step);
-  for (long long i = 0; i <= nx; ++i) {
-    const double v = a.x.lo + static_cast<double>(i) * a.x.step;
-    line(out, "grid", a.map_x(v), top, a.map_x(v), bottom, "#e2e2e2");
-    text(out, a.map_x(v), bottom + 18, tick(v, a.x.step), 12, "middle");
-  }
-  for (long long i = 0; i <= ny; ++i) {
-    const double v = a.y.lo + static_cast<double>(i) * a.y.step;
-    line(out, "grid", kLeft, a.map_y(v), kRight, a.map_y(v), "#e2e2e2");
-    text(out, kLeft - 8, a.map_y(v) + 4, tick(v, a.y.step), 12, "end");
-  }
+  chart::open_panel(out, a, id);
   band(out, d, a, f_max);
   nominal(out, d, a, f_max);
   const char* dashed = " stroke-width=\"1.5\" stroke-dasharray=\"6 3\"";

@@ -1,0 +1,46 @@
+// The chart machinery of the SVG plots that show dB against MHz in panels
+// (the tolerance envelope, the fit overlay): a panel's axes and its mapping
+// to pixels, the framed panel with its grid and tick labels, lines, texts
+// and curves with gaps where a value is not finite.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "export/response_plot.h"
+
+namespace mx::chart {
+
+// A panel: value ranges (1-2-5 scales) mapped onto pixel columns left..right
+// and rows bottom..top. A y value outside its range is drawn at the edge.
+struct Axes {
+  AxisScale x, y;
+  double left = 0, right = 0, top = 0, bottom = 0;  // px
+  double map_x(double v) const;
+  double map_y(double v) const;
+};
+
+// A coordinate in pixels, two decimals.
+std::string px(double v);
+
+void line(std::string& out, const char* cls, double x1, double y1, double x2, double y2,
+          const char* colour, const char* extra = "");
+void text(std::string& out, double x, double y, const std::string& body, int size,
+          const char* anchor);
+
+// The label of tick value v on a scale of that step: as many decimals as the step needs.
+std::string tick(double v, double step);
+
+// Opens the panel's group (id, class "panel", data-x0/x1, data-px0/px1,
+// data-y0/y1, data-py0/py1: the mapping, so a picture reads back) with its
+// frame, grid and tick labels. The caller draws into it and closes it with
+// "</g>\n".
+void open_panel(std::string& out, const Axes& a, const char* id);
+
+// The points (x[k], y[k]) as polylines of class cls, broken where either is
+// not finite or x is above x_max.
+void curve(std::string& out, const Axes& a, const std::vector<double>& x,
+           const std::vector<double>& y, double x_max, const char* cls, const char* colour,
+           const char* extra);
+
+}  // namespace mx::chart
