@@ -33,6 +33,13 @@ Examples:
   mandrelix --stop-mhz 1500 --stop-db 30 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
   mandrelix --stop-db 40 --stop-mhz 2000 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
                                              ... and at least 30 (40) dB at 1500 (2000) MHz
+  mandrelix --fit built.s2p --fit-report fit.txt   fit every coaxial analysis to a measurement
+  mandrelix --fit-report fit.json --fit built.s2p  ... the report as JSON
+  mandrelix --fit-diameters --fit b.s2p --fit-report f.txt      ... the inner diameters freed too
+  mandrelix --fit-magnitude-only --fit b.s2p --fit-report f.txt ... |S| alone, the phase not trusted
+  mandrelix --fit-step-scale per-kind --fit b.s2p --fit-report f.txt   ... a step factor per kind
+  mandrelix --fit-reference nominal.s2p --fit b.s2p --fit-report f.txt
+                                             ... referred to the part as designed, measured alike
   mandrelix --min-section 0.02               warn of sections shorter than 0.02 inch
   mandrelix --min-wall 0.008                 warn of radial walls (B-D)/2 thinner than 0.008 inch
   mandrelix --power 2000                     warn when a line carries less than 2000 W peak
@@ -96,6 +103,15 @@ const CLI::Validator kStudyReport(
     },
     "FILE");
 
+// The report of a fit is plain text or JSON, by the extension.
+const CLI::Validator kFitReport(
+    [](const std::string& text) -> std::string {
+      const std::string ext = lower_extension(text);
+      if (ext != ".txt" && ext != ".json") return "the fit report is a .txt or .json file: " + text;
+      return {};
+    },
+    "FILE");
+
 // A warning's minimum: a finite number of inches, zero or more.
 const CLI::Validator kInches = number_check([](double v) { return v >= 0.0; },
                                             "a minimum is a number of inches, zero or more: ", "");
@@ -127,6 +143,8 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::optional<std::uint64_t> random_state;
   std::optional<float> component_tol, pass_mhz, pass_db, stop_mhz, stop_db;
   std::optional<float> power, min_section, min_wall;
+  std::string fit, fit_report, fit_reference, fit_step_scale = "common";
+  bool fit_diameters = false, fit_magnitude_only = false;
   app.add_option("-C,--directory", directory,
                  "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
       ->type_name("DIR");
@@ -217,6 +235,36 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   app.add_option("--power", power, "warn when the peak power of a line is below this, W")
       ->type_name("W")
       ->check(kWatts);
+  // The fit of every coaxial analysis to a measured two-port.
+  CLI::Option* fit_file =
+      app.add_option("--fit", fit,
+                     "fit every coaxial analysis to the measured two-port FILE (Touchstone .s2p, "
+                     "version 1 or 2.0) and report which dimension is off and what to machine")
+          ->type_name("FILE");
+  CLI::Option* fit_out = app.add_option("--fit-report", fit_report,
+                                        "the report of every fit (.txt or .json); the fitted "
+                                        "circuit is written beside it as .cxf")
+                             ->type_name("FILE")
+                             ->check(kFitReport);
+  fit_file->needs(fit_out);
+  fit_out->needs(fit_file);
+  app.add_flag("--fit-diameters", fit_diameters, "a fit frees the inner diameters too")
+      ->needs(fit_file);
+  app.add_flag(
+         "--fit-magnitude-only", fit_magnitude_only,
+         "a fit compares |S11| and |S21| in dB only (the phase not trusted; no plane offsets)")
+      ->needs(fit_file);
+  app.add_option("--fit-step-scale", fit_step_scale,
+                 "step-capacitance factors a fit frees: none, common (default) or per-kind (one "
+                 "per pair of cross-sections)")
+      ->type_name("none|common|per-kind")
+      ->check(CLI::IsMember({"none", "common", "per-kind"}))
+      ->needs(fit_file);
+  app.add_option("--fit-reference", fit_reference,
+                 "a measurement or full-wave simulation of the filter as designed: each fitted "
+                 "dimension is the nominal plus the difference of the two fits")
+      ->type_name("FILE")
+      ->needs(fit_file);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -265,6 +313,12 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   cl.options.min_section_in = min_section;
   cl.options.min_wall_in = min_wall;
   cl.options.power_w = power;
+  take(fit, cl.options.fit);
+  take(fit_report, cl.options.fit_report);
+  take(fit_reference, cl.options.fit_reference);
+  cl.options.fit_diameters = fit_diameters;
+  cl.options.fit_magnitude_only = fit_magnitude_only;
+  cl.options.fit_step_scale = fit_step_scale == "none" ? 0 : fit_step_scale == "per-kind" ? 2 : 1;
   return cl;
 }
 
@@ -275,8 +329,9 @@ std::string lower_extension(const std::filesystem::path& name) {
 }
 
 bool result_folders_exist(const RunOptions& options, std::ostream& err) {
-  for (const auto* file : {&options.touchstone, &options.csv, &options.save_circuit, &options.plot,
-                           &options.drawing, &options.em_model, &options.tolerance}) {
+  for (const auto* file :
+       {&options.touchstone, &options.csv, &options.save_circuit, &options.plot, &options.drawing,
+        &options.em_model, &options.tolerance, &options.fit_report}) {
     if (!*file) continue;
     const std::filesystem::path folder = (*file)->parent_path();
     std::error_code ec;

@@ -9,14 +9,17 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "analysis/sweep.h"
 #include "app/coax_lines.h"
 #include "app/program.h"
 #include "base/name20.h"
+#include "fit/fit.h"
 #include "model/design_record.h"
 #include "synthesis/stepped_line.h"
 
@@ -39,6 +42,11 @@ class ResultFiles {
   // The tolerance study of the filter in ds (--tolerance): its report and,
   // with --plot, its envelope plot (the plot's name with "-envelope" added).
   void tolerance_study(const DesignRecord& ds, const EndSteps& ends, int threads);
+  // The fit of a coaxial analysis to the measured two-port (--fit,
+  // fit_files.cpp): its report, the fitted circuit and, with --plot, the
+  // overlay. A measurement it cannot use is one line on the error stream.
+  void fit(const DesignRecord& ds, const EndSteps& ends, std::span<const SweepRow> rows,
+           int threads);
 
   // True when a result file could not be written (the run then ends with
   // status 2 after the dialog).
@@ -49,6 +57,8 @@ class ResultFiles {
   bool written(const Name20& report) const;
 
  private:
+  // The two-port of a Touchstone file, or nothing, said in one line.
+  std::optional<MeasuredTwoPort> read_measurement(const std::filesystem::path& file);
   // The full-wave model of the filter (--em-model), when it can be modelled.
   void em_model(const DesignRecord& ds, const CoaxFilterLines& lines);
   // Writes the k-th file of `asked` through `write`, checking it is not the
@@ -64,6 +74,11 @@ class ResultFiles {
   int drawings_ = 0;
   int em_models_ = 0;
   int studies_ = 0;
+  int fits_ = 0;
+  // The measured two-port of --fit, read at the first fit; the reason it
+  // could not be read (said once).
+  std::optional<MeasuredTwoPort> measured_, reference_;
+  bool read_tried_ = false;
   bool failed_ = false;
   std::vector<std::filesystem::path> written_;  // as weakly_canonical gives them
 };

@@ -135,12 +135,37 @@ TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
     }
     EXPECT_TRUE(shown) << "no example of " << line << "\n" << examples;
   }
-  for (const char* name :
-       {"-C",          "--directory", "--touchstone",   "--csv",           "--save-circuit",
-        "--plot",      "--drawing",   "--threads",      "--length-tol",    "--diameter-tol",
-        "--tolerance", "--trials",    "--random-state", "--component-tol", "--distribution",
-        "--pass-mhz",  "--pass-db",   "--stop-mhz",     "--stop-db",       "--min-section",
-        "--min-wall",  "--power",     "--em-model",     "--help",          "--version"})
+  for (const char* name : {"-C",
+                           "--directory",
+                           "--touchstone",
+                           "--csv",
+                           "--save-circuit",
+                           "--plot",
+                           "--drawing",
+                           "--threads",
+                           "--length-tol",
+                           "--diameter-tol",
+                           "--tolerance",
+                           "--trials",
+                           "--random-state",
+                           "--component-tol",
+                           "--distribution",
+                           "--pass-mhz",
+                           "--pass-db",
+                           "--stop-mhz",
+                           "--stop-db",
+                           "--min-section",
+                           "--min-wall",
+                           "--power",
+                           "--em-model",
+                           "--help",
+                           "--version",
+                           "--fit",
+                           "--fit-report",
+                           "--fit-diameters",
+                           "--fit-magnitude-only",
+                           "--fit-step-scale",
+                           "--fit-reference"})
     EXPECT_TRUE(options.count(name)) << name << " is not listed:\n" << p.out;
 }
 
@@ -180,13 +205,18 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "inf"},
       {"--tolerance", "y.txt", "--stop-mhz", "1500", "--stop-db", "30"},  // a stopband alone
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "0.5", "--stop-mhz", "800",
-       "--stop-db", "30"},       // a stopband inside the passband
-      {"--length-tol", "1e39"},  // beyond a float
-      {"--min-section", "-1"},   // a negative minimum
-      {"--min-wall", "inf"},     // not finite
-      {"--power", "0"},          // no power
-      {"--power", "-50"},        // a negative power
-      {"answers.txt"},           // a stray argument
+       "--stop-db", "30"},                          // a stopband inside the passband
+      {"--length-tol", "1e39"},                     // beyond a float
+      {"--min-section", "-1"},                      // a negative minimum
+      {"--min-wall", "inf"},                        // not finite
+      {"--power", "0"},                             // no power
+      {"--power", "-50"},                           // a negative power
+      {"answers.txt"},                              // a stray argument
+      {"--fit", "m.s2p"},                           // a fit without its report
+      {"--fit-report", "f.txt"},                    // a report without a measurement
+      {"--fit", "m.s2p", "--fit-report", "f.csv"},  // neither .txt nor .json
+      {"--fit-diameters"},                          // no fit to free them in
+      {"--fit", "m.s2p", "--fit-report", "f.txt", "--fit-step-scale", "all"},
   };
   for (const auto& args : bad) {
     std::string shown;
@@ -214,6 +244,23 @@ TEST(ToleranceOptions, ReachTheRunOptions) {
   EXPECT_EQ(*o.component_tol_pct, 2.5f);
   EXPECT_TRUE(o.normal_errors);
   EXPECT_EQ(*o.stop_db, 30.0f);
+}
+
+TEST(FitOptions, ReachTheRunOptions) {
+  const Parsed good =
+      parse({"--fit", "m.s2p", "--fit-report", "F.JSON", "--fit-diameters", "--fit-magnitude-only",
+             "--fit-step-scale", "per-kind", "--fit-reference", "n.s2p"});
+  ASSERT_FALSE(good.cl.exit_now) << good.err;
+  const mx::RunOptions& o = good.cl.options;
+  EXPECT_EQ(*o.fit, fs::path("m.s2p"));
+  EXPECT_EQ(*o.fit_report, fs::path("F.JSON"));
+  EXPECT_TRUE(o.fit_diameters);
+  EXPECT_TRUE(o.fit_magnitude_only);
+  EXPECT_EQ(o.fit_step_scale, 2);
+  EXPECT_EQ(*o.fit_reference, fs::path("n.s2p"));
+  const Parsed plain = parse({"--fit", "m.s2p", "--fit-report", "f.txt"});
+  EXPECT_EQ(plain.cl.options.fit_step_scale, 1);  // one common factor
+  EXPECT_FALSE(plain.cl.options.fit_diameters || plain.cl.options.fit_magnitude_only);
 }
 
 // ---- result_folders_exist ---------------------------------------------------------
