@@ -2,8 +2,9 @@
 // (coax7.cxf) fitted to 300 frequencies (10 to 3000 MHz) of the same circuit
 // built with the README's length errors (+4, -3, +2, -4 mil in sections 2,
 // 3, 5, 6), as the program's lossy analysis gives them; the fit frees the
-// seven lengths, the common step factor and the two plane offsets. Then the
-// correction plan of the fitted part. On one and on two threads.
+// seven lengths and the two plane offsets (as --fit does), and with
+// argument 1 also the common step factor. Then the correction plan of the
+// fitted part. On one and on two threads.
 
 #include <benchmark/benchmark.h>
 
@@ -22,8 +23,8 @@ mx::DesignRecord coax7(bool built) {
   ds.control.origin = mx::Origin::kDistributedEntered;
   ds.design.sections = 7;
   ds.losses = mx::Losses{1.7e-6f / 2.54f, 32.0e-6f, 0.0002f};
-  const float lengths[8] = {0, 0.175f, 1.533f, 0.325f, 1.754f, 0.325f, 1.533f, 0.175f};
-  const float errors[8] = {0, 0, 0.004f, -0.003f, 0, 0.002f, -0.004f, 0};
+  const float lengths[9] = {0, 0.175f, 1.533f, 0.325f, 1.754f, 0.325f, 1.533f, 0.175f, 0};
+  const float errors[9] = {0, 0, 0.004f, -0.003f, 0, 0.002f, -0.004f, 0, 0};
   mx::EnteredLines& e = ds.entered;
   for (int i = 0; i <= 8; ++i) {
     e.outer(i) = 0.5f;
@@ -59,6 +60,7 @@ void BM_Fit7Sections300Frequencies(benchmark::State& state) {
   const mx::MeasuredTwoPort m = measured();
   mx::FitSettings s;
   s.threads = static_cast<int>(state.range(0));
+  if (state.range(1) != 0) s.step_scale = mx::StepScaleFit::kCommon;
   for (auto _ : state) {
     const mx::FitResult r = mx::fit_circuit(ds, mx::EndSteps{}, m, s);
     benchmark::DoNotOptimize(r.fitted.data());
@@ -66,8 +68,9 @@ void BM_Fit7Sections300Frequencies(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Fit7Sections300Frequencies)
-    ->Arg(1)
-    ->Arg(2)
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({1, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

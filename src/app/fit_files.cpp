@@ -2,6 +2,7 @@
 // measured two-port (fit/fit.h), plans the corrections (fit/corrections.h)
 // and writes the report, the fitted circuit as a circuit data file and, with
 // --plot, the overlay of measured, nominal and fitted responses.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -118,9 +119,9 @@ void ResultFiles::fit(const DesignRecord& ds, const EndSteps& ends, std::span<co
   FitSettings s;
   s.inner_diameters = options_.fit_diameters;
   s.magnitude_only = options_.fit_magnitude_only;
-  s.step_scale = options_.fit_step_scale == 0   ? StepScaleFit::kNone
+  s.step_scale = options_.fit_step_scale == 1   ? StepScaleFit::kCommon
                  : options_.fit_step_scale == 2 ? StepScaleFit::kPerKind
-                                                : StepScaleFit::kCommon;
+                                                : StepScaleFit::kNone;
   s.threads = threads;
   set_band(rows, s);
   FitReport report;
@@ -132,6 +133,8 @@ void ResultFiles::fit(const DesignRecord& ds, const EndSteps& ends, std::span<co
       static_cast<double>(options_.length_tol_in.value_or(kDefaultLengthTolIn));
   report.tolerances.diameter_tol_in =
       static_cast<double>(options_.diameter_tol_in.value_or(kDefaultDiameterTolIn));
+  // A cut finer than half the length tolerance is not worth a setting of the lathe.
+  report.tolerances.smallest_cut_in = std::max(0.0001, 0.5 * report.tolerances.length_tol_in);
   try {
     report.fit = fit_circuit(ds, ends, *measured_, s);
     if (reference_) {

@@ -37,7 +37,7 @@ Examples:
   mandrelix --fit-report fit.json --fit built.s2p  ... the report as JSON
   mandrelix --fit-diameters --fit b.s2p --fit-report f.txt      ... the inner diameters freed too
   mandrelix --fit-magnitude-only --fit b.s2p --fit-report f.txt ... |S| alone, the phase not trusted
-  mandrelix --fit-step-scale per-kind --fit b.s2p --fit-report f.txt   ... a step factor per kind
+  mandrelix --fit-step-scale common --fit b.s2p --fit-report f.txt ... a step-capacitance factor
   mandrelix --fit-reference nominal.s2p --fit b.s2p --fit-report f.txt
                                              ... referred to the part as designed, measured alike
   mandrelix --min-section 0.02               warn of sections shorter than 0.02 inch
@@ -143,7 +143,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::optional<std::uint64_t> random_state;
   std::optional<float> component_tol, pass_mhz, pass_db, stop_mhz, stop_db;
   std::optional<float> power, min_section, min_wall;
-  std::string fit, fit_report, fit_reference, fit_step_scale = "common";
+  std::string fit, fit_report, fit_reference, fit_step_scale = "none";
   bool fit_diameters = false, fit_magnitude_only = false;
   app.add_option("-C,--directory", directory,
                  "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
@@ -255,7 +255,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
          "a fit compares |S11| and |S21| in dB only (the phase not trusted; no plane offsets)")
       ->needs(fit_file);
   app.add_option("--fit-step-scale", fit_step_scale,
-                 "step-capacitance factors a fit frees: none, common (default) or per-kind (one "
+                 "step-capacitance factors a fit frees: none (default), common or per-kind (one "
                  "per pair of cross-sections)")
       ->type_name("none|common|per-kind")
       ->check(CLI::IsMember({"none", "common", "per-kind"}))

@@ -68,13 +68,13 @@ struct RunOptions {
   // the Touchstone file, the report (.txt or .json; the fitted circuit goes
   // beside it as .cxf, and with --plot an overlay "-fit" beside the plot);
   // the inner diameters freed too; |S| alone compared; the step factors:
-  // 0 none, 1 one common factor (the default), 2 one per junction kind; and
+  // 0 none (the default), 1 one common factor, 2 one per junction kind; and
   // a measurement (or full-wave simulation) of the part as designed that the
   // fit is referred to.
   std::optional<std::filesystem::path> fit, fit_report, fit_reference;
   bool fit_diameters = false;
   bool fit_magnitude_only = false;
-  int fit_step_scale = 1;
+  int fit_step_scale = 0;
 };
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,

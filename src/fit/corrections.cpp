@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "base/shared_work.h"
 #include "fit/least_squares.h"
 #include "tolerance/study.h"
 
@@ -137,7 +138,7 @@ class Planner {
 
   void operations() {
     const int n = ds_.design.sections;
-    auto length = [&](int k) { return index_of("L" + std::to_string(k)); };
+    auto length = [&](int k) { return index_of(numbered("L", k)); };
     auto room = [&](int k) {
       const std::size_t at = length(k);
       return at < built_.size() ? std::min(kLargestCutIn, built_[at] - kLeftIn) : 0.0;
@@ -157,7 +158,7 @@ class Planner {
     }
     if (ds_.control.origin == Origin::kDistributedSynthesis) return;  // diameters by kind
     for (int k = 1; k <= n; ++k) {
-      const std::size_t at = index_of("D" + std::to_string(k));
+      const std::size_t at = index_of(numbered("D", k));
       if (at < built_.size()) add(k, CutKind::kTurnDiameter, {{at, -1.0}}, 0.2 * built_[at]);
     }
   }
@@ -173,58 +174,66 @@ class Planner {
 // The least-squares amounts of the operations, none negative: the
 // operations a solution would run backwards (adding metal) are dropped one
 // at a time, the most negative first, and the rest solved again (an active
-// set over the solver). A small cost on every amount (kCutCost per inch)
-// makes the solution unique where two cuts have nearly the same effect.
-std::vector<double> cut_amounts(const Planner& planner, std::size_t frequencies) {
+// set over the solver). The response is taken as linear in the amounts
+// about the built part (central differences of kStepIn: cuts of mils change
+// it linearly to a few parts in a thousand), so the model is evaluated twice
+// per operation, on the fit's threads. A small cost on every amount (kCutCost
+// per inch) makes the solution unique where two cuts have nearly the same
+// effect.
+std::vector<double> cut_amounts(const Planner& planner, int threads) {
   const std::vector<Operation>& ops = planner.ops();
-  std::vector<bool> active(ops.size(), true);
-  std::vector<double> amounts(ops.size(), 0.0);
-  const int response_residuals = static_cast<int>(2 * frequencies);
+  const std::size_t n = ops.size();
+  std::vector<double> r0;
+  planner.residual(planner.built(), r0);
+  const std::size_t m = r0.size();
+  std::vector<double> jac(m * n);
+  share_pieces(threads, n, [&](std::size_t o) {
+    std::vector<double> up(n, 0.0), down(n, 0.0), rp, rm;
+    up[o] = kStepIn;
+    down[o] = -kStepIn;
+    planner.residual(planner.moved(up), rp);
+    planner.residual(planner.moved(down), rm);
+    for (std::size_t k = 0; k < m; ++k) jac[o * m + k] = (rp[k] - rm[k]) / (2.0 * kStepIn);
+  });
+  std::vector<bool> active(n, true);
   for (;;) {
     std::vector<std::size_t> on;
-    for (std::size_t o = 0; o < ops.size(); ++o)
+    for (std::size_t o = 0; o < n; ++o)
       if (active[o]) on.push_back(o);
-    if (on.empty()) return amounts;
-    auto full = [&](const std::vector<double>& a) {
-      std::vector<double> all(ops.size(), 0.0);
-      for (std::size_t i = 0; i < on.size(); ++i) all[on[i]] = a[i];
-      return all;
-    };
+    if (on.empty()) return std::vector<double>(n, 0.0);
     BoundedProblem p;
     p.start.assign(on.size(), 0.0);
     p.lower.assign(on.size(), -kLargestCutIn);
     p.upper.assign(on.size(), kLargestCutIn);
-    p.residuals = response_residuals + static_cast<int>(on.size());
+    p.residuals = static_cast<int>(m + on.size());
     p.residual = [&](const std::vector<double>& a, std::vector<double>& r) {
-      planner.residual(planner.moved(full(a)), r);
+      r.assign(r0.begin(), r0.end());
+      for (std::size_t i = 0; i < on.size(); ++i) {
+        const double* column = &jac[on[i] * m];
+        for (std::size_t k = 0; k < m; ++k) r[k] += column[k] * a[i];
+      }
       for (double v : a) r.push_back(kCutCost * v);
       return true;
     };
     p.jacobian = [&](const std::vector<double>& a, const std::vector<double>&,
-                     std::vector<double>& jac) {
-      const auto m = static_cast<std::size_t>(p.residuals);
-      jac.assign(m * a.size(), 0.0);
+                     std::vector<double>& j) {
+      const auto rows = static_cast<std::size_t>(p.residuals);
+      j.assign(rows * a.size(), 0.0);
       for (std::size_t i = 0; i < a.size(); ++i) {
-        std::vector<double> up = a, down = a, rp, rm;
-        up[i] += kStepIn;
-        down[i] -= kStepIn;
-        planner.residual(planner.moved(full(up)), rp);
-        planner.residual(planner.moved(full(down)), rm);
-        for (std::size_t k = 0; k < rp.size(); ++k)
-          jac[i * m + k] = (rp[k] - rm[k]) / (2.0 * kStepIn);
-        jac[i * m + rp.size() + i] = kCutCost;
+        std::copy(&jac[on[i] * m], &jac[on[i] * m] + m, &j[i * rows]);
+        j[i * rows + m + i] = kCutCost;
       }
       return true;
     };
     const BoundedSolution s = solve_bounded(p);
-    if (!s.converged) return std::vector<double>(ops.size(), 0.0);
+    if (!s.converged) return std::vector<double>(n, 0.0);
     std::size_t worst = on.size();
     for (std::size_t i = 0; i < on.size(); ++i)
       if (s.x[i] < 0.0 && (worst == on.size() || s.x[i] < s.x[worst])) worst = i;
     if (worst == on.size()) {
-      amounts = full(s.x);
-      for (std::size_t o = 0; o < ops.size(); ++o)
-        amounts[o] = std::min(amounts[o], ops[o].largest);
+      std::vector<double> amounts(n, 0.0);
+      for (std::size_t i = 0; i < on.size(); ++i)
+        amounts[on[i]] = std::min(s.x[i], ops[on[i]].largest);
       return amounts;
     }
     active[on[worst]] = false;
@@ -240,7 +249,7 @@ CorrectionPlan plan_corrections(const DesignRecord& ds, const EndSteps& ends, co
   CorrectionPlan plan;
   plan.nominal_cutoff_3db_mhz = planner.cutoff(planner.target());
   plan.built_cutoff_3db_mhz = planner.cutoff(planner.built());
-  const std::vector<double> amounts = cut_amounts(planner, fit.f_mhz.size());
+  const std::vector<double> amounts = cut_amounts(planner, settings.threads);
   // The operations worth a cut, from the source end, each with the cutoff
   // of the part after it and those before it.
   std::vector<double> kept(ops.size(), 0.0);
@@ -266,7 +275,7 @@ CorrectionPlan plan_corrections(const DesignRecord& ds, const EndSteps& ends, co
   // The lengths outside their tolerance that the plan does not restore.
   const std::vector<double> after = planner.moved(kept);
   for (int k = 1; k <= n; ++k) {
-    const std::size_t at = planner.index_of("L" + std::to_string(k));
+    const std::size_t at = planner.index_of(numbered("L", k));
     if (at >= after.size()) continue;
     const double error = planner.built()[at] - planner.target()[at];
     if (std::fabs(error) <= c.length_tol_in) continue;
@@ -276,8 +285,8 @@ CorrectionPlan plan_corrections(const DesignRecord& ds, const EndSteps& ends, co
     for (const Operation& op : ops)
       for (const auto& [i, per] : op.effect)
         if (i == at && per * error < 0.0) can = true;
-    std::string note = "L" + std::to_string(k) + " is " + inch_text(std::fabs(error)) +
-                       " inch too " + (error > 0.0 ? "long" : "short") + ": ";
+    std::string note = numbered("L", k) + " is " + inch_text(std::fabs(error)) + " inch too " +
+                       (error > 0.0 ? "long" : "short") + ": ";
     if (!can)
       note += error > 0.0 ? "no cut shortens it" : "a disc cannot be lengthened";
     else

@@ -14,10 +14,12 @@
 // The plan is the set of such operations, each a non-negative amount, that
 // brings |S21| and |S11| of the fitted circuit (the fit's dimensions and step
 // factors, no plane offsets) closest to those of the nominal circuit (the
-// same step factors) at the fit's frequencies: a bounded least-squares fit
-// (least_squares.h). Operations below smallest_cut_in are left out. The
-// predicted -3 dB frequency of each operation is that of the part after it
-// and every operation listed before it.
+// same step factors) at the fit's frequencies, in least squares: the solver
+// of least_squares.h on the response linearized about the built part, with
+// the operations that would add metal dropped one by one (an active set).
+// Operations below smallest_cut_in are left out. The predicted -3 dB
+// frequency of each operation is that of the part after it and every
+// operation listed before it, from the circuit model itself.
 #pragma once
 
 #include <string>

@@ -39,6 +39,12 @@ auto key_of(const LineSection& s) { return std::make_tuple(s.outer, s.inner, s.e
 
 }  // namespace
 
+std::string numbered(const char* prefix, int k) {
+  std::string s = prefix;
+  s += std::to_string(k);
+  return s;
+}
+
 LineSection line_section(const DesignRecord& ds, int i) {
   const int n = ds.design.sections;
   if (!is_synthesized(ds)) return {ds.entered.outer(i), ds.entered.inner(i), ds.entered.er(i)};
@@ -133,7 +139,7 @@ FitModel::FitModel(const DesignRecord& ds, const EndSteps& ends, const std::vect
     for (int k = 1; k <= n; ++k) {
       const double l = static_cast<double>(synthesized ? ds.coax.length(k) : ds.entered.length(k));
       add_dimension(synthesized ? DimensionKind::kSynthesizedLength : DimensionKind::kEnteredLength,
-                    k, "L" + std::to_string(k), l, std::max(0.0, l - s.length_bound_in),
+                    k, numbered("L", k), l, std::max(0.0, l - s.length_bound_in),
                     l + s.length_bound_in, FitParameterKind::kLength);
     }
   }
@@ -153,7 +159,7 @@ FitModel::FitModel(const DesignRecord& ds, const EndSteps& ends, const std::vect
                ds.lines.outer(kLowLine));
     } else {
       for (int k = 1; k <= n; ++k)
-        diameter(DimensionKind::kEnteredInner, k, "D" + std::to_string(k), ds.entered.inner(k),
+        diameter(DimensionKind::kEnteredInner, k, numbered("D", k), ds.entered.inner(k),
                  ds.entered.outer(k));
     }
   }
@@ -192,14 +198,14 @@ FitModel::FitModel(const DesignRecord& ds, const EndSteps& ends, const std::vect
   } else if (s.step_scale == StepScaleFit::kPerKind) {
     for (int k = 1; k <= kinds; ++k) {
       const std::size_t at = params.size();
-      add_scale(k, "Cstep" + std::to_string(k), places[static_cast<std::size_t>(k)]);
+      add_scale(k, numbered("Cstep", k), places[static_cast<std::size_t>(k)]);
       if (params.size() > at) m.scale_at[static_cast<std::size_t>(k)] = at;
     }
   }
   // The plane offsets.
   if (s.plane_offsets && !s.magnitude_only) {
     for (int port = 1; port <= 2; ++port) {
-      const std::string name = "P" + std::to_string(port);
+      const std::string name = numbered("P", port);
       if (is_fixed(s, name)) continue;
       FitParameter p;
       p.kind = FitParameterKind::kPlaneOffset;

@@ -12,7 +12,11 @@
 //   Cstep, or Cstep1, Cstep2, ... per junction kind: a factor on the step
 //       capacitances (1 nominal), which absorbs the closed-form step model's
 //       error; a junction kind is one pair of cross-sections, whichever way
-//       round (the worked example has two: end line to disc, disc to rod);
+//       round (the worked example has two: end line to disc, disc to rod).
+//       Held at 1 unless asked for: a disc's capacitance and its steps' add
+//       up, so a free factor trades against the discs' lengths, which the
+//       data then leave uncertain by mils (README, "The built filter
+//       measured");
 //   P1, P2  a reference-plane offset at port 1 and port 2 (inch, 0 nominal):
 //       a length of lossless line of the end line's dielectric, matched to the
 //       port's reference, between the filter's end face and the measured
@@ -59,6 +63,9 @@ struct MeasuredTwoPort {
   double z1 = 50, z2 = 50;                               // ohm
 };
 
+// The name of a numbered parameter: numbered("L", 3) is "L3".
+std::string numbered(const char* prefix, int k);
+
 enum class FitParameterKind { kLength, kInnerDiameter, kStepScale, kPlaneOffset };
 
 // How many step-capacitance factors a fit frees.
@@ -80,7 +87,7 @@ struct FitSettings {
   // What is free.
   bool lengths = true;
   bool inner_diameters = false;
-  StepScaleFit step_scale = StepScaleFit::kCommon;
+  StepScaleFit step_scale = StepScaleFit::kNone;
   bool plane_offsets = true;       // never with magnitude_only
   std::vector<std::string> fixed;  // names held at their nominal values ("L4", "P2", ...)
   // What is compared.

@@ -56,7 +56,10 @@ bool outside(const FitReport& r, std::size_t i) {
 
 std::string junctions_text(const std::vector<int>& j) {
   std::string out;
-  for (std::size_t i = 0; i < j.size(); ++i) out += (i ? "," : "") + std::to_string(j[i]);
+  for (std::size_t i = 0; i < j.size(); ++i) {
+    if (i > 0) out += ',';
+    out += std::to_string(j[i]);
+  }
   return out;
 }
 
@@ -112,9 +115,13 @@ void write_fit_text(std::ostream& os, const FitReport& r) {
     const FitParameter& p = f.parameters[i];
     if (!is_dimension(p)) continue;
     const double change = f.fitted[i] - p.nominal;
-    const std::string fits = referred ? " " + fixed(f.measured_fitted[i], 5, false) + "    " +
-                                            fixed(f.reference_fitted[i], 5, false)
-                                      : std::string();
+    std::string fits;
+    if (referred) {
+      fits += ' ';
+      fits += fixed(f.measured_fitted[i], 5);
+      fits += "    ";
+      fits += fixed(f.reference_fitted[i], 5);
+    }
     std::snprintf(buf, sizeof buf, "  %-10s %10s %10s %10s %8s %10s%s%s%s\n", p.name.c_str(),
                   fixed(p.nominal, 5).c_str(), fixed(f.fitted[i], 5).c_str(),
                   fixed(change, 5, true).c_str(), fixed(change * kMilPerInch, 2, true).c_str(),
@@ -147,7 +154,9 @@ void write_fit_text(std::ostream& os, const FitReport& r) {
      << fixed(c.built_cutoff_3db_mhz, 3) << " MHz, after the corrections "
      << fixed(c.corrected_cutoff_3db_mhz, 3) << " MHz\n\n";
   os << "Corrections (a lathe only removes metal)\n";
-  if (c.corrections.empty()) os << "  none: no cut brings the response closer to the nominal\n";
+  if (c.corrections.empty())
+    os << "  none: no cut of " << fixed(r.tolerances.smallest_cut_in, 4)
+       << " inch or more brings the response closer to the nominal\n";
   int k = 0;
   for (const Correction& x : c.corrections) {
     os << "  " << ++k << ". " << x.operation << ": " << fixed(x.amount_in, 4) << " inch ("

@@ -35,7 +35,9 @@ void expect_recovered(const Design& nominal, const FitResult& r, double within_i
 TEST(Fit, RecoversTheLengthsOfAnEnteredCircuitExactly) {
   const Design nominal = entered_example();
   const Design b = built(nominal);
-  const FitResult r = fit_circuit(nominal.ds, nominal.ends, measure(b.ds, b.ends), FitSettings{});
+  FitSettings s;
+  s.step_scale = StepScaleFit::kCommon;
+  const FitResult r = fit_circuit(nominal.ds, nominal.ends, measure(b.ds, b.ends), s);
   ASSERT_EQ(r.parameters.size(), 7u + 1u + 2u);  // L1..L7, Cstep, P1, P2
   expect_recovered(nominal, r, 1e-6);
   // The step factor is the least determined parameter (the float model's
@@ -81,7 +83,8 @@ TEST(Fit, FindsTheErrorsThroughTheNoiseOfANetworkAnalyser) {
     }
   }
   // Freed, the step factor makes the discs' lengths uncertain, and says so.
-  const FitResult free = fit_circuit(nominal.ds, nominal.ends, m, FitSettings{});
+  s.step_scale = StepScaleFit::kCommon;
+  const FitResult free = fit_circuit(nominal.ds, nominal.ends, m, s);
   EXPECT_GT(free.std_error[0], 0.002);  // L1
   EXPECT_LT(free.std_error[1], 0.001);  // L2, a rod
 }
@@ -111,10 +114,10 @@ TEST(Fit, RefusesWhatItCannotFit) {
   const Case cases[] = {
       {"too few frequencies",
        [](MeasuredTwoPort& m, FitSettings&) {
-         for (auto* v : {&m.s11, &m.s21, &m.s12, &m.s22}) v->resize(19);
-         m.f_mhz.resize(19);
+         for (auto* v : {&m.s11, &m.s21, &m.s12, &m.s22}) v->resize(17);
+         m.f_mhz.resize(17);
        },
-       "fewer than twice the 10 parameters"},
+       "fewer than twice the 9 parameters"},
       {"falling frequencies", [](MeasuredTwoPort& m, FitSettings&) { m.f_mhz[5] = m.f_mhz[4]; },
        "not positive and rising"},
       {"not finite",
@@ -175,6 +178,7 @@ using namespace fit_test;
 MeasuredTwoPort with_larger_steps(const Design& d) {
   FitSettings s;
   s.plane_offsets = false;
+  s.step_scale = StepScaleFit::kCommon;
   const FitModel model(d.ds, d.ends, frequencies(), static_cast<double>(d.ds.ports.rs),
                        static_cast<double>(d.ds.ports.rl), s);
   std::vector<double> x = model.nominal();

@@ -259,7 +259,7 @@ TEST(FitOptions, ReachTheRunOptions) {
   EXPECT_EQ(o.fit_step_scale, 2);
   EXPECT_EQ(*o.fit_reference, fs::path("n.s2p"));
   const Parsed plain = parse({"--fit", "m.s2p", "--fit-report", "f.txt"});
-  EXPECT_EQ(plain.cl.options.fit_step_scale, 1);  // one common factor
+  EXPECT_EQ(plain.cl.options.fit_step_scale, 0);  // the factor held at 1
   EXPECT_FALSE(plain.cl.options.fit_diameters || plain.cl.options.fit_magnitude_only);
 }
 
