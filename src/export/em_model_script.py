@@ -294,6 +294,7 @@ def simulate(lines, freqs_hz, resolution, threads, workdir, log):
                                       math.degrees(wedge), steps, t_run * 1e9))
     t0 = time.monotonic()
     os.makedirs(workdir, exist_ok=True)
+    CSX.Write2XML(os.path.join(workdir, "model.xml"))  # what the solver is given, for --keep
     log_path = os.path.join(workdir, "solver.log")
     cwd = os.getcwd()  # the solver changes into its folder and stays there
     try:
