@@ -20,6 +20,8 @@ Examples:
   mandrelix --plot response.svg              each analysis as a response plot
   mandrelix --drawing filter.dxf             each coaxial synthesis as a drawing (.dxf or .svg)
   mandrelix --em-model filter.py             each coaxial filter as an openEMS full-wave model
+  mandrelix --em-correct fw.json             lengths of each coaxial synthesis corrected by openEMS
+  mandrelix --em-correct fw.json --em-resolution coarse   ... on the quick mesh
   mandrelix --threads 1                      sweep on one thread
   mandrelix --length-tol 0.002               machining tolerance of the lengths, +/- inch
   mandrelix --diameter-tol 0.0002            machining tolerance of the diameters, +/- inch
@@ -96,6 +98,14 @@ const CLI::Validator kStudyReport(
     },
     "FILE");
 
+// The report of a full-wave correction is JSON.
+const CLI::Validator kCorrectionReport(
+    [](const std::string& text) -> std::string {
+      if (lower_extension(text) != ".json")
+        return "the full-wave correction report is a .json file: " + text;
+      return {};
+    },
+    "FILE");
 // A warning's minimum: a finite number of inches, zero or more.
 const CLI::Validator kInches = number_check([](double v) { return v >= 0.0; },
                                             "a minimum is a number of inches, zero or more: ", "");
@@ -127,6 +137,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::optional<std::uint64_t> random_state;
   std::optional<float> component_tol, pass_mhz, pass_db, stop_mhz, stop_db;
   std::optional<float> power, min_section, min_wall;
+  std::string em_correct, em_resolution = "fine";
   app.add_option("-C,--directory", directory,
                  "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
       ->type_name("DIR");
@@ -217,6 +228,18 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   app.add_option("--power", power, "warn when the peak power of a line is below this, W")
       ->type_name("W")
       ->check(kWatts);
+  CLI::Option* correct =
+      app.add_option("--em-correct", em_correct,
+                     "correct the section lengths of every coaxial synthesis by openEMS full-wave "
+                     "runs until its -3 dB frequency and passband edge are the design's; "
+                     "report to FILE (.json)")
+          ->type_name("FILE")
+          ->check(kCorrectionReport);
+  app.add_option("--em-resolution", em_resolution,
+                 "mesh of the full-wave correction's runs (default fine)")
+      ->type_name("coarse|fine|finest|converged")
+      ->check(CLI::IsMember({"coarse", "fine", "finest", "converged"}))
+      ->needs(correct);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -265,6 +288,8 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   cl.options.min_section_in = min_section;
   cl.options.min_wall_in = min_wall;
   cl.options.power_w = power;
+  take(em_correct, cl.options.em_correct);
+  cl.options.em_resolution = em_resolution;
   return cl;
 }
 
@@ -275,8 +300,9 @@ std::string lower_extension(const std::filesystem::path& name) {
 }
 
 bool result_folders_exist(const RunOptions& options, std::ostream& err) {
-  for (const auto* file : {&options.touchstone, &options.csv, &options.save_circuit, &options.plot,
-                           &options.drawing, &options.em_model, &options.tolerance}) {
+  for (const auto* file :
+       {&options.touchstone, &options.csv, &options.save_circuit, &options.plot, &options.drawing,
+        &options.em_model, &options.tolerance, &options.em_correct}) {
     if (!*file) continue;
     const std::filesystem::path folder = (*file)->parent_path();
     std::error_code ec;

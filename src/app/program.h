@@ -9,6 +9,7 @@
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <string>
 
 #include "base/clock.h"
 
@@ -64,6 +65,10 @@ struct RunOptions {
   std::optional<float> min_section_in;
   std::optional<float> min_wall_in;
   std::optional<float> power_w;
+  // Every distributed synthesis: section lengths corrected by the full wave (em_correct.h), its
+  // report (JSON), and the mesh of the field runs (coarse, fine, finest or converged).
+  std::optional<std::filesystem::path> em_correct;
+  std::string em_resolution = "fine";
 };
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,
