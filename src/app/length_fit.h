@@ -1,6 +1,6 @@
 // Parameter extraction for the full-wave correction: the section lengths of the circuit model
-// whose S11 and S21 come closest, in least squares, to a field solution. Solved with Ceres
-// (Levenberg-Marquardt, central differences of the float circuit model).
+// whose S11 and S21 come closest, in least squares, to a field solution (the fitter, fit/fit.h,
+// with the lengths alone free: the step capacitances and reference planes stay the model's).
 #pragma once
 
 #include <vector>
@@ -16,8 +16,7 @@ namespace mx {
 inline constexpr double kFitBandOver3Db = 1.25;
 
 // The lengths (inch, sections 1..N) of the filter ds whose circuit model reproduces `fw`, from
-// `start`. Throws FieldSolverError when the solver does not converge or gives a length that is not
-// positive and finite.
+// `start`. Throws FieldSolverError when the fit fails.
 std::vector<double> fit_lengths(const DesignRecord& ds, const EndSteps& ends,
                                 const FullWaveResponse& fw, const std::vector<double>& start);
 
