@@ -6,6 +6,7 @@
 #include <complex>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <set>
 
 #include "app/coax_lines.h"
@@ -62,6 +63,44 @@ bool mirrored(const DesignRecord& ds) {
   for (std::size_t j = 0; j < l.sections.size(); ++j)
     if (!same(l.sections[j], l.sections[l.sections.size() - 1 - j])) return false;
   return true;
+}
+
+// The lengths nearest the synthesized ones (in relative terms) whose circuit model has its -3 dB
+// frequency and passband edge at `goal` (MHz): Gauss-Newton steps of least norm on the two edges,
+// their derivatives by central differences. None when they do not settle.
+std::optional<Eigen::VectorXd> aimed_lengths(const DesignRecord& ds, const EndSteps& ends,
+                                             const std::vector<float>& f, double am,
+                                             const Eigen::Vector2d& goal, bool symmetric) {
+  constexpr int kMostSteps = 12;
+  constexpr double kSettledPct = 1e-4;    // of the goal: far inside the correction's tolerance
+  constexpr double kRelativeStep = 1e-4;  // of a length: above the float model's rounding
+  const std::vector<double> start = lengths_of(ds);
+  const Eigen::Index n = static_cast<Eigen::Index>(start.size());
+  Eigen::VectorXd z = Eigen::Map<const Eigen::VectorXd>(start.data(), n);
+  const auto edges = [&](const Eigen::VectorXd& x) {
+    const std::vector<double> v(x.data(), x.data() + n);
+    const ResponseEdges e = edges_of(circuit_response(with_lengths(ds, v), ends, f), am);
+    return Eigen::Vector2d(e.cutoff_3db_mhz, e.edge_mhz);
+  };
+  for (int step = 0; step < kMostSteps; ++step) {
+    const Eigen::Vector2d r = goal - edges(z);
+    if (!r.allFinite()) return std::nullopt;
+    if ((r.array().abs() / goal.array()).maxCoeff() * 100.0 <= kSettledPct) return z;
+    Eigen::MatrixXd scaled(2, n);  // d edges / d (relative length)
+    for (Eigen::Index j = 0; j < n; ++j) {
+      Eigen::VectorXd up = z, down = z;
+      up[j] *= 1.0 + kRelativeStep;
+      down[j] *= 1.0 - kRelativeStep;
+      scaled.col(j) = (edges(up) - edges(down)) / (2.0 * kRelativeStep);
+    }
+    const Eigen::Matrix2d normal = scaled * scaled.transpose();
+    if (!scaled.allFinite() || std::fabs(normal.determinant()) <= 0.0) return std::nullopt;
+    Eigen::VectorXd dz = z.cwiseProduct(scaled.transpose() * normal.inverse() * r);
+    if (symmetric) dz = 0.5 * (dz + Eigen::VectorXd(dz.reverse()));
+    z += dz;
+    if (!z.allFinite() || !(z.array() > 0.0).all()) return std::nullopt;
+  }
+  return std::nullopt;
 }
 
 std::string fixed(double v, int digits) {
@@ -215,7 +254,19 @@ EmCorrection correct_lengths(const DesignRecord& ds, const EndSteps& ends,
       return c;
     }
     const std::vector<double> z = extract(ds, ends, fw, lengths);
-    Eigen::VectorXd h = Eigen::Map<const Eigen::VectorXd>(z.data(), n) - x_star;
+    // What the extraction misses: the field solution's edges against those of the circuit model
+    // that reproduces it. The circuit model is aimed that much the other way.
+    const ResponseEdges fitted = edges_of(circuit_response(with_lengths(ds, z), ends, f), am);
+    const Eigen::Vector2d missed(e.cutoff_3db_mhz - fitted.cutoff_3db_mhz,
+                                 e.edge_mhz - fitted.edge_mhz);
+    const std::optional<Eigen::VectorXd> aim =
+        aimed_lengths(ds, ends, f, am,
+                      Eigen::Vector2d(target.cutoff_3db_mhz, target.edge_mhz) - missed, symmetric);
+    if (!missed.allFinite() || !aim) {
+      c.failure = "the circuit model cannot be aimed at the field solution's edges";
+      return c;
+    }
+    Eigen::VectorXd h = Eigen::Map<const Eigen::VectorXd>(z.data(), n) - *aim;
     if (symmetric) h = 0.5 * (h + Eigen::VectorXd(h.reverse()));
     if (dx_prev.size() == n)  // Broyden's update of the mapping's Jacobian
       jacobian += (h - h_prev - jacobian * dx_prev) * dx_prev.transpose() / dx_prev.squaredNorm();

@@ -8,10 +8,15 @@
 // circuit model is the coarse model, whose optimum is the synthesized lengths x*; the field
 // solution is the fine model. Parameter extraction finds the circuit-model lengths z = P(x) whose
 // response reproduces the field solution of the lengths x; the mapping's residual is
-// h(x) = P(x) - x*. Each step solves B dx = -h with B, the mapping's Jacobian, starting as the
-// identity and refined by Broyden's rank-one update B += (dh - B dx) dx^T / (dx^T dx) after each
-// field run. The loop ends when the full-wave -3 dB frequency and passband edge are both within
-// kEmTolerancePct of the nominal's, or after the settings' most field runs (then not converged).
+// h(x) = P(x) - z*. With lengths alone the extraction cannot reproduce every detail of a field
+// solution (a coarse mesh's least of all): z* is therefore not simply x* but the lengths nearest
+// x* whose circuit model has its -3 dB frequency and passband edge displaced from the nominal's by
+// what the extraction missed, the other way (the output correction of later space-mapping work;
+// with a perfect extraction z* = x*). Each step solves B dx = -h with B, the mapping's Jacobian,
+// starting as the identity and refined by Broyden's rank-one update B += (dh - B dx) dx^T / (dx^T
+// dx) after each field run. The loop ends when the full-wave -3 dB frequency and passband edge are
+// both within kEmTolerancePct of the nominal's, or after the settings' most field runs (then not
+// converged).
 #pragma once
 
 #include <functional>
