@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <sstream>
 
+#include "base/fields.h"
 #include "base/program_exit.h"
 #include "base/text_out.h"
 #include "base/units.h"
@@ -149,7 +150,8 @@ void Reader::fail(const toml::node* at, std::string_view key, std::string_view w
   std::string line = source_;
   if (lines_ && at != nullptr && at->source().begin.line > 0)
     line += ':' + std::to_string(at->source().begin.line);
-  throw SpecError(line + ": " + std::string(key) + ": " + std::string(what));
+  // Keys and values of the file may hold any character; the message is one printable line.
+  throw SpecError(line + ": " + printable(key) + ": " + printable(what));
 }
 
 void Reader::missing(const toml::table* t, const std::string& path, std::string_view key) const {
@@ -264,9 +266,9 @@ DesignSpec Reader::run(const fs::path& workdir) {
         choice(r, "response", "configuration", std::span<const ConfigurationName>(kConfigurations))
             .configuration;
     if (coax != nullptr) coax_lines(coax);
+    response(r, type);
     if (!defaults_ && (t == nullptr || !t->contains("impedance_ohm")))
       missing(t, "terminations", "impedance_ohm");
-    response(r, type);
     if (coax != nullptr) {
       for (std::string_view key : {"source_ohm", "load_ohm"})
         if (const toml::node* n = t == nullptr ? nullptr : t->get(key))
@@ -544,7 +546,7 @@ DesignSpec read_design_text(std::string_view text, std::string_view source, bool
   } catch (const toml::parse_error& e) {
     std::string where(source);
     if (lines) where += ':' + std::to_string(e.source().begin.line);
-    throw SpecError(where + ": " + one_line(std::string(e.description())));
+    throw SpecError(where + ": " + printable(one_line(std::string(e.description()))));
   }
   const bool defaults = read_defaults(workdir, ds);
   return Reader(root, source, lines, defaults, ds).run(workdir);
