@@ -109,6 +109,24 @@ void set_lines(Picture& d, const CoaxFilterLines& lines) {
   d.load = line(lines.load);
 }
 
+// The own tolerances (--tolerances) of each section of the synthesized filter in ds: its length
+// "Lj", and the diameters of its line kind ("D high", "B low", ...). Empty without any.
+std::vector<FilterDrawingData::StatedTolerances> stated_tolerances(
+    const DesignRecord& ds, const std::vector<DimensionTolerance>& own) {
+  std::vector<FilterDrawingData::StatedTolerances> out;
+  if (own.empty()) return out;
+  auto find = [&](const std::string& name) {
+    for (const DimensionTolerance& t : own)
+      if (t.dimension == name && !t.percent) return static_cast<float>(t.value);
+    return NAN;
+  };
+  for (int j = 1; j <= ds.design.sections; ++j) {
+    const std::string kind = capacitive_section(ds.control.configuration, j) ? "low" : "high";
+    out.push_back({find("L" + std::to_string(j)), find("D " + kind), find("B " + kind)});
+  }
+  return out;
+}
+
 FilterDrawingData drawing_data(const DesignRecord& ds, const CoaxFilterLines& lines,
                                const RunOptions& options) {
   FilterDrawingData d;
@@ -120,6 +138,7 @@ FilterDrawingData drawing_data(const DesignRecord& ds, const CoaxFilterLines& li
   d.configuration = configuration_name(ds.control.configuration);
   d.length_tol_in = options.length_tol_in.value_or(kDefaultLengthTolIn);
   d.diameter_tol_in = options.diameter_tol_in.value_or(kDefaultDiameterTolIn);
+  d.stated = stated_tolerances(ds, options.own_tolerances);
   d.roughness_uin = ds.losses.roughness * kMega;
   d.resistivity_uohm_cm = ds.losses.resistivity * kCmPerInch * kMega;
   d.loss_tangent = ds.losses.loss_tangent;
