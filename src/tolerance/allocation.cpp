@@ -13,7 +13,6 @@ namespace mx {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr std::size_t kTrialsPerPiece = 50;
 // The search of a scale: its bracket widens by kBracket from the start, then
 // kBisections halvings (in ratio) leave it within kBracket^(1/2^kBisections),
 // 1 %. The uniform tolerances start from the scale of the ratio before.
@@ -90,16 +89,17 @@ class Trials {
     const auto n = static_cast<std::size_t>(count());
     const int allowed = count() - needed;
     std::atomic<int> failed{0}, ok{0};
-    share_pieces(
-        settings_.threads, (n + kTrialsPerPiece - 1) / kTrialsPerPiece, [&](std::size_t piece) {
-          std::vector<double> moves(tols.size());
-          const std::size_t last = std::min(n, (piece + 1) * kTrialsPerPiece);
-          for (std::size_t i = piece * kTrialsPerPiece; i < last; ++i) {
-            if (failed.load() > allowed) return;
-            detail::draw_moves(tols, settings_.spread, settings_.random_state, first + i, moves);
-            (figures(moves).passed ? ok : failed).fetch_add(1);
-          }
-        });
+    share_pieces(settings_.threads, (n + detail::kTrialsPerPiece - 1) / detail::kTrialsPerPiece,
+                 [&](std::size_t piece) {
+                   std::vector<double> moves(tols.size());
+                   const std::size_t last = std::min(n, (piece + 1) * detail::kTrialsPerPiece);
+                   for (std::size_t i = piece * detail::kTrialsPerPiece; i < last; ++i) {
+                     if (failed.load() > allowed) return;
+                     detail::draw_moves(tols, settings_.spread, settings_.random_state, first + i,
+                                        moves);
+                     (figures(moves).passed ? ok : failed).fetch_add(1);
+                   }
+                 });
     return ok.load();
   }
 
@@ -261,7 +261,7 @@ Allocation allocate_tolerances(const DesignRecord& ds, const EndSteps& ends,
   r.random_state = study.random_state;
   const std::optional<LossMask> mask = study.mask ? study.mask : design_mask(ds);
   if (!mask) {
-    r.error = "no mask: give --pass-mhz and --pass-db for an entered circuit";
+    r.error = kNoMaskNote;
     return r;
   }
   const Trials trials(ds, ends, study, *mask);

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -53,13 +54,18 @@ struct AllocatedTolerance {
   std::string dimension;  // as the study report names it
   bool percent = false;   // a component: the tolerance in percent, else inch
   double tolerance = 0;
-  double margin_loss = 0;  // dB of the tightest margin lost per inch (per percent), worse side
+  // dB of mask margin lost per inch (per percent) on the worse side of a move,
+  // the larger of the passband's and the stop frequency's.
+  double margin_loss = 0;
 };
 
 // The loosest tolerances of one per kind (every length one, every diameter
 // one, every component one) that reach the target on the search's trials.
 struct UniformTolerances {
-  double length_in = 0, diameter_in = 0, component_pct = 0;  // 0: the filter has none
+  // NaN: the filter has no dimension of that kind.
+  double length_in = std::numeric_limits<double>::quiet_NaN();
+  double diameter_in = std::numeric_limits<double>::quiet_NaN();
+  double component_pct = std::numeric_limits<double>::quiet_NaN();
   double cost = 0;
   double yield_pct = 0;
 };

@@ -23,9 +23,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr float kThreeDb = 3.0f;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kButterworthEdgeDb = 3.0103f;  // 10 log10 2: a Butterworth response at FC1
-// Trials a thread takes at a time: some milliseconds of work, small beside a
-// study of thousands of trials.
-constexpr std::size_t kTrialsPerPiece = 50;
 
 std::string circuit_name(const DesignRecord& ds) {
   if (lumped_study(ds)) return "lumped ladder";
@@ -137,7 +134,7 @@ StudyResult run_tolerance_study(const DesignRecord& ds, const EndSteps& ends,
   r.circuit = circuit_name(ds);
   r.f_mhz = study_frequencies(ds);
   r.mask = settings.mask ? settings.mask : design_mask(ds);
-  if (!r.mask) r.mask_note = "no mask: give --pass-mhz and --pass-db for an entered circuit";
+  if (!r.mask) r.mask_note = kNoMaskNote;
   const Evaluation e = evaluation_of(r.f_mhz, r.mask);
   const TrialBuilder builder(ds, ends, study_dimensions(ds));
   const std::vector<Dimension>& dims = builder.dimensions();
@@ -176,12 +173,13 @@ StudyResult run_tolerance_study(const DesignRecord& ds, const EndSteps& ends,
   // joined in order, so the result is the same on any number of threads.
   const int n = std::max(settings.trials, 0);
   std::vector<TrialFigures> figures(static_cast<std::size_t>(n));
-  const std::size_t pieces = (static_cast<std::size_t>(n) + kTrialsPerPiece - 1) / kTrialsPerPiece;
+  const std::size_t pieces =
+      (static_cast<std::size_t>(n) + detail::kTrialsPerPiece - 1) / detail::kTrialsPerPiece;
   std::vector<std::vector<float>> lowest(pieces, std::vector<float>(e.points, kInf));
   std::vector<std::vector<float>> highest(pieces, std::vector<float>(e.points, -kInf));
   share_pieces(settings.threads, pieces, [&](std::size_t piece) {
-    const std::size_t first = piece * kTrialsPerPiece;
-    const std::size_t last = std::min(static_cast<std::size_t>(n), first + kTrialsPerPiece);
+    const std::size_t first = piece * detail::kTrialsPerPiece;
+    const std::size_t last = std::min(static_cast<std::size_t>(n), first + detail::kTrialsPerPiece);
     DesignRecord t;
     std::vector<double> m(dims.size());
     std::vector<float>& lo = lowest[piece];

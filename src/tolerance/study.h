@@ -31,6 +31,10 @@ struct LossMask {
   float stop_db = 0;
 };
 
+// Why a study or an allocation of an entered circuit without a mask has no yield.
+inline constexpr const char* kNoMaskNote =
+    "no mask: give --pass-mhz and --pass-db for an entered circuit";
+
 struct StudySettings {
   int trials = 1000;
   std::uint64_t random_state = kDefaultRandomState;

@@ -3,6 +3,7 @@
 // on its attenuation. Internal to the tolerance layer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -11,6 +12,10 @@
 #include "tolerance/study.h"
 
 namespace mx::detail {
+
+// Trials a thread takes at a time: some milliseconds of work, small beside a
+// study of thousands of trials.
+inline constexpr std::size_t kTrialsPerPiece = 50;
 
 // The tolerance (inch, or percent for a component) of every dimension of
 // dims: its own tolerance in s when s names it, else the uniform one of its
