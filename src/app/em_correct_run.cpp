@@ -19,8 +19,10 @@ namespace fs = std::filesystem;
 EmModelData trial_model(const DesignRecord& ds, const std::vector<float>& f_mhz) {
   EmModelData d;
   d.program_version = kProgramVersion;
-  d.title = "full-wave correction trial of a " + std::to_string(ds.design.sections) +
-            "-section coaxial filter, FC1 " + std::to_string(ds.design.cutoff_mhz) + " MHz";
+  std::ostringstream title;
+  title << "full-wave correction trial of a " << ds.design.sections
+        << "-section coaxial filter, FC1 " << ds.design.cutoff_mhz << " MHz";
+  d.title = title.str();
   const CoaxFilterLines lines = synthesized_lines(ds);
   auto line = [](const CoaxLineData& l) {
     return DrawingLine{l.outer, l.inner, l.er, l.zo, l.length};

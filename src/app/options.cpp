@@ -25,7 +25,7 @@ Examples:
   mandrelix --drawing filter.dxf             each coaxial synthesis as a drawing (.dxf or .svg)
   mandrelix --em-model filter.py             each coaxial filter as an openEMS full-wave model
   mandrelix --em-correct fw.json             lengths of each coaxial synthesis corrected by openEMS
-  mandrelix --em-correct fw.json --em-resolution coarse   ... on the quick mesh
+  mandrelix --em-resolution coarse --em-correct fw.json   ... on the quick mesh
   mandrelix --threads 1                      sweep on one thread
   mandrelix --length-tol 0.002               machining tolerance of the lengths, +/- inch
   mandrelix --diameter-tol 0.0002            machining tolerance of the diameters, +/- inch
@@ -419,8 +419,7 @@ std::string lower_extension(const std::filesystem::path& name) {
 bool result_folders_exist(const RunOptions& options, std::ostream& err) {
   for (const auto* file :
        {&options.touchstone, &options.csv, &options.save_circuit, &options.plot, &options.drawing,
-        &options.em_model, &options.tolerance, &options.em_correct,
-        &options.allocate_tolerances}) {
+        &options.em_model, &options.tolerance, &options.em_correct, &options.allocate_tolerances}) {
     if (!*file) continue;
     const std::filesystem::path folder = (*file)->parent_path();
     std::error_code ec;

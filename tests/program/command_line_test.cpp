@@ -89,7 +89,11 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
                           "--min-wall",
                           "0.008",
                           "--power",
-                          "2000"});
+                          "2000",
+                          "--em-correct",
+                          "fw.json",
+                          "--em-resolution",
+                          "converged"});
   ASSERT_FALSE(p.cl.exit_now) << p.err;
   EXPECT_EQ(p.cl.directory, fs::path("work"));
   const mx::RunOptions& o = p.cl.options;
@@ -105,6 +109,8 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
   EXPECT_EQ(o.min_section_in, 0.02f);
   EXPECT_EQ(o.min_wall_in, 0.008f);
   EXPECT_EQ(o.power_w, 2000.0f);
+  EXPECT_EQ(o.em_correct, fs::path("fw.json"));
+  EXPECT_EQ(o.em_resolution, "converged");
   EXPECT_EQ(p.out + p.err, "");
 
   EXPECT_EQ(parse({"--directory", "elsewhere"}).cl.directory, fs::path("elsewhere"));
@@ -137,11 +143,12 @@ TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
     EXPECT_TRUE(shown) << "no example of " << line << "\n" << examples;
   }
   for (const char* name :
-       {"-C",          "--directory", "--touchstone",   "--csv",           "--save-circuit",
-        "--plot",      "--drawing",   "--threads",      "--length-tol",    "--diameter-tol",
-        "--tolerance", "--trials",    "--random-state", "--component-tol", "--distribution",
-        "--pass-mhz",  "--pass-db",   "--stop-mhz",     "--stop-db",       "--min-section",
-        "--min-wall",  "--power",     "--em-model",     "--help",          "--version"})
+       {"-C",           "--directory",    "--touchstone",   "--csv",           "--save-circuit",
+        "--plot",       "--drawing",      "--threads",      "--length-tol",    "--diameter-tol",
+        "--tolerance",  "--trials",       "--random-state", "--component-tol", "--distribution",
+        "--pass-mhz",   "--pass-db",      "--stop-mhz",     "--stop-db",       "--min-section",
+        "--min-wall",   "--power",        "--em-model",     "--help",          "--version",
+        "--em-correct", "--em-resolution"})
     EXPECT_TRUE(options.count(name)) << name << " is not listed:\n" << p.out;
 }
 
@@ -189,6 +196,9 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--spec", "no-such-design.toml"},                           // no design file there
       {"--power", "-50"},                                          // a negative power
       {"answers.txt"},                                             // a stray argument
+      {"--em-correct", "fw.txt"},                                  // not .json
+      {"--em-correct", "fw.json", "--em-resolution", "medium"},    // no such mesh
+      {"--em-resolution", "coarse"},                               // no correction to run
       {"--allocate-tolerances", "a.json"},                         // no study
       {"--tolerance", "y.txt", "--allocate-tolerances", "a.txt"},  // not .json
       {"--tolerance", "y.txt", "--target-yield", "95"},            // no allocation
