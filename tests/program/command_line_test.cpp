@@ -155,27 +155,29 @@ TEST(ParseCommandLine, VersionShowsNameAndVersion) {
 
 TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
   const std::vector<std::vector<const char*>> bad = {
-      {"--bogus"},                                           // unknown option
-      {"-x"},                                                // unknown short option
-      {"--csv"},                                             // missing value
-      {"--touchstone", "a", "--csv"},                        // missing value after a good option
-      {"-C"},                                                // missing folder
-      {"--threads", "0"},                                    // out of range
-      {"--threads", "many"},                                 // not a number
-      {"--length-tol", "-0.001"},                            // a negative tolerance
-      {"--diameter-tol", "nan"},                             // not a finite number
-      {"--diameter-tol", "1mil"},                            // not a number
-      {"--tolerance", "y.csv"},                              // neither .txt nor .json
-      {"--tolerance", "y.txt", "--trials", "0"},             // zero trials
-      {"--tolerance", "y.txt", "--trials", "-5"},            // negative trials
-      {"--tolerance", "y.txt", "--trials", "many"},          // not a number
-      {"--trials", "100"},                                   // no study to run
-      {"--tolerance", "y.txt", "--random-state", "-1"},      // not a whole number >= 0
-      {"--tolerance", "y.txt", "--component-tol", "-1"},     // negative tolerance
-      {"--tolerance", "y.txt", "--component-tol", "100"},    // all of the value
-      {"--tolerance", "y.txt", "--distribution", "cauchy"},  // no such distribution
-      {"--tolerance", "y.txt", "--pass-mhz", "900"},         // a mask frequency without its loss
-      {"--tolerance", "y.txt", "--pass-db", "0.5"},          // a mask loss without its frequency
+      {"--bogus"},                                       // unknown option
+      {"-x"},                                            // unknown short option
+      {"--csv"},                                         // missing value
+      {"--touchstone", "a", "--csv"},                    // missing value after a good option
+      {"-C"},                                            // missing folder
+      {"--threads", "0"},                                // out of range
+      {"--threads", "many"},                             // not a number
+      {"--length-tol", "-0.001"},                        // a negative tolerance
+      {"--diameter-tol", "nan"},                         // not a finite number
+      {"--diameter-tol", "1mil"},                        // not a number
+      {"--tolerance", "y.csv"},                          // neither .txt nor .json
+      {"--tolerance", "y.txt", "--trials", "0"},         // zero trials
+      {"--tolerance", "y.txt", "--trials", "-5"},        // negative trials
+      {"--tolerance", "y.txt", "--trials", "many"},      // not a number
+      {"--trials", "100"},                               // no study to run
+      {"--tolerance", "y.txt", "--random-state", "-1"},  // not a whole number >= 0
+      {"--tolerance", "y.txt", "--random-state", "99999999999999999999"},  // beyond 64 bits
+      {"--tolerance", "y.txt", "--pass-mhz", "1e-50", "--pass-db", "1"},   // zero as a float
+      {"--tolerance", "y.txt", "--component-tol", "-1"},                   // negative tolerance
+      {"--tolerance", "y.txt", "--component-tol", "100"},                  // all of the value
+      {"--tolerance", "y.txt", "--distribution", "cauchy"},                // no such distribution
+      {"--tolerance", "y.txt", "--pass-mhz", "900"},  // a mask frequency without its loss
+      {"--tolerance", "y.txt", "--pass-db", "0.5"},   // a mask loss without its frequency
       {"--tolerance", "y.txt", "--pass-mhz", "0", "--pass-db", "1"},  // not above zero
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "inf"},
       {"--tolerance", "y.txt", "--stop-mhz", "1500", "--stop-db", "30"},  // a stopband alone
