@@ -10,6 +10,8 @@
 #include <optional>
 #include <utility>
 
+#include "app/result_names.h"
+
 namespace mx {
 namespace {
 
@@ -312,18 +314,17 @@ std::string lower_extension(const std::filesystem::path& name) {
 }
 
 bool result_folders_exist(const RunOptions& options, std::ostream& err) {
-  for (const auto* file : {&options.touchstone, &options.csv, &options.save_circuit, &options.plot,
-                           &options.drawing, &options.em_model, &options.tolerance}) {
-    if (!*file) continue;
-    const std::filesystem::path folder = (*file)->parent_path();
+  for (const ResultNames& names : asked_result_names(options)) {
+    const std::filesystem::path& file = names.first;
+    const std::filesystem::path folder = file.parent_path();
     std::error_code ec;
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
-      err << "mandrelix: cannot write \"" << (*file)->string() << "\": the folder \""
-          << folder.string() << "\" does not exist\n";
+      err << "mandrelix: cannot write \"" << file.string() << "\": the folder \"" << folder.string()
+          << "\" does not exist\n";
       return false;
     }
-    if (std::filesystem::is_directory(**file, ec)) {
-      err << "mandrelix: cannot write \"" << (*file)->string() << "\": it is a folder\n";
+    if (std::filesystem::is_directory(file, ec)) {
+      err << "mandrelix: cannot write \"" << file.string() << "\": it is a folder\n";
       return false;
     }
   }
