@@ -186,6 +186,7 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--min-section", "-1"},                                     // a negative minimum
       {"--min-wall", "inf"},                                       // not finite
       {"--power", "0"},                                            // no power
+      {"--spec", "no-such-design.toml"},                           // no design file there
       {"--power", "-50"},                                          // a negative power
       {"answers.txt"},                                             // a stray argument
       {"--allocate-tolerances", "a.json"},                         // no study
