@@ -183,9 +183,9 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::optional<std::uint64_t> random_state;
   std::optional<float> component_tol, pass_mhz, pass_db, stop_mhz, stop_db;
   std::optional<float> power, min_section, min_wall;
+  std::string spec;
   std::string allocate, cost_weight_text, tolerances_file;
   std::optional<double> target_yield, finest_length, finest_diameter;
-  std::string spec;
   app.add_option("-C,--directory", directory,
                  "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
       ->type_name("DIR");
@@ -376,12 +376,12 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   cl.options.min_section_in = min_section;
   cl.options.min_wall_in = min_wall;
   cl.options.power_w = power;
+  take(spec, cl.options.spec);
   take(allocate, cl.options.allocate_tolerances);
   cl.options.target_yield_pct = target_yield;
   cl.options.finest_length_tol_in = finest_length;
   cl.options.finest_diameter_tol_in = finest_diameter;
   if (!cost_weight_text.empty()) cl.options.cost_weights = cost_weights(cost_weight_text);
-  take(spec, cl.options.spec);
   return cl;
 }
 
