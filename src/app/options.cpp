@@ -4,8 +4,12 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <limits>
 #include <sstream>
+
+#include "tolerance/allocation.h"
+#include "tolerance/tolerance_file.h"
 
 namespace mx {
 namespace {
@@ -33,6 +37,15 @@ Examples:
   mandrelix --stop-mhz 1500 --stop-db 30 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
   mandrelix --stop-db 40 --stop-mhz 2000 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
                                              ... and at least 30 (40) dB at 1500 (2000) MHz
+  mandrelix --allocate-tolerances alloc.json --tolerance y.txt
+                                             the loosest tolerance of each dimension for 95 % yield
+  mandrelix --target-yield 99 --allocate-tolerances alloc.json --tolerance y.txt   ... for 99 %
+  mandrelix --finest-length-tol 0.0005 --allocate-tolerances alloc.json --tolerance y.txt
+  mandrelix --finest-diameter-tol 0.0002 --allocate-tolerances alloc.json --tolerance y.txt
+                                             ... no length (diameter) finer than +/- 0.0005 (0.0002) inch
+  mandrelix --cost-weights 1,3 --allocate-tolerances alloc.json --tolerance y.txt
+                                             ... a diameter's tolerance costing 3 times a length's
+  mandrelix --tolerances alloc.json --tolerance y.txt   each dimension at its tolerance of the file
   mandrelix --min-section 0.02               warn of sections shorter than 0.02 inch
   mandrelix --min-wall 0.008                 warn of radial walls (B-D)/2 thinner than 0.008 inch
   mandrelix --power 2000                     warn when a line carries less than 2000 W peak
@@ -97,6 +110,48 @@ const CLI::Validator kStudyReport(
     },
     "FILE");
 
+// A target yield: percent, above 0 and below 100.
+const CLI::Validator kTargetYield =
+    number_check([](double v) { return v > 0.0 && v < 100.0; },
+                 "a target yield is a percentage above 0 and below 100: ", "PCT");
+
+// The finest tolerance an allocation may give: inches, above zero and at most the ceiling.
+const CLI::Validator kFinestTolerance =
+    number_check([](double v) { return v > 0.0 && v <= kCoarsestTolIn; },
+                 "a finest tolerance is a number of inches above zero, at most 0.010: ", "INCH");
+
+// The cost weights of lengths and diameters: two numbers above zero, "L,D".
+std::optional<std::pair<double, double>> cost_weights(const std::string& text) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string::npos) return std::nullopt;
+  const std::string parts[2] = {text.substr(0, comma), text.substr(comma + 1)};
+  double v[2];
+  for (int i = 0; i < 2; ++i) {
+    char* end = nullptr;
+    v[i] = std::strtod(parts[i].c_str(), &end);
+    if (parts[i].empty() || *end != '\0' || !std::isfinite(v[i]) || !(v[i] > 0.0) ||
+        v[i] > static_cast<double>(std::numeric_limits<float>::max()))
+      return std::nullopt;
+  }
+  return std::make_pair(v[0], v[1]);
+}
+const CLI::Validator kCostWeights(
+    [](const std::string& text) -> std::string {
+      if (!cost_weights(text))
+        return "cost weights are two numbers above zero, of lengths and of diameters, as 1,3: " +
+               text;
+      return {};
+    },
+    "L,D");
+
+// A JSON result file.
+const CLI::Validator kJsonFile(
+    [](const std::string& text) -> std::string {
+      if (lower_extension(text) != ".json") return "the allocation is a .json file: " + text;
+      return {};
+    },
+    "FILE");
+
 // A warning's minimum: a finite number of inches, zero or more.
 const CLI::Validator kInches = number_check([](double v) { return v >= 0.0; },
                                             "a minimum is a number of inches, zero or more: ", "");
@@ -129,6 +184,8 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::optional<float> component_tol, pass_mhz, pass_db, stop_mhz, stop_db;
   std::optional<float> power, min_section, min_wall;
   std::string spec;
+  std::string allocate, cost_weight_text, tolerances_file;
+  std::optional<double> target_yield, finest_length, finest_diameter;
   app.add_option("-C,--directory", directory,
                  "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
       ->type_name("DIR");
@@ -203,6 +260,38 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
           ->type_name("DB")
           ->check(kPositive)
           ->needs(study);
+  CLI::Option* allocation =
+      app.add_option("--allocate-tolerances", allocate,
+                     "after every tolerance study, the loosest tolerance of each dimension that "
+                     "reaches the target yield at the least cost, written to FILE (.json)")
+          ->type_name("FILE")
+          ->check(kJsonFile)
+          ->needs(study);
+  app.add_option("--target-yield", target_yield,
+                 "the yield an allocation reaches, percent (default 95)")
+      ->type_name("PCT")
+      ->check(kTargetYield)
+      ->needs(allocation);
+  app.add_option("--finest-length-tol", finest_length,
+                 "the finest length tolerance an allocation gives, +/- inch (default 0.0002)")
+      ->type_name("INCH")
+      ->check(kFinestTolerance)
+      ->needs(allocation);
+  app.add_option("--finest-diameter-tol", finest_diameter,
+                 "the finest diameter tolerance an allocation gives, +/- inch (default 0.0001)")
+      ->type_name("INCH")
+      ->check(kFinestTolerance)
+      ->needs(allocation);
+  app.add_option("--cost-weights", cost_weight_text,
+                 "the cost of a length's and of a diameter's tolerance relative to each other "
+                 "(default 1,1)")
+      ->type_name("L,D")
+      ->check(kCostWeights)
+      ->needs(allocation);
+  app.add_option("--tolerances", tolerances_file,
+                 "the tolerance of each dimension a JSON file names (as an allocation writes "
+                 "it), for every study and the drawing's cut list")
+      ->type_name("FILE");
   pass_f->needs(pass_a);
   pass_a->needs(pass_f);
   stop_f->needs(stop_a)->needs(pass_f);
@@ -247,6 +336,21 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
     cl.exit_status = 2;
     return cl;
   }
+  if (!tolerances_file.empty()) {
+    std::ifstream in(tolerances_file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    const ToleranceFile f =
+        in ? parse_tolerance_file(text.str()) : ToleranceFile{{}, "cannot be read"};
+    if (!f.error.empty()) {
+      err << "mandrelix: --tolerances " << tolerances_file << ": " << f.error
+          << " (see mandrelix --help)\n";
+      cl.exit_now = true;
+      cl.exit_status = 2;
+      return cl;
+    }
+    cl.options.own_tolerances = f.tolerances;
+  }
   if (!directory.empty()) cl.directory = directory;
   auto take = [](const std::string& s, std::optional<std::filesystem::path>& into) {
     if (!s.empty()) into = std::filesystem::path(s);
@@ -273,6 +377,11 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   cl.options.min_wall_in = min_wall;
   cl.options.power_w = power;
   take(spec, cl.options.spec);
+  take(allocate, cl.options.allocate_tolerances);
+  cl.options.target_yield_pct = target_yield;
+  cl.options.finest_length_tol_in = finest_length;
+  cl.options.finest_diameter_tol_in = finest_diameter;
+  if (!cost_weight_text.empty()) cl.options.cost_weights = cost_weights(cost_weight_text);
   return cl;
 }
 
@@ -283,8 +392,9 @@ std::string lower_extension(const std::filesystem::path& name) {
 }
 
 bool result_folders_exist(const RunOptions& options, std::ostream& err) {
-  for (const auto* file : {&options.touchstone, &options.csv, &options.save_circuit, &options.plot,
-                           &options.drawing, &options.em_model, &options.tolerance}) {
+  for (const auto* file :
+       {&options.touchstone, &options.csv, &options.save_circuit, &options.plot, &options.drawing,
+        &options.em_model, &options.tolerance, &options.allocate_tolerances}) {
     if (!*file) continue;
     const std::filesystem::path folder = (*file)->parent_path();
     std::error_code ec;
