@@ -174,19 +174,6 @@ EmModelData em_model_data(const DesignRecord& ds, const CoaxFilterLines& lines) 
 
 }  // namespace
 
-fs::path numbered_name(const fs::path& name, int k) {
-  if (k <= 1) return name;
-  fs::path out = name.parent_path() / (name.stem().string() + "-" + std::to_string(k));
-  out += name.extension();
-  return out;
-}
-
-fs::path envelope_name(const fs::path& plot) {
-  fs::path out = plot.parent_path() / (plot.stem().string() + "-envelope");
-  out += plot.extension();
-  return out;
-}
-
 void ResultFiles::write(const fs::path& asked, int k, const DesignRecord& ds, const char* what,
                         const std::function<void(std::ostream&)>& body) {
   const fs::path path = numbered_name(asked, k);

@@ -17,18 +17,13 @@
 #include "analysis/sweep.h"
 #include "app/coax_lines.h"
 #include "app/program.h"
+#include "app/result_names.h"
 #include "base/name20.h"
 #include "model/design_record.h"
 #include "synthesis/stepped_line.h"
 #include "tolerance/study.h"
 
 namespace mx {
-
-// The k-th name (k from 1) of a result file: name-k.ext for k > 1.
-std::filesystem::path numbered_name(const std::filesystem::path& name, int k);
-
-// The envelope plot beside the response plot: resp.svg -> resp-envelope.svg.
-std::filesystem::path envelope_name(const std::filesystem::path& plot);
 
 class ResultFiles {
  public:

@@ -1,11 +1,5 @@
 #include "spec/design_spec.h"
 
-// The TOML parser is compiled into this file alone, so that its exceptions
-// unwind within the program's own runtime.
-#define TOML_HEADER_ONLY 1
-#define TOML_EXCEPTIONS 1
-#include <toml++/toml.h>
-
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -22,6 +16,7 @@
 #include "files/defaults_file.h"
 #include "files/lumped_file.h"
 #include "line/impedance.h"
+#include "spec/toml.h"
 #include "synthesis/section_count.h"
 
 namespace mx {
