@@ -344,6 +344,8 @@ TEST(ResultFilesDistinct, TwoOptionsThatWouldWriteOneFileAreRefused) {
        "m.py"},
       {{{&mx::RunOptions::tolerance, d / "y.txt"}, {&mx::RunOptions::save_circuit, d / "y.txt"}},
        "y.txt"},
+      {{{&mx::RunOptions::em_correct, d / "fw.json"}, {&mx::RunOptions::tolerance, d / "fw.json"}},
+       "fw.json"},
       // The envelope beside the plot of a study.
       {{{&mx::RunOptions::plot, d / "p.svg"},
         {&mx::RunOptions::tolerance, d / "t.txt"},
