@@ -21,13 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The fitted circuit beside the report: fit.json -> fit.cxf.
-fs::path fitted_circuit_name(const fs::path& report) {
-  fs::path out = report;
-  out.replace_extension(".cxf");
-  return out;
-}
-
 // The filter's band: up to the -3 dB frequency of the analysis (its first
 // crossing), or the whole sweep when it never reaches 3 dB.
 void set_band(std::span<const SweepRow> rows, FitSettings& s) {
@@ -39,13 +32,6 @@ void set_band(std::span<const SweepRow> rows, FitSettings& s) {
   const double edge = cutoff_3db(f, att);
   s.band_low_mhz = 0.0;
   s.band_high_mhz = std::isfinite(edge) ? edge : (f.empty() ? 0.0 : static_cast<double>(f.back()));
-}
-
-// The overlay beside the response plot: resp.svg -> resp-fit.svg.
-fs::path overlay_name(const fs::path& plot) {
-  fs::path out = plot.parent_path() / (plot.stem().string() + "-fit");
-  out += plot.extension();
-  return out;
 }
 
 std::vector<double> db(const std::vector<std::complex<double>>& s) {
@@ -163,7 +149,7 @@ void ResultFiles::fit(const DesignRecord& ds, const EndSteps& ends, std::span<co
         [&](std::ostream& os) { write_coax_circuit(os, c); });
   if (options_.plot) {
     const FitPlotData d = overlay(report, *measured_);
-    write(overlay_name(*options_.plot), fits_, ds, "fit plot",
+    write(fit_overlay_name(*options_.plot), fits_, ds, "fit plot",
           [&](std::ostream& os) { write_fit_plot(os, d); });
   }
 }

@@ -18,18 +18,14 @@
 #include "analysis/sweep.h"
 #include "app/coax_lines.h"
 #include "app/program.h"
+#include "app/result_names.h"
 #include "base/name20.h"
 #include "fit/fit.h"
 #include "model/design_record.h"
 #include "synthesis/stepped_line.h"
+#include "tolerance/study.h"
 
 namespace mx {
-
-// The k-th name (k from 1) of a result file: name-k.ext for k > 1.
-std::filesystem::path numbered_name(const std::filesystem::path& name, int k);
-
-// The envelope plot beside the response plot: resp.svg -> resp-envelope.svg.
-std::filesystem::path envelope_name(const std::filesystem::path& plot);
 
 class ResultFiles {
  public:
@@ -38,7 +34,13 @@ class ResultFiles {
 
   void analysis(const DesignRecord& ds, std::span<const SweepRow> rows);
   void electrical_synthesis(const DesignRecord& ds);
-  void distributed_synthesis(const DesignRecord& ds, const SteppedLineResult& res);
+  // `corrected`: the lengths in ds are the full-wave corrected ones (the drawing says so).
+  void distributed_synthesis(const DesignRecord& ds, const SteppedLineResult& res,
+                             bool corrected = false);
+  // --em-correct: the record with the full-wave corrected lengths (em_correct.h), its report
+  // written; none when not asked or when the correction fails (said on the error stream, and the
+  // run then ends with status 2).
+  std::optional<DesignRecord> full_wave_correction(const DesignRecord& ds, const EndSteps& ends);
   // The tolerance study of the filter in ds (--tolerance): its report and,
   // with --plot, its envelope plot (the plot's name with "-envelope" added).
   void tolerance_study(const DesignRecord& ds, const EndSteps& ends, int threads);
@@ -57,6 +59,10 @@ class ResultFiles {
   bool written(const Name20& report) const;
 
  private:
+  // The tolerances allocated for the target yield (--allocate-tolerances),
+  // with the study's settings; a filter that cannot have them is named on
+  // the error stream and fails the run.
+  void allocation(const DesignRecord& ds, const EndSteps& ends, const StudySettings& settings);
   // The two-port of a Touchstone file, or nothing, said in one line.
   std::optional<MeasuredTwoPort> read_measurement(const std::filesystem::path& file);
   // The full-wave model of the filter (--em-model), when it can be modelled.
@@ -74,9 +80,10 @@ class ResultFiles {
   int drawings_ = 0;
   int em_models_ = 0;
   int studies_ = 0;
+  int em_corrections_ = 0;
   int fits_ = 0;
-  // The measured two-port of --fit, read at the first fit; the reason it
-  // could not be read (said once).
+  // The measured two-ports of --fit and --fit-reference, read at the first
+  // fit (a file that cannot be read is said once).
   std::optional<MeasuredTwoPort> measured_, reference_;
   bool read_tried_ = false;
   bool failed_ = false;

@@ -12,8 +12,17 @@ using picture::fixed;
 double Axes::map_x(double v) const { return left + (v - x.lo) / (x.hi - x.lo) * (right - left); }
 
 double Axes::map_y(double v) const {
-  v = std::clamp(v, y.lo, y.hi);
-  return bottom - (v - y.lo) / (y.hi - y.lo) * (bottom - top);
+  const double span = y.hi - y.lo;
+  v = std::clamp(v, y.lo - kOffPanelSpans * span, y.hi + kOffPanelSpans * span);
+  return bottom - (v - y.lo) / span * (bottom - top);
+}
+
+double Axes::on_axis_y(double v) const { return map_y(std::clamp(v, y.lo, y.hi)); }
+
+void open_clip(std::string& out, const Axes& a, const std::string& id) {
+  out += "<clipPath id=\"" + id + "-area\"><rect x=\"" + px(a.left) + "\" y=\"" + px(a.top) +
+         "\" width=\"" + px(a.right - a.left) + "\" height=\"" + px(a.bottom - a.top) +
+         "\"/></clipPath>\n<g clip-path=\"url(#" + id + "-area)\">\n";
 }
 
 std::string px(double v) { return fixed(v, 2); }

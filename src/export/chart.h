@@ -12,13 +12,19 @@
 namespace mx::chart {
 
 // A panel: value ranges (1-2-5 scales) mapped onto pixel columns left..right
-// and rows bottom..top. A y value outside its range is drawn at the edge.
+// and rows bottom..top.
 struct Axes {
   AxisScale x, y;
   double left = 0, right = 0, top = 0, bottom = 0;  // px
   double map_x(double v) const;
+  // Beyond the axis a value is drawn where it is (the panel's clip hides it),
+  // held within kOffPanelSpans panel heights so the coordinates stay
+  // ordinary numbers.
   double map_y(double v) const;
+  // A value on the axis, held within it (a mask's lines).
+  double on_axis_y(double v) const;
 };
+inline constexpr double kOffPanelSpans = 100.0;
 
 // A coordinate in pixels, two decimals.
 std::string px(double v);
@@ -36,6 +42,10 @@ std::string tick(double v, double step);
 // frame, grid and tick labels. The caller draws into it and closes it with
 // "</g>\n".
 void open_panel(std::string& out, const Axes& a, const char* id);
+
+// Opens a group clipped to the panel's frame (id "<id>-area"): a curve
+// beyond the axis leaves through its edge. Closed with "</g>\n".
+void open_clip(std::string& out, const Axes& a, const std::string& id);
 
 // The points (x[k], y[k]) as polylines of class cls, broken where either is
 // not finite or x is above x_max.

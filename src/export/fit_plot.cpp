@@ -36,12 +36,13 @@ void panel(std::string& out, const std::vector<double>& f,
   a.x = nice_axis_scale(f_lo, f_hi, 10);
   a.y = nice_axis_scale(std::max(y_lo, floor_db), 0.0, 6);
   chart::open_panel(out, a, id);
+  chart::open_clip(out, a, id);
   chart::curve(out, a, f, *curves[0], HUGE_VAL, "measured", "#222222",
                " stroke-width=\"2.4\" stroke-opacity=\"0.45\"");
   chart::curve(out, a, f, *curves[1], HUGE_VAL, "nominal", "#1f5fbf",
                " stroke-width=\"1.3\" stroke-dasharray=\"6 3\"");
   chart::curve(out, a, f, *curves[2], HUGE_VAL, "fitted", "#c0392b", " stroke-width=\"1.2\"");
-  out += "</g>\n";
+  out += "</g>\n</g>\n";
   const double ym = (top + bottom) / 2.0;
   out += "<text x=\"24\" y=\"" + chart::px(ym) + "\" font-size=\"13\" text-anchor=\"middle\" " +
          "transform=\"rotate(-90 24 " + chart::px(ym) + ")\">" + label + "</text>\n";
