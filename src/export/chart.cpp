@@ -9,6 +9,23 @@ namespace mx::chart {
 
 using picture::fixed;
 
+void open_sheet(std::string& out, const std::string& title, const std::string& subtitle,
+                const std::string& key) {
+  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"960\" height=\"720\" viewBox=\"0 0 " +
+         fixed(kSheetWidth, 0) + " " + fixed(kSheetHeight, 0) +
+         "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n";
+  out += "<rect width=\"100%\" height=\"100%\" fill=\"#fafafa\"/>\n";
+  text(out, kSheetWidth / 2, 30, picture::xml_text(title), 18, "middle");
+  text(out, kSheetWidth / 2, 52, picture::xml_text(subtitle), 13, "middle");
+  text(out, kPanelRight, 72, key, 12, "end");
+}
+
+void close_sheet(std::string& out) {
+  text(out, (kPanelLeft + kPanelRight) / 2, 700, "Frequency, MHz", 13, "middle");
+  out += "</svg>\n";
+}
+
 double Axes::map_x(double v) const { return left + (v - x.lo) / (x.hi - x.lo) * (right - left); }
 
 double Axes::map_y(double v) const {

@@ -11,6 +11,19 @@
 
 namespace mx::chart {
 
+// The sheet of a plot, px: 960 x 720, its panels between the columns
+// kPanelLeft and kPanelRight.
+inline constexpr double kSheetWidth = 960, kSheetHeight = 720;
+inline constexpr double kPanelLeft = 80, kPanelRight = 930;
+
+// The start of the sheet: the SVG document opened, its background, the title
+// and subtitle (free text, cleaned for XML) centred at the top and the key
+// (SVG text) on the right above the panels.
+void open_sheet(std::string& out, const std::string& title, const std::string& subtitle,
+                const std::string& key);
+// The frequency axis's label under the panels, and the document closed.
+void close_sheet(std::string& out);
+
 // A panel: value ranges (1-2-5 scales) mapped onto pixel columns left..right
 // and rows bottom..top.
 struct Axes {

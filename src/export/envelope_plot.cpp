@@ -11,11 +11,7 @@
 namespace mx {
 namespace {
 
-using picture::fixed;
-using picture::xml_text;
-
-constexpr double kWidth = 960, kHeight = 720;
-constexpr double kLeft = 80, kRight = 930;
+constexpr double kLeft = chart::kPanelLeft, kRight = chart::kPanelRight;
 constexpr double kFloorDb = -200.0;   // the axis reaches no lower
 constexpr double kDetailSpan = 1.15;  // the passband detail runs to 1.15 x the mask's edge
 constexpr double kStopStripPx = 6.0;  // width of the forbidden strip at the stop frequency
@@ -130,22 +126,13 @@ void panel(std::string& out, const EnvelopeData& d, double f_max, double top, do
 
 void write_envelope_plot(std::ostream& os, const EnvelopeData& d) {
   std::string out;
-  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"960\" height=\"720\" viewBox=\"0 0 " +
-         fixed(kWidth, 0) + " " + fixed(kHeight, 0) +
-         "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n";
-  out += "<rect width=\"100%\" height=\"100%\" fill=\"#fafafa\"/>\n";
-  text(out, kWidth / 2, 30, xml_text(d.title), 18, "middle");
-  text(out, kWidth / 2, 52, xml_text(d.subtitle), 13, "middle");
-  text(
-      out, kRight, 72,
-      "band: least to greatest loss of all trials; line: nominal; dashed: mask; shaded: outside it",
-      12, "end");
+  chart::open_sheet(out, d.title, d.subtitle,
+                    "band: least to greatest loss of all trials; line: nominal; dashed: mask; "
+                    "shaded: outside it");
   const bool detail = d.pass_mhz && d.pass_db;
   panel(out, d, HUGE_VAL, 84, detail ? 420 : 660, "loss", false);
   if (detail) panel(out, d, kDetailSpan * *d.pass_mhz, 470, 660, "passband", true);
-  text(out, (kLeft + kRight) / 2, 700, "Frequency, MHz", 13, "middle");
-  out += "</svg>\n";
+  chart::close_sheet(out);
   os << out;
 }
 

@@ -4,16 +4,11 @@
 #include <cmath>
 
 #include "export/chart.h"
-#include "export/picture_text.h"
 
 namespace mx {
 namespace {
 
-using picture::fixed;
-using picture::xml_text;
-
-constexpr double kWidth = 960, kHeight = 720;
-constexpr double kLeft = 80, kRight = 930;
+constexpr double kLeft = chart::kPanelLeft, kRight = chart::kPanelRight;
 constexpr double kS21FloorDb = -100.0;  // the axes reach no lower
 constexpr double kS11FloorDb = -60.0;
 
@@ -52,21 +47,13 @@ void panel(std::string& out, const std::vector<double>& f,
 
 void write_fit_plot(std::ostream& os, const FitPlotData& d) {
   std::string out;
-  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"960\" height=\"720\" viewBox=\"0 0 " +
-         fixed(kWidth, 0) + " " + fixed(kHeight, 0) +
-         "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n";
-  out += "<rect width=\"100%\" height=\"100%\" fill=\"#fafafa\"/>\n";
-  chart::text(out, kWidth / 2, 30, xml_text(d.title), 18, "middle");
-  chart::text(out, kWidth / 2, 52, xml_text(d.subtitle), 13, "middle");
-  chart::text(out, kRight, 72, "grey: measured; dashed blue: nominal circuit; red: fitted circuit",
-              12, "end");
+  chart::open_sheet(out, d.title, d.subtitle,
+                    "grey: measured; dashed blue: nominal circuit; red: fitted circuit");
   panel(out, d.f_mhz, {&d.measured_s21_db, &d.nominal_s21_db, &d.fitted_s21_db}, kS21FloorDb, 84,
         400, "s21", "|S21|, dB");
   panel(out, d.f_mhz, {&d.measured_s11_db, &d.nominal_s11_db, &d.fitted_s11_db}, kS11FloorDb, 450,
         660, "s11", "|S11|, dB");
-  chart::text(out, (kLeft + kRight) / 2, 700, "Frequency, MHz", 13, "middle");
-  out += "</svg>\n";
+  chart::close_sheet(out);
   os << out;
 }
 

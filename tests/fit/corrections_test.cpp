@@ -16,7 +16,7 @@ using namespace fit_test;
 
 // The plan for the entered example built with length errors (inch, 1..7).
 CorrectionPlan plan_for(const std::vector<double>& errors) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   Design b = nominal;
   for (int k = 1; k <= 7; ++k)
     b.ds.entered.length(k) += static_cast<float>(errors[static_cast<std::size_t>(k)]);

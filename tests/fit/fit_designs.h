@@ -1,7 +1,8 @@
-// The filters the fitter's tests fit: the worked example synthesized and the
-// shipped sample coax7.cxf as an entered circuit, each also "built" with the
-// length errors of the README's worked example, and what a network analyser
-// would measure of them (the program's own analysis, with noise if asked).
+// The filters the fitter's tests fit: the worked example synthesized (as the
+// tolerance tests study it) and the shipped sample coax7.cxf as an entered
+// circuit, each also "built" with the length errors of the README's worked
+// example, and what a network analyser would measure of them (the program's
+// own analysis, with noise if asked).
 #pragma once
 
 #include <cmath>
@@ -9,38 +10,16 @@
 #include <random>
 #include <vector>
 
+#include "../tolerance/study_examples.h"
 #include "analysis/coax_cascade.h"
-#include "designs.h"
 #include "export/s_parameters.h"
 #include "fit/fit.h"
 #include "line/impedance.h"
-#include "synthesis/stepped_line.h"
 
 namespace mx::fit_test {
 
-struct Design {
-  DesignRecord ds;
-  EndSteps ends;
-};
-
-// The 7-section worked example synthesized and set up for analysis: copper
-// lines, 50-ohm ends.
-inline Design worked_example() {
-  Design d;
-  d.ds = test_support::chebyshev_ladder(Configuration::kStandard, 7);
-  d.ds.control.option = Option::kDistributed;
-  test_support::set_air_lines(d.ds);
-  SteppedLineResult r;
-  synthesize_stepped_line(d.ds, r);
-  d.ends = EndSteps{r.cap_high_source, r.cap_high_load};
-  d.ds.control.function = Function::kAnalysis;
-  d.ds.losses = Losses{1.724e-6f / 2.54f, 30.0e-6f, 0.0002f};
-  d.ds.ports = Terminations{50.0f, 0.0f, 50.0f, 0.0f};
-  return d;
-}
-
 // The shipped sample coax7.cxf as an entered circuit.
-inline Design entered_example() {
+inline Design coax7_example() {
   Design d;
   DesignRecord& ds = d.ds;
   ds.control.function = Function::kAnalysis;

@@ -33,7 +33,7 @@ void expect_recovered(const Design& nominal, const FitResult& r, double within_i
 }
 
 TEST(Fit, RecoversTheLengthsOfAnEnteredCircuitExactly) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   const Design b = built(nominal);
   FitSettings s;
   s.step_scale = StepScaleFit::kCommon;
@@ -68,7 +68,7 @@ TEST(Fit, RecoversTheLengthsOfASynthesizedFilterExactly) {
 // fixed: freed, it trades against the lengths of the discs (their capacitance
 // and the steps' add up), which the noise then leaves uncertain by a few mil.
 TEST(Fit, FindsTheErrorsThroughTheNoiseOfANetworkAnalyser) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   const Design b = built(nominal);
   FitSettings s;
   s.step_scale = StepScaleFit::kNone;
@@ -90,7 +90,7 @@ TEST(Fit, FindsTheErrorsThroughTheNoiseOfANetworkAnalyser) {
 }
 
 TEST(Fit, RelativeDifferencesWeighTheStopband) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   const Design b = built(nominal);
   FitSettings s;
   s.step_scale = StepScaleFit::kNone;
@@ -104,7 +104,7 @@ TEST(Fit, RelativeDifferencesWeighTheStopband) {
 
 // A measurement the fit cannot use: one line saying why.
 TEST(Fit, RefusesWhatItCannotFit) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   const MeasuredTwoPort good = measure(nominal.ds, nominal.ends);
   struct Case {
     const char* what;
@@ -156,7 +156,7 @@ TEST(Fit, RefusesWhatItCannotFit) {
 }
 
 TEST(Fit, MagnitudeOnlyLeavesThePlanesOut) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   const Design b = built(nominal);
   FitSettings s;
   s.magnitude_only = true;
@@ -197,7 +197,7 @@ MeasuredTwoPort with_larger_steps(const Design& d) {
 }
 
 TEST(Fit, AReferenceOfThePartAsDesignedCancelsTheModelsError) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   const Design b = built(nominal);
   FitSettings s;
   s.step_scale = StepScaleFit::kNone;
