@@ -46,6 +46,12 @@ void set_response_label(DesignRecord& ds) {
     ds.labels.response = padded(" Chebyschev", 20);
   else if (c.function == Function::kSynthesis && c.response == Response::kButterworth)
     ds.labels.response = padded("Butterworth", 20);
+  else if (c.function == Function::kSynthesis && c.response == Response::kBessel)
+    ds.labels.response = padded("Bessel", 20);
+  else if (c.function == Function::kSynthesis && c.response == Response::kLegendre)
+    ds.labels.response = padded("Legendre", 20);
+  else if (c.function == Function::kSynthesis && c.response == Response::kElliptic)
+    ds.labels.response = padded("Elliptic", 20);
 }
 
 // Threads of a sweep: the --threads option when given, else the environment
@@ -105,8 +111,18 @@ bool Cycle::report_and_menu() {
   }
 
   DesignData& s = ds_.design;
-  synthesize_ladder(ds_.ladder, s.ripple_db, s.cutoff_mhz, ds_.control.response, s.sections,
-                    s.system_impedance);
+  if (computed_response(ds_.control.response)) {
+    // Reached from a design file, which the dialog never gives: one line, status 1.
+    std::string refusal = synthesize_computed_ladder(ds_.ladder, s, ds_.control.response);
+    if (refusal.empty() && ds_.control.response == Response::kElliptic &&
+        ds_.control.option == Option::kDistributed)
+      refusal =
+          "an elliptic ladder has resonant arms, which the stepped coaxial filter cannot make";
+    if (!refusal.empty()) throw ProgramExit{1, "mandrelix: design: " + refusal};
+  } else {
+    synthesize_ladder(ds_.ladder, s.ripple_db, s.cutoff_mhz, ds_.control.response, s.sections,
+                      s.system_impedance);
+  }
   print_synthesis_heading(r, ds_);
   if (ds_.control.option != Option::kDistributed) return electrical_synthesis(r);
   return distributed_synthesis(r);

@@ -32,8 +32,22 @@ bool synthesized(const DesignRecord& ds) {
 }
 
 std::string response_name(Response r) {
-  return r == Response::kButterworth ? "Butterworth" : "Chebyshev";
+  switch (r) {
+    case Response::kButterworth:
+      return "Butterworth";
+    case Response::kBessel:
+      return "Bessel";
+    case Response::kLegendre:
+      return "Legendre";
+    case Response::kElliptic:
+      return "elliptic";
+    default:
+      return "Chebyshev";
+  }
 }
+
+// Chebyshev and elliptic ladders have a passband ripple.
+bool rippled(Response r) { return r == Response::kChebyshev || r == Response::kElliptic; }
 
 std::string configuration_name(Configuration c) {
   return c == Configuration::kDual ? "dual" : "standard";
@@ -50,7 +64,7 @@ SweepData sweep_data(const DesignRecord& ds, std::span<const SweepRow> rows) {
     i.response = response_name(ds.control.response);
     i.configuration = configuration_name(cfg);
     i.cutoff_mhz = ds.design.cutoff_mhz;
-    if (ds.control.response == Response::kChebyshev) i.ripple_db = ds.design.ripple_db;
+    if (rippled(ds.control.response)) i.ripple_db = ds.design.ripple_db;
   } else {
     i.response = "User-defined";
     if (!i.coaxial && (cfg == Configuration::kStandard || cfg == Configuration::kDual))
@@ -81,7 +95,9 @@ SweepData sweep_data(const DesignRecord& ds, std::span<const SweepRow> rows) {
 std::string design_title(const DesignRecord& ds) {
   std::ostringstream t;
   t << ds.design.sections << "-section " << response_name(ds.control.response);
-  if (ds.control.response == Response::kChebyshev) t << ' ' << ds.design.ripple_db << " dB";
+  if (rippled(ds.control.response)) t << ' ' << ds.design.ripple_db << " dB";
+  if (ds.control.response == Response::kElliptic)
+    t << " / " << ds.design.stopband_db << " dB from " << ds.design.stopband_edge_mhz << " MHz";
   t << " low-pass, FC1 " << ds.design.cutoff_mhz << " MHz, Zo " << ds.design.system_impedance
     << " ohm";
   return t.str();
@@ -112,7 +128,7 @@ FilterDrawingData drawing_data(const DesignRecord& ds, const CoaxFilterLines& li
   d.program_version = kProgramVersion;
   set_lines(d, lines);
   d.cutoff_mhz = ds.design.cutoff_mhz;
-  d.ripple_db = ds.control.response == Response::kChebyshev ? ds.design.ripple_db : 0.0f;
+  d.ripple_db = rippled(ds.control.response) ? ds.design.ripple_db : 0.0f;
   d.response = response_name(ds.control.response);
   d.configuration = configuration_name(ds.control.configuration);
   d.length_tol_in = options.length_tol_in.value_or(kDefaultLengthTolIn);
@@ -140,7 +156,7 @@ EmModelData em_model_data(const DesignRecord& ds, const CoaxFilterLines& lines) 
   d.f_mhz = study_frequencies(ds);
   if (synthesized(ds)) {
     d.cutoff_mhz = ds.design.cutoff_mhz;
-    if (ds.control.response == Response::kChebyshev) d.ripple_db = ds.design.ripple_db;
+    if (rippled(ds.control.response)) d.ripple_db = ds.design.ripple_db;
   }
   return d;
 }
@@ -233,8 +249,14 @@ void ResultFiles::electrical_synthesis(const DesignRecord& ds) {
                                 : Configuration::kStandard;
   c.title = design_title(ds) + ", " + configuration_name(cfg) + " circuit";
   c.configuration = static_cast<int>(cfg);
-  for (int j = 1; j <= ds.design.sections; ++j)
-    c.values.push_back(capacitive_section(cfg, j) ? ds.ladder.shunt_pf(j) : ds.ladder.series_nh(j));
+  bool resonant = false;
+  for (int j = 1; j <= ds.design.sections; ++j) {
+    const bool shunt = capacitive_section(cfg, j);
+    c.values.push_back(shunt ? ds.ladder.shunt_pf(j) : ds.ladder.series_nh(j));
+    c.partners.push_back(shunt ? ds.ladder.trap_nh(j) : ds.ladder.tank_pf(j));
+    if (c.partners.back() != 0.0f) resonant = true;
+  }
+  if (!resonant) c.partners.clear();
   write(*options_.save_circuit, syntheses_, ds, "lumped circuit",
         [&](std::ostream& os) { write_lumped_circuit(os, c); });
 }

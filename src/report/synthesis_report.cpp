@@ -1,5 +1,6 @@
 #include "report/synthesis_report.h"
 
+#include "analysis/elements.h"
 #include "base/units.h"
 
 namespace mx {
@@ -22,6 +23,29 @@ Shown capacitance(float pf) {
 Shown inductance(float nh) {
   if (nh > kLargeUnitLimit) return {nh / kMega, "mH"};
   return {nh, "nH"};
+}
+
+// The arms with a resonating partner, each with its transmission zero; nothing
+// when the ladder has none.
+void print_resonant_arms(Report& r, const DesignRecord& ds) {
+  static const Format kHeading(
+      "(/,7X,'Resonant arms: a C across the series L (standard circuit), an L in',/,7X,'series "
+      "with the shunt C (dual circuit); each resonates at a transmission zero.',/,7X,'Section',"
+      "6X,'Standard Circuit',10X,'Dual Circuit',10X,'Resonance',/,7X,69(1H-))");
+  static const Format kArm("(8X,I3,F11.4,1X,A2,F10.4,1X,A2,F11.4,1X,A2,F10.4,1X,A2,F11.4,' MHz')");
+  const Ladder& lad = ds.ladder;
+  bool heading = false;
+  for (int k = 1; k <= ds.design.sections; ++k) {
+    if (lad.tank_pf(k) == 0.0f && lad.trap_nh(k) == 0.0f) continue;
+    if (!heading) r.both(kHeading);
+    heading = true;
+    const Shown l = inductance(lad.series_nh(k));
+    const Shown ct = capacitance(lad.tank_pf(k));
+    const Shown c = capacitance(lad.shunt_pf(k));
+    const Shown lt = inductance(lad.trap_nh(k));
+    r.both(kArm, {k, l.value, l.unit, ct.value, ct.unit, c.value, c.unit, lt.value, lt.unit,
+                  resonance_mhz(lad.series_nh(k), lad.tank_pf(k))});
+  }
 }
 
 }  // namespace
@@ -65,6 +89,11 @@ void print_synthesis_heading(Report& r, const DesignRecord& ds) {
            {s.cutoff_mhz, l.design, s.skirt_mhz, s.sections, s.skirt_reached_db, l.response});
   }
   if (c.response == Response::kChebyshev) r.both(kRipple, {s.ripple_db});
+  if (c.response == Response::kElliptic) {
+    static const Format kStopband("(44X,'Stopband =',F7.2,' dB from',F11.4,' MHz')");
+    r.both(kRipple, {s.ripple_db});
+    r.both(kStopband, {s.stopband_db, s.stopband_edge_mhz});
+  }
 }
 
 void print_element_table(Report& r, const DesignRecord& ds) {
@@ -102,6 +131,7 @@ void print_element_table(Report& r, const DesignRecord& ds) {
     r.both(kShuntFirst, {n, lad.g(n), c.value, c.unit, l.value, l.unit});
   }
   r.both(kLoad, {n + 1, lad.g(n + 1), lad.load_standard, lad.load_dual});
+  print_resonant_arms(r, ds);
   r.close(ds.files.report);
 }
 
