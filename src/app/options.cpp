@@ -36,6 +36,7 @@ Examples:
   mandrelix --min-section 0.02               warn of sections shorter than 0.02 inch
   mandrelix --min-wall 0.008                 warn of radial walls (B-D)/2 thinner than 0.008 inch
   mandrelix --power 2000                     warn when a line carries less than 2000 W peak
+  mandrelix --spec filter.toml               the design of a design file, without the dialog
   mandrelix --version                        the program's name and version
   mandrelix --help                           this text
 )";
@@ -127,6 +128,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::optional<std::uint64_t> random_state;
   std::optional<float> component_tol, pass_mhz, pass_db, stop_mhz, stop_db;
   std::optional<float> power, min_section, min_wall;
+  std::string spec;
   app.add_option("-C,--directory", directory,
                  "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
       ->type_name("DIR");
@@ -217,6 +219,11 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   app.add_option("--power", power, "warn when the peak power of a line is below this, W")
       ->type_name("W")
       ->check(kWatts);
+  app.add_option("--spec", spec,
+                 "synthesize (and, with [analysis], analyse) the design of a TOML design file "
+                 "without the dialog")
+      ->type_name("FILE.toml")
+      ->check(CLI::ExistingFile);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -265,6 +272,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   cl.options.min_section_in = min_section;
   cl.options.min_wall_in = min_wall;
   cl.options.power_w = power;
+  take(spec, cl.options.spec);
   return cl;
 }
 

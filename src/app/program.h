@@ -64,6 +64,9 @@ struct RunOptions {
   std::optional<float> min_section_in;
   std::optional<float> min_wall_in;
   std::optional<float> power_w;
+  // A design file (TOML): its design is synthesized and analysed without the
+  // dialog, and the reports are printed as the dialog's cycles print them.
+  std::optional<std::filesystem::path> spec;
 };
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,

@@ -180,13 +180,14 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "inf"},
       {"--tolerance", "y.txt", "--stop-mhz", "1500", "--stop-db", "30"},  // a stopband alone
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "0.5", "--stop-mhz", "800",
-       "--stop-db", "30"},       // a stopband inside the passband
-      {"--length-tol", "1e39"},  // beyond a float
-      {"--min-section", "-1"},   // a negative minimum
-      {"--min-wall", "inf"},     // not finite
-      {"--power", "0"},          // no power
-      {"--power", "-50"},        // a negative power
-      {"answers.txt"},           // a stray argument
+       "--stop-db", "30"},                // a stopband inside the passband
+      {"--length-tol", "1e39"},           // beyond a float
+      {"--min-section", "-1"},            // a negative minimum
+      {"--min-wall", "inf"},              // not finite
+      {"--power", "0"},                   // no power
+      {"--spec", "no-such-design.toml"},  // no design file there
+      {"--power", "-50"},                 // a negative power
+      {"answers.txt"},                    // a stray argument
   };
   for (const auto& args : bad) {
     std::string shown;
