@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/elements.h"
 #include "analysis/sweep.h"
 #include "app/coax_lines.h"
 #include "app/options.h"
@@ -82,8 +83,8 @@ class Design {
     ds_.labels.design = "Low Pass ";
     if (spec_.circuit_file) return;
     mx::DesignData& s = ds_.design;
-    mx::synthesize_ladder(ds_.ladder, s.ripple_db, s.cutoff_mhz, ds_.control.response, s.sections,
-                          s.system_impedance);
+    const std::string refusal = mx::synthesize_design_ladder(ds_.ladder, s, ds_.control.response);
+    if (!refusal.empty()) throw py::value_error(source + ": " + refusal);
     if (ds_.control.option != mx::Option::kDistributed) {
       ds_.control.origin = mx::Origin::kElectricalSynthesis;
       return;
@@ -125,10 +126,18 @@ class Design {
     for (int j = 1; j <= ds_.design.sections; ++j) {
       py::dict e;
       e["position"] = j;
-      if (mx::capacitive_section(cfg, j))
+      const bool shunt = mx::capacitive_section(cfg, j);
+      if (shunt)
         e["shunt_pf"] = ds_.ladder.shunt_pf(j);
       else
         e["series_nh"] = ds_.ladder.series_nh(j);
+      // A resonant arm: its partner and its resonance (a transmission zero).
+      const float partner = shunt ? ds_.ladder.trap_nh(j) : ds_.ladder.tank_pf(j);
+      if (partner != 0.0f) {
+        e[shunt ? "trap_nh" : "tank_pf"] = partner;
+        e["resonance_mhz"] = shunt ? mx::resonance_mhz(partner, ds_.ladder.shunt_pf(j))
+                                   : mx::resonance_mhz(ds_.ladder.series_nh(j), partner);
+      }
       elements.append(e);
     }
     d["elements"] = elements;

@@ -120,18 +120,10 @@ bool Cycle::report_and_menu() {
   }
 
   DesignData& s = ds_.design;
-  if (computed_response(ds_.control.response)) {
-    // Reached from a design file, which the dialog never gives: one line, status 1.
-    std::string refusal = synthesize_computed_ladder(ds_.ladder, s, ds_.control.response);
-    if (refusal.empty() && ds_.control.response == Response::kElliptic &&
-        ds_.control.option == Option::kDistributed)
-      refusal =
-          "an elliptic ladder has resonant arms, which the stepped coaxial filter cannot make";
-    if (!refusal.empty()) throw ProgramExit{1, "mandrelix: design: " + refusal};
-  } else {
-    synthesize_ladder(ds_.ladder, s.ripple_db, s.cutoff_mhz, ds_.control.response, s.sections,
-                      s.system_impedance);
-  }
+  // Only a design file names a computed response, and its reader has made
+  // sure that the ladder can be made; a refusal here is a fault.
+  const std::string refusal = synthesize_design_ladder(ds_.ladder, s, ds_.control.response);
+  if (!refusal.empty()) throw ProgramExit{1, "mandrelix: design: " + refusal};
   print_synthesis_heading(r, ds_);
   if (ds_.control.option != Option::kDistributed) return electrical_synthesis(r);
   return distributed_synthesis(r);

@@ -29,9 +29,9 @@ Shown inductance(float nh) {
 // when the ladder has none.
 void print_resonant_arms(Report& r, const DesignRecord& ds) {
   static const Format kHeading(
-      "(/,7X,'Resonant arms: a C across the series L (standard circuit), an L in',/,7X,'series "
-      "with the shunt C (dual circuit); each resonates at a transmission zero.',/,7X,'Section',"
-      "6X,'Standard Circuit',10X,'Dual Circuit',10X,'Resonance',/,7X,69(1H-))");
+      "(/,7X,'Resonant arms, each at a transmission zero: a C across the series L',/,7X,'of the "
+      "standard circuit, an L in series with the shunt C of the dual.',/,7X,'Section',6X,"
+      "'Standard Circuit',10X,'Dual Circuit',10X,'Resonance',/,7X,69(1H-))");
   static const Format kArm("(8X,I3,F11.4,1X,A2,F10.4,1X,A2,F11.4,1X,A2,F10.4,1X,A2,F11.4,' MHz')");
   const Ladder& lad = ds.ladder;
   bool heading = false;

@@ -83,6 +83,12 @@ void synthesize_ladder(Ladder& ladder, float& am, float fc, Response response, i
   }
 }
 
+std::string synthesize_design_ladder(Ladder& ladder, DesignData& d, Response response) {
+  if (computed_response(response)) return synthesize_computed_ladder(ladder, d, response);
+  synthesize_ladder(ladder, d.ripple_db, d.cutoff_mhz, response, d.sections, d.system_impedance);
+  return {};
+}
+
 bool computed_response(Response response) {
   return response == Response::kBessel || response == Response::kLegendre ||
          response == Response::kElliptic;

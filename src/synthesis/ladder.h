@@ -32,4 +32,8 @@ bool computed_response(Response response);
 // is then written).
 std::string synthesize_computed_ladder(Ladder& ladder, DesignData& d, Response response);
 
+// The ladder of design d in its response: synthesize_ladder or
+// synthesize_computed_ladder. Returns the latter's refusal.
+std::string synthesize_design_ladder(Ladder& ladder, DesignData& d, Response response);
+
 }  // namespace mx

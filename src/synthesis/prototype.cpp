@@ -373,6 +373,7 @@ Poly legendre_l(int n) {
   Poly l{0.0};
   for (std::size_t i = antiderivative.size(); i-- > 0;)
     l = plus(times(l, Poly{-1.0, 2.0}), Poly{antiderivative[i]});
+  trim(l);
   l[0] = 0.0;
   if (n % 2 == 0) l[1] = 0.0;
   const Real at_one = at(l, 1.0);
