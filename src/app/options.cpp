@@ -37,6 +37,7 @@ Examples:
   mandrelix --min-wall 0.008                 warn of radial walls (B-D)/2 thinner than 0.008 inch
   mandrelix --power 2000                     warn when a line carries less than 2000 W peak
   mandrelix --spec filter.toml               the design of a design file, without the dialog
+  mandrelix --spice filter.cir               each lumped design as an ngspice netlist with a test bench
   mandrelix --version                        the program's name and version
   mandrelix --help                           this text
 )";
@@ -129,6 +130,11 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::optional<float> component_tol, pass_mhz, pass_db, stop_mhz, stop_db;
   std::optional<float> power, min_section, min_wall;
   std::string spec;
+  std::string spice;
+  app.add_option("--spice", spice,
+                 "write every lumped synthesis and analysis as an ngspice netlist (.subckt FILTER "
+                 "and a test bench)")
+      ->type_name("FILE");
   app.add_option("-C,--directory", directory,
                  "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
       ->type_name("DIR");
@@ -273,6 +279,7 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   cl.options.min_wall_in = min_wall;
   cl.options.power_w = power;
   take(spec, cl.options.spec);
+  take(spice, cl.options.spice);
   return cl;
 }
 
@@ -283,8 +290,9 @@ std::string lower_extension(const std::filesystem::path& name) {
 }
 
 bool result_folders_exist(const RunOptions& options, std::ostream& err) {
-  for (const auto* file : {&options.touchstone, &options.csv, &options.save_circuit, &options.plot,
-                           &options.drawing, &options.em_model, &options.tolerance}) {
+  for (const auto* file :
+       {&options.touchstone, &options.csv, &options.save_circuit, &options.plot, &options.drawing,
+        &options.em_model, &options.tolerance, &options.spice}) {
     if (!*file) continue;
     const std::filesystem::path folder = (*file)->parent_path();
     std::error_code ec;

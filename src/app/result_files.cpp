@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "analysis/lumped_cascade.h"
 #include "app/coax_lines.h"
 #include "app/options.h"
 #include "base/units.h"
@@ -16,6 +17,7 @@
 #include "export/filter_drawing.h"
 #include "export/picture_text.h"
 #include "export/response_plot.h"
+#include "export/spice_netlist.h"
 #include "export/sweep_data.h"
 #include "export/touchstone.h"
 #include "tolerance/study.h"
@@ -25,6 +27,10 @@ namespace mx {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The netlist of a synthesis sweeps from this fraction of FC1 (SPICE has no
+// AC analysis at 0 Hz) to kSynthesisSpan x FC1.
+constexpr float kSpiceSynthesisStart = 0.01f;
 
 bool synthesized(const DesignRecord& ds) {
   return ds.control.origin == Origin::kElectricalSynthesis ||
@@ -223,7 +229,55 @@ void ResultFiles::em_model(const DesignRecord& ds, const CoaxFilterLines& lines)
         [&](std::ostream& os) { write_em_model(os, d); });
 }
 
+namespace {
+
+// The netlist of the lumped ladder of ds: after a synthesis driven from Zo
+// into the ladder's own load over 0.01 to 3 x FC1, after an analysis with its
+// terminations (a reactance, which no fixed element gives at every
+// frequency, is refused) and sweep.
+SpiceLadder spice_ladder(const DesignRecord& ds) {
+  SpiceLadder s;
+  s.program_version = kProgramVersion;
+  const LumpedLadder l = lumped_ladder(ds);
+  for (std::size_t k = 0; k < static_cast<std::size_t>(l.count); ++k)
+    s.arms.push_back(SpiceArm{l.series[k], l.value[k], l.partner[k]});
+  if (ds.control.function == Function::kSynthesis) {
+    s.title = design_title(ds) + ", " + configuration_name(ds.control.configuration) + " circuit";
+    s.rs = ds.design.system_impedance;
+    s.rl = ds.control.configuration == Configuration::kDual ? ds.ladder.load_dual
+                                                            : ds.ladder.load_standard;
+    s.start_mhz = ds.design.cutoff_mhz * kSpiceSynthesisStart;
+    s.stop_mhz = ds.design.cutoff_mhz * kSynthesisSpan;
+    s.points = kSynthesisPoints;
+  } else {
+    s.title = std::to_string(ds.design.sections) + "-element entered lumped circuit";
+    s.rs = ds.ports.xs == 0.0f ? ds.ports.rs : 0.0f;
+    s.rl = ds.ports.xl == 0.0f ? ds.ports.rl : 0.0f;
+    s.start_mhz = ds.sweep.start_mhz;
+    s.stop_mhz = sweep_frequency(ds.sweep, ds.sweep.steps);
+    s.points = ds.sweep.steps + 1;
+  }
+  return s;
+}
+
+}  // namespace
+
+void ResultFiles::spice(const DesignRecord& ds) {
+  if (!options_.spice || ds.control.option != Option::kElectrical) return;
+  ++netlists_;
+  const SpiceLadder s = spice_ladder(ds);
+  if (const std::optional<std::string> refusal = spice_refusal(s)) {
+    err_ << "mandrelix: not written: \"" << numbered_name(*options_.spice, netlists_).string()
+         << "\": " << *refusal << '\n';
+    failed_ = true;
+    return;
+  }
+  write(*options_.spice, netlists_, ds, "SPICE netlist",
+        [&](std::ostream& os) { write_spice_netlist(os, s); });
+}
+
 void ResultFiles::analysis(const DesignRecord& ds, std::span<const SweepRow> rows) {
+  spice(ds);
   if (ds.control.option == Option::kDistributed)
     em_model(ds, ds.control.origin == Origin::kDistributedSynthesis ? synthesized_lines(ds)
                                                                     : entered_lines(ds));
@@ -241,6 +295,7 @@ void ResultFiles::analysis(const DesignRecord& ds, std::span<const SweepRow> row
 }
 
 void ResultFiles::electrical_synthesis(const DesignRecord& ds) {
+  spice(ds);
   if (!options_.save_circuit) return;
   ++syntheses_;
   LumpedCircuit c;
