@@ -10,6 +10,7 @@
 #include <complex>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -20,6 +21,7 @@
 #include "app/coax_lines.h"
 #include "app/options.h"
 #include "app/result_files.h"
+#include "app/standard_values_run.h"
 #include "base/clock.h"
 #include "base/text_out.h"
 #include "export/s_parameters.h"
@@ -87,6 +89,7 @@ class Design {
     if (!refusal.empty()) throw py::value_error(source + ": " + refusal);
     if (ds_.control.option != mx::Option::kDistributed) {
       ds_.control.origin = mx::Origin::kElectricalSynthesis;
+      standard_ = mx::snap_to_standard_values(ds_);
       return;
     }
     mx::synthesize_stepped_line(ds_, stepped_);
@@ -141,6 +144,32 @@ class Design {
       elements.append(e);
     }
     d["elements"] = elements;
+    if (standard_) {
+      // [response] snap: the exact and chosen values and what they do.
+      py::list values;
+      for (const mx::SnappedValue& v : standard_->values) {
+        py::dict e;
+        e["part"] = v.part;
+        e["unit"] = v.unit;
+        e["exact"] = v.exact;
+        e["chosen"] = v.chosen;
+        values.append(e);
+      }
+      auto figures = [](const mx::LadderFigures& f) {
+        py::dict e;
+        e["passband_edge_mhz"] = f.passband_edge_mhz;
+        e["ripple_db"] = f.ripple_db;
+        e["stopband_db"] = f.stopband_db;
+        return e;
+      };
+      py::dict s;
+      s["series"] = standard_->series;
+      s["values"] = values;
+      s["exact"] = figures(standard_->exact);
+      s["chosen"] = figures(standard_->chosen);
+      s["stopband_from_mhz"] = standard_->stop_mhz;
+      d["standard_values"] = s;
+    }
     if (synthesized()) {
       for (int j = 1; j <= ds_.design.sections + 1; ++j) g.append(ds_.ladder.g(j));
       d["g"] = g;
@@ -268,6 +297,7 @@ class Design {
   mx::DesignRecord ds_;
   mx::DesignSpec spec_;
   mx::SteppedLineResult stepped_;
+  std::optional<mx::StandardValuesReport> standard_;
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "app/coax_lines.h"
 #include "app/manufacturability.h"
 #include "app/result_files.h"
+#include "app/standard_values_run.h"
 #include "base/fields.h"
 #include "base/program_exit.h"
 #include "dialog/dialog.h"
@@ -141,7 +142,10 @@ void Cycle::warn_of_coaxial_analysis(std::span<const SweepRow> rows) {
 
 bool Cycle::electrical_synthesis(Report& r) {
   ds_.control.origin = Origin::kElectricalSynthesis;
-  print_element_table(r, ds_);
+  // Standard values: the table shows the exact ladder; the record keeps the chosen one.
+  const DesignRecord exact = ds_;
+  const std::optional<StandardValuesReport> standard = snap_to_standard_values(ds_);
+  print_element_table(r, exact, standard ? &*standard : nullptr);
   file_.check();
   results_.electrical_synthesis(ds_);
   if (!menus_) return false;

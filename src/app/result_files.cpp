@@ -20,6 +20,7 @@
 #include "export/spice_netlist.h"
 #include "export/sweep_data.h"
 #include "export/touchstone.h"
+#include "synthesis/standard_values.h"
 #include "tolerance/study.h"
 #include "tolerance/study_report.h"
 
@@ -401,7 +402,12 @@ EnvelopeData envelope_data(const DesignRecord& ds, const StudyResult& r) {
 void ResultFiles::tolerance_study(const DesignRecord& ds, const EndSteps& ends, int threads) {
   if (!options_.tolerance) return;
   ++studies_;
-  const StudyResult r = run_tolerance_study(ds, ends, study_settings(options_, threads));
+  StudySettings settings = study_settings(options_, threads);
+  // Standard values come with their series' tolerance unless --component-tol says otherwise.
+  if (const auto series = preferred_series(ds.design.snap_series);
+      series && !options_.component_tol_pct)
+    settings.component_tol_pct = series->tolerance_pct;
+  const StudyResult r = run_tolerance_study(ds, ends, settings);
   if (!r.mask) err_ << "mandrelix: tolerance study " << studies_ << ": " << r.mask_note << '\n';
   const bool json = lower_extension(*options_.tolerance) == ".json";
   write(*options_.tolerance, studies_, ds, "tolerance study", [&](std::ostream& os) {

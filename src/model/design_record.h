@@ -98,6 +98,7 @@ struct DesignData {
   int sections = 0;             // N: sections of the filter (synthesized or entered)
   float stopband_db = 0;        // elliptic: least stopband attenuation asked for (magnitude)
   float stopband_edge_mhz = 0;  // elliptic: where the loss first reaches stopband_db
+  int snap_series = 0;  // values per decade of the standard values a lumped design takes, 0: exact
 };
 
 // Source and load impedances of an analysis, ohm.

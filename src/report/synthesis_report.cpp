@@ -50,6 +50,22 @@ void print_resonant_arms(Report& r, const DesignRecord& ds) {
 
 }  // namespace
 
+void print_standard_values(Report& r, const StandardValuesReport& s) {
+  static const Format kHeading(
+      "(/,7X,'Standard values (',A3,'): each component moved to the nearest value',/,7X,'of the "
+      "series, and the filter analysed again.',/,7X,'Part',11X,'Exact',10X,'Chosen',5X,'Change',/,"
+      "7X,50(1H-))");
+  static const Format kRow("(7X,A5,F13.4,1X,A2,F13.4,1X,A2,F9.2,' %')");
+  static const Format kFigures(
+      "(/,7X,'Figure',21X,'Exact',6X,'Standard',/,7X,'Passband edge, MHz',F14.4,F14.4,/,7X,"
+      "'Ripple, dB',F22.3,F14.3,/,7X,'Stopband, dB',F20.2,F14.2,' from',F11.4,' MHz')");
+  r.both(kHeading, {s.series});
+  for (const SnappedValue& v : s.values)
+    r.both(kRow, {v.part, v.exact, v.unit, v.chosen, v.unit, (v.chosen / v.exact - 1.0f) * 100.0f});
+  r.both(kFigures, {s.exact.passband_edge_mhz, s.chosen.passband_edge_mhz, s.exact.ripple_db,
+                    s.chosen.ripple_db, s.exact.stopband_db, s.chosen.stopband_db, s.stop_mhz});
+}
+
 void print_report_header(Report& r, const LocalTime& t) {
   static const Format kHeader(
       "(/,6X,72(1H-),/,6X,'Mandrelix (v. 1.0)',22X,'Date:',I2,'/',I2,'/',I4,' at ',I2,':',I2,"
@@ -96,7 +112,7 @@ void print_synthesis_heading(Report& r, const DesignRecord& ds) {
   }
 }
 
-void print_element_table(Report& r, const DesignRecord& ds) {
+void print_element_table(Report& r, const DesignRecord& ds, const StandardValuesReport* standard) {
   static const Format kHeading(
       "(/,7X,'Section',2X,'Prototype',5X,'Standard',3X,'Connection',5X,'Dual',6X,'Connection',/,"
       "7X,'Number',4X,'Element',6X,'Circuit',4X,'in Circuit',4X,'Circuit',4X,'in ','Circuit',/,"
@@ -132,6 +148,7 @@ void print_element_table(Report& r, const DesignRecord& ds) {
   }
   r.both(kLoad, {n + 1, lad.g(n + 1), lad.load_standard, lad.load_dual});
   print_resonant_arms(r, ds);
+  if (standard != nullptr) print_standard_values(r, *standard);
   r.close(ds.files.report);
 }
 

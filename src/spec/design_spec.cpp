@@ -24,6 +24,7 @@
 #include "line/impedance.h"
 #include "synthesis/ladder.h"
 #include "synthesis/section_count.h"
+#include "synthesis/standard_values.h"
 
 namespace mx {
 namespace {
@@ -135,6 +136,7 @@ class Reader {
   void response(const toml::table* r, const ResponseType& type);
   void section_count(const toml::table* r, const ResponseType& type);
   void computed_response_checks(const toml::table* r, const ResponseType& type, bool coaxial);
+  void standard_values(const toml::table* r, bool coaxial);
   void coax_lines(const toml::table* coax);
   void coax_line(const toml::table* coax, int j);
   void losses(const toml::table* t);
@@ -309,6 +311,23 @@ void Reader::response(const toml::table* r, const ResponseType& type) {
   section_count(r, type);
 }
 
+// [response] snap: the standard values a lumped design takes.
+void Reader::standard_values(const toml::table* r, bool coaxial) {
+  const toml::node* snap = r == nullptr ? nullptr : r->get("snap");
+  ds_.design.snap_series = 0;
+  if (snap == nullptr) return;
+  const auto* name = snap->as_string();
+  const std::optional<PreferredSeries> series =
+      name == nullptr ? std::nullopt : preferred_series(name->get());
+  if (!series)
+    fail(snap, "response.snap",
+         "expected one of \"E6\", \"E12\", \"E24\", \"E48\", \"E96\", not " + shown(*snap));
+  if (coaxial)
+    fail(snap, "response.snap",
+         "standard values belong to lumped components; this design is coaxial");
+  ds_.design.snap_series = series->per_decade;
+}
+
 // The keys of the computed responses (Bessel, Legendre, elliptic), and
 // whether their ladder can be made: refused here, in one line, rather than
 // after the report has begun.
@@ -328,6 +347,7 @@ void Reader::computed_response_checks(const toml::table* r, const ResponseType& 
          "only an elliptic response has a stopband attenuation, not a " + std::string(type.name) +
              " one");
   }
+  standard_values(r, coaxial);
   if (!computed_response(type.response)) return;
   if (ds_.control.count_from_skirt)
     fail(r, "response.sections",
