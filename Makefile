@@ -16,7 +16,7 @@ all: build
 # The program alone, in a folder of its own so that switching between
 # `make run` and `make test` rebuilds nothing.
 program:
-	cmake -S . -B $(PROGRAM_BUILD) -DCMAKE_BUILD_TYPE=Release -DMANDRELIX_TESTS=OFF >/dev/null
+	cmake -S . -B $(PROGRAM_BUILD) -DCMAKE_BUILD_TYPE=Release -DMANDRELIX_TESTS=OFF -DMANDRELIX_PRECOMPILED_STD=ON >/dev/null
 	cmake --build $(PROGRAM_BUILD) -j $(JOBS) --target mandrelix
 
 build:

@@ -2,10 +2,20 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <limits>
+#include <optional>
 #include <sstream>
+#include <string_view>
+#include <utility>
+
+#include "app/result_names.h"
+#include "tolerance/allocation.h"
+#include "tolerance/tolerance_file.h"
 
 namespace mx {
 namespace {
@@ -33,6 +43,15 @@ Examples:
   mandrelix --stop-mhz 1500 --stop-db 30 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
   mandrelix --stop-db 40 --stop-mhz 2000 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
                                              ... and at least 30 (40) dB at 1500 (2000) MHz
+  mandrelix --allocate-tolerances alloc.json --tolerance y.txt
+                                             the loosest tolerance of each dimension for 95 % yield
+  mandrelix --target-yield 99 --allocate-tolerances alloc.json --tolerance y.txt   ... for 99 %
+  mandrelix --finest-length-tol 0.0005 --allocate-tolerances alloc.json --tolerance y.txt
+  mandrelix --finest-diameter-tol 0.0002 --allocate-tolerances alloc.json --tolerance y.txt
+                                             ... no length (diameter) finer than +/- 0.0005 (0.0002) inch
+  mandrelix --cost-weights 1,3 --allocate-tolerances alloc.json --tolerance y.txt
+                                             ... a diameter's tolerance costing 3 times a length's
+  mandrelix --tolerances alloc.json --tolerance y.txt   each dimension at its tolerance of the file
   mandrelix --min-section 0.02               warn of sections shorter than 0.02 inch
   mandrelix --min-wall 0.008                 warn of radial walls (B-D)/2 thinner than 0.008 inch
   mandrelix --power 2000                     warn when a line carries less than 2000 W peak
@@ -50,61 +69,286 @@ std::string one_line(std::string text) {
   return text;
 }
 
-// A finite number within float range for which `fits` holds; otherwise `refusal` and the text.
-template <typename Fits>
-CLI::Validator number_check(Fits fits, const char* refusal, const char* name) {
-  return CLI::Validator(
-      [fits, refusal](const std::string& text) -> std::string {
-        char* end = nullptr;
-        const double v = std::strtod(text.c_str(), &end);
-        if (end == text.c_str() || *end != '\0' || !std::isfinite(v) ||
-            std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max()) || !fits(v))
-          return refusal + text;
-        return {};
-      },
-      name);
+// Every option's value is taken as text and checked and stored by plain
+// functions of this file: CLI11 then instantiates its option machinery for
+// one type only, which keeps this file's compile short.
+
+// The text as a number, as CLI11 would read it into a float (through long
+// double); nullopt unless the whole text is a finite number within float range.
+std::optional<float> float_value(const std::string& text) {
+  char* end = nullptr;
+  const long double v = std::strtold(text.c_str(), &end);
+  if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(v) ||
+      std::fabs(v) > static_cast<long double>(std::numeric_limits<float>::max()))
+    return std::nullopt;
+  return static_cast<float>(v);
 }
 
-// A machining tolerance: a finite number of inches, zero or more.
-const CLI::Validator kTolerance = number_check(
-    [](double v) { return v >= 0.0; }, "a tolerance is a number of inches, zero or more: ", "INCH");
+// The text as a whole number (decimal, or 0x hexadecimal and 0 octal as CLI11
+// reads integers); nullopt unless the whole text is one.
+std::optional<long long> whole_value(const std::string& text) {
+  char* end = nullptr;
+  errno = 0;
+  const long long v = std::strtoll(text.c_str(), &end, 0);
+  if (text.empty() || *end != '\0' || errno == ERANGE) return std::nullopt;
+  return v;
+}
 
-// A positive finite number (a mask frequency or loss).
-const CLI::Validator kPositive = number_check([](double v) { return v > 0.0; },
-                                              "a mask value is a number above zero: ", "NUMBER");
+// Checks of an option's text: empty when the text is good, else the refusal.
+using Check = std::string (*)(const std::string& text);
 
-// A component tolerance: percent, zero or more and below 100.
-const CLI::Validator kPercent =
-    number_check([](double v) { return v >= 0.0 && v < 100.0; },
-                 "a component tolerance is a percentage from 0 up to (not including) 100: ", "PCT");
+template <bool (*Fits)(float), const char* Refusal>
+std::string number_check(const std::string& text) {
+  const std::optional<float> v = float_value(text);
+  return v && Fits(*v) ? std::string() : Refusal + text;
+}
+
+template <long long Low, long long High, const char* Refusal>
+std::string whole_check(const std::string& text) {
+  const std::optional<long long> v = whole_value(text);
+  return v && *v >= Low && *v <= High ? std::string() : Refusal + text;
+}
+
+bool at_least_zero(float v) { return v >= 0.0f; }
+bool above_zero(float v) { return v > 0.0f; }
+bool percentage(float v) { return v >= 0.0f && v < 100.0f; }
+
+constexpr char kToleranceRefusal[] = "a tolerance is a number of inches, zero or more: ";
+constexpr char kMaskRefusal[] = "a mask value is a number above zero: ";
+constexpr char kPercentRefusal[] =
+    "a component tolerance is a percentage from 0 up to (not including) 100: ";
+constexpr char kMinimumRefusal[] = "a minimum is a number of inches, zero or more: ";
+constexpr char kPowerRefusal[] = "a power is a number of watts, above zero: ";
+constexpr char kThreadsRefusal[] = "the threads are a whole number from 1 to 256: ";
+constexpr char kTrialsRefusal[] = "the trials are a whole number from 1 to 10000000: ";
 
 // A random state: a whole number written in digits alone (a sign would wrap
 // round in the unsigned value).
-const CLI::Validator kWholeNumber(
-    [](const std::string& text) -> std::string {
-      if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-        return "a random state is a whole number, 0 or more: " + text;
-      return {};
-    },
-    "DIGITS");
+std::string random_state_check(const std::string& text) {
+  char* end = nullptr;
+  errno = 0;
+  if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) {
+    std::strtoull(text.c_str(), &end, 0);
+    if (*end == '\0' && errno != ERANGE) return {};
+  }
+  return "a random state is a whole number, 0 or more: " + text;
+}
 
 // The report of a tolerance study is plain text or JSON, by the extension.
-const CLI::Validator kStudyReport(
-    [](const std::string& text) -> std::string {
-      const std::string ext = lower_extension(text);
-      if (ext != ".txt" && ext != ".json")
-        return "the tolerance report is a .txt or .json file: " + text;
-      return {};
-    },
-    "FILE");
+std::string study_report_check(const std::string& text) {
+  const std::string ext = lower_extension(text);
+  if (ext != ".txt" && ext != ".json")
+    return "the tolerance report is a .txt or .json file: " + text;
+  return {};
+}
 
-// A warning's minimum: a finite number of inches, zero or more.
-const CLI::Validator kInches = number_check([](double v) { return v >= 0.0; },
-                                            "a minimum is a number of inches, zero or more: ", "");
+std::string distribution_check(const std::string& text) {
+  if (text != "uniform" && text != "normal")
+    return "the distribution is uniform or normal: " + text;
+  return {};
+}
 
-// A peak power: a finite number of watts above zero.
-const CLI::Validator kWatts = number_check([](double v) { return v > 0.0; },
-                                           "a power is a number of watts, above zero: ", "");
+// A target yield: percent, above 0 and below 100.
+bool target_yield(float v) { return v > 0.0f && v < 100.0f; }
+constexpr char kTargetYieldRefusal[] = "a target yield is a percentage above 0 and below 100: ";
+
+// The finest tolerance an allocation may give: inches, above zero and at most the ceiling.
+bool finest_tolerance(float v) { return v > 0.0f && static_cast<double>(v) <= kCoarsestTolIn; }
+constexpr char kFinestRefusal[] =
+    "a finest tolerance is a number of inches above zero, at most 0.010: ";
+
+// The cost weights of lengths and diameters: two numbers above zero, "L,D".
+std::optional<std::pair<double, double>> cost_weights(const std::string& text) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string::npos) return std::nullopt;
+  const std::string parts[2] = {text.substr(0, comma), text.substr(comma + 1)};
+  double v[2];
+  for (int i = 0; i < 2; ++i) {
+    char* end = nullptr;
+    v[i] = std::strtod(parts[i].c_str(), &end);
+    if (parts[i].empty() || *end != '\0' || !std::isfinite(v[i]) || !(v[i] > 0.0) ||
+        v[i] > static_cast<double>(std::numeric_limits<float>::max()))
+      return std::nullopt;
+  }
+  return std::make_pair(v[0], v[1]);
+}
+std::string cost_weights_check(const std::string& text) {
+  if (!cost_weights(text))
+    return "cost weights are two numbers above zero, of lengths and of diameters, as 1,3: " + text;
+  return {};
+}
+
+// An allocation is written as JSON.
+std::string json_file_check(const std::string& text) {
+  if (lower_extension(text) != ".json") return "the allocation is a .json file: " + text;
+  return {};
+}
+
+// A design file must be there before anything is asked or written.
+std::string existing_file_check(const std::string& text) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(text, ec)) return "File does not exist: " + text;
+  return {};
+}
+
+// Stores an option's checked text.
+using Store = void (*)(const std::string& text, CommandLine& cl);
+
+template <std::optional<std::filesystem::path> RunOptions::*File>
+void store_path(const std::string& text, CommandLine& cl) {
+  if (!text.empty()) cl.options.*File = std::filesystem::path(text);
+}
+
+template <std::optional<float> RunOptions::*Value>
+void store_float(const std::string& text, CommandLine& cl) {
+  cl.options.*Value = float_value(text);
+}
+
+// A value the allocation keeps in double, read as the other numbers are.
+template <std::optional<double> RunOptions::*Value>
+void store_double(const std::string& text, CommandLine& cl) {
+  cl.options.*Value = std::strtod(text.c_str(), nullptr);
+}
+
+// One row of the option table: names as CLI11 takes them ("-C,--directory"),
+// the value's name in --help, the help text, the check of the value (nullptr:
+// any text) and the values it takes as --help shows them after the name,
+// where the value goes, and the option it is meaningful only with (nullptr:
+// none).
+struct OptionRow {
+  const char* names;
+  const char* value_name;
+  const char* help;
+  Check check;
+  const char* check_shown;
+  Store store;
+  const char* needs;
+};
+
+// The options in the order --help lists them.
+const OptionRow kOptions[] = {
+    {"-C,--directory", "DIR",
+     "working folder: Mandrelix.DEF, circuit data files, report files (default .)", nullptr,
+     nullptr,
+     [](const std::string& text, CommandLine& cl) {
+       if (!text.empty()) cl.directory = text;
+     },
+     nullptr},
+    {"--touchstone", "FILE", "write the S-parameters of every analysis (Touchstone, .s2p)", nullptr,
+     nullptr, store_path<&RunOptions::touchstone>, nullptr},
+    {"--csv", "FILE", "write every analysed sweep as comma-separated values", nullptr, nullptr,
+     store_path<&RunOptions::csv>, nullptr},
+    {"--save-circuit", "FILE",
+     "write every synthesized filter as a circuit data file (lumped or coaxial)", nullptr, nullptr,
+     store_path<&RunOptions::save_circuit>, nullptr},
+    {"--plot", "FILE", "write the response plot of every analysis (SVG)", nullptr, nullptr,
+     store_path<&RunOptions::plot>, nullptr},
+    {"--drawing", "FILE", "write a dimensioned drawing of every coaxial synthesis (.svg or .dxf)",
+     nullptr, nullptr, store_path<&RunOptions::drawing>, nullptr},
+    {"--em-model", "FILE",
+     "write an openEMS full-wave model (Python) of every coaxial synthesis and "
+     "analysis; python3 FILE.py OUT.s2p simulates it",
+     nullptr, nullptr, store_path<&RunOptions::em_model>, nullptr},
+    {"--threads", "N", "threads of a frequency sweep (default: all cores)",
+     whole_check<1, 256, kThreadsRefusal>, "INT in [1 - 256]",
+     [](const std::string& text, CommandLine& cl) {
+       cl.options.threads = static_cast<int>(*whole_value(text));
+     },
+     nullptr},
+    {"--length-tol", "INCH",
+     "machining tolerance of every section length, +/- inch (default 0.001)",
+     number_check<at_least_zero, kToleranceRefusal>, "INCH",
+     store_float<&RunOptions::length_tol_in>, nullptr},
+    {"--diameter-tol", "INCH", "machining tolerance of every diameter, +/- inch (default 0.0005)",
+     number_check<at_least_zero, kToleranceRefusal>, "INCH",
+     store_float<&RunOptions::diameter_tol_in>, nullptr},
+    {"--tolerance", "FILE",
+     "a tolerance and yield study of every distributed synthesis "
+     "and every analysis, reported to FILE (.txt or .json)",
+     study_report_check, "FILE", store_path<&RunOptions::tolerance>, nullptr},
+    {"--trials", "N", "trials of a tolerance study (default 1000)",
+     whole_check<1, 10000000, kTrialsRefusal>, "INT in [1 - 10000000]",
+     [](const std::string& text, CommandLine& cl) {
+       cl.options.trials = static_cast<int>(*whole_value(text));
+     },
+     "--tolerance"},
+    {"--random-state", "S", "start value of the random errors of a tolerance study (default fixed)",
+     random_state_check, "DIGITS",
+     [](const std::string& text, CommandLine& cl) {
+       cl.options.random_state = std::strtoull(text.c_str(), nullptr, 0);
+     },
+     "--tolerance"},
+    {"--component-tol", "PCT", "tolerance of every lumped component, +/- percent (default 5)",
+     number_check<percentage, kPercentRefusal>, "PCT", store_float<&RunOptions::component_tol_pct>,
+     "--tolerance"},
+    {"--distribution", "uniform|normal",
+     "errors uniform within the tolerances, or normal with the tolerance as three "
+     "standard deviations (default uniform)",
+     distribution_check, "{uniform,normal}",
+     [](const std::string& text, CommandLine& cl) { cl.options.normal_errors = text == "normal"; },
+     "--tolerance"},
+    {"--pass-mhz", "MHZ", "mask: the passband edge, MHz", number_check<above_zero, kMaskRefusal>,
+     "NUMBER", store_float<&RunOptions::pass_mhz>, "--tolerance"},
+    {"--pass-db", "DB", "mask: the largest loss up to the passband edge, dB",
+     number_check<above_zero, kMaskRefusal>, "NUMBER", store_float<&RunOptions::pass_db>,
+     "--tolerance"},
+    {"--stop-mhz", "MHZ", "mask: the stopband frequency, MHz",
+     number_check<above_zero, kMaskRefusal>, "NUMBER", store_float<&RunOptions::stop_mhz>,
+     "--tolerance"},
+    {"--stop-db", "DB", "mask: the least loss at the stopband frequency, dB",
+     number_check<above_zero, kMaskRefusal>, "NUMBER", store_float<&RunOptions::stop_db>,
+     "--tolerance"},
+    {"--min-section", "INCH", "warn of every section shorter than this, inch (default 0.010)",
+     number_check<at_least_zero, kMinimumRefusal>, "", store_float<&RunOptions::min_section_in>,
+     nullptr},
+    {"--min-wall", "INCH",
+     "warn of every section whose radial wall (B-D)/2 to the bore is thinner, inch "
+     "(default 0.005)",
+     number_check<at_least_zero, kMinimumRefusal>, "", store_float<&RunOptions::min_wall_in>,
+     nullptr},
+    {"--power", "W", "warn when the peak power of a line is below this, W",
+     number_check<above_zero, kPowerRefusal>, "", store_float<&RunOptions::power_w>, nullptr},
+    {"--allocate-tolerances", "FILE",
+     "after every tolerance study, the loosest tolerance of each dimension that "
+     "reaches the target yield at the least cost, written to FILE (.json)",
+     json_file_check, "FILE", store_path<&RunOptions::allocate_tolerances>, "--tolerance"},
+    {"--target-yield", "PCT", "the yield an allocation reaches, percent (default 95)",
+     number_check<target_yield, kTargetYieldRefusal>, "PCT",
+     store_double<&RunOptions::target_yield_pct>, "--allocate-tolerances"},
+    {"--finest-length-tol", "INCH",
+     "the finest length tolerance an allocation gives, +/- inch (default 0.0002)",
+     number_check<finest_tolerance, kFinestRefusal>, "INCH",
+     store_double<&RunOptions::finest_length_tol_in>, "--allocate-tolerances"},
+    {"--finest-diameter-tol", "INCH",
+     "the finest diameter tolerance an allocation gives, +/- inch (default 0.0001)",
+     number_check<finest_tolerance, kFinestRefusal>, "INCH",
+     store_double<&RunOptions::finest_diameter_tol_in>, "--allocate-tolerances"},
+    {"--cost-weights", "L,D",
+     "the cost of a length's and of a diameter's tolerance relative to each other "
+     "(default 1,1)",
+     cost_weights_check, "L,D",
+     [](const std::string& text, CommandLine& cl) { cl.options.cost_weights = cost_weights(text); },
+     "--allocate-tolerances"},
+    {"--tolerances", "FILE",
+     "the tolerance of each dimension a JSON file names (as an allocation writes "
+     "it), for every study and the drawing's cut list",
+     nullptr, nullptr, [](const std::string&, CommandLine&) {}, nullptr},
+    {"--spice", "FILE",
+     "write every lumped synthesis and analysis as an ngspice netlist (.subckt FILTER and a "
+     "test bench)",
+     nullptr, nullptr, store_path<&RunOptions::spice>, nullptr},
+    {"--spec", "FILE.toml",
+     "synthesize (and, with [analysis], analyse) the design of a TOML design file "
+     "without the dialog",
+     existing_file_check, "FILE.toml", store_path<&RunOptions::spec>, nullptr},
+};
+
+// Options that need others besides the one of their row: a mask's frequency
+// and loss come together, and a stopband needs a passband.
+const std::pair<const char*, const char*> kAlsoNeeds[] = {
+    {"--pass-mhz", "--pass-db"},  {"--pass-db", "--pass-mhz"}, {"--stop-mhz", "--stop-db"},
+    {"--stop-mhz", "--pass-mhz"}, {"--stop-db", "--stop-mhz"},
+};
 
 }  // namespace
 
@@ -120,116 +364,18 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
       "mandrelix"};
   app.footer(kExamples);
   app.set_version_flag("--version", kProgramVersion);
-  std::string directory;
-  std::string touchstone, csv, save_circuit, plot, drawing, em_model;
-  int threads = 0;
-  std::optional<float> length_tol, diameter_tol;
-  std::string tolerance, distribution = "uniform";
-  std::optional<int> trials;
-  std::optional<std::uint64_t> random_state;
-  std::optional<float> component_tol, pass_mhz, pass_db, stop_mhz, stop_db;
-  std::optional<float> power, min_section, min_wall;
-  std::string spec;
-  std::string spice;
-  app.add_option("--spice", spice,
-                 "write every lumped synthesis and analysis as an ngspice netlist (.subckt FILTER "
-                 "and a test bench)")
-      ->type_name("FILE");
-  app.add_option("-C,--directory", directory,
-                 "working folder: Mandrelix.DEF, circuit data files, report files (default .)")
-      ->type_name("DIR");
-  app.add_option("--touchstone", touchstone,
-                 "write the S-parameters of every analysis (Touchstone, .s2p)")
-      ->type_name("FILE");
-  app.add_option("--csv", csv, "write every analysed sweep as comma-separated values")
-      ->type_name("FILE");
-  app.add_option("--save-circuit", save_circuit,
-                 "write every synthesized filter as a circuit data file (lumped or coaxial)")
-      ->type_name("FILE");
-  app.add_option("--plot", plot, "write the response plot of every analysis (SVG)")
-      ->type_name("FILE");
-  app.add_option("--drawing", drawing,
-                 "write a dimensioned drawing of every coaxial synthesis (.svg or .dxf)")
-      ->type_name("FILE");
-  app.add_option("--em-model", em_model,
-                 "write an openEMS full-wave model (Python) of every coaxial synthesis and "
-                 "analysis; python3 FILE.py OUT.s2p simulates it")
-      ->type_name("FILE");
-  app.add_option("--threads", threads, "threads of a frequency sweep (default: all cores)")
-      ->type_name("N")
-      ->check(CLI::Range(1, 256));
-  app.add_option("--length-tol", length_tol,
-                 "machining tolerance of every section length, +/- inch (default 0.001)")
-      ->type_name("INCH")
-      ->check(kTolerance);
-  app.add_option("--diameter-tol", diameter_tol,
-                 "machining tolerance of every diameter, +/- inch (default 0.0005)")
-      ->type_name("INCH")
-      ->check(kTolerance);
-  CLI::Option* study = app.add_option("--tolerance", tolerance,
-                                      "a tolerance and yield study of every distributed synthesis "
-                                      "and every analysis, reported to FILE (.txt or .json)")
-                           ->type_name("FILE")
-                           ->check(kStudyReport);
-  app.add_option("--trials", trials, "trials of a tolerance study (default 1000)")
-      ->type_name("N")
-      ->check(CLI::Range(1, 10000000))
-      ->needs(study);
-  app.add_option("--random-state", random_state,
-                 "start value of the random errors of a tolerance study (default fixed)")
-      ->type_name("S")
-      ->check(kWholeNumber)
-      ->needs(study);
-  app.add_option("--component-tol", component_tol,
-                 "tolerance of every lumped component, +/- percent (default 5)")
-      ->type_name("PCT")
-      ->check(kPercent)
-      ->needs(study);
-  app.add_option("--distribution", distribution,
-                 "errors uniform within the tolerances, or normal with the tolerance as three "
-                 "standard deviations (default uniform)")
-      ->type_name("uniform|normal")
-      ->check(CLI::IsMember({"uniform", "normal"}))
-      ->needs(study);
-  CLI::Option* pass_f = app.add_option("--pass-mhz", pass_mhz, "mask: the passband edge, MHz")
-                            ->type_name("MHZ")
-                            ->check(kPositive)
-                            ->needs(study);
-  CLI::Option* pass_a =
-      app.add_option("--pass-db", pass_db, "mask: the largest loss up to the passband edge, dB")
-          ->type_name("DB")
-          ->check(kPositive)
-          ->needs(study);
-  CLI::Option* stop_f = app.add_option("--stop-mhz", stop_mhz, "mask: the stopband frequency, MHz")
-                            ->type_name("MHZ")
-                            ->check(kPositive)
-                            ->needs(study);
-  CLI::Option* stop_a =
-      app.add_option("--stop-db", stop_db, "mask: the least loss at the stopband frequency, dB")
-          ->type_name("DB")
-          ->check(kPositive)
-          ->needs(study);
-  pass_f->needs(pass_a);
-  pass_a->needs(pass_f);
-  stop_f->needs(stop_a)->needs(pass_f);
-  stop_a->needs(stop_f);
-  app.add_option("--min-section", min_section,
-                 "warn of every section shorter than this, inch (default 0.010)")
-      ->type_name("INCH")
-      ->check(kInches);
-  app.add_option("--min-wall", min_wall,
-                 "warn of every section whose radial wall (B-D)/2 to the bore is thinner, inch "
-                 "(default 0.005)")
-      ->type_name("INCH")
-      ->check(kInches);
-  app.add_option("--power", power, "warn when the peak power of a line is below this, W")
-      ->type_name("W")
-      ->check(kWatts);
-  app.add_option("--spec", spec,
-                 "synthesize (and, with [analysis], analyse) the design of a TOML design file "
-                 "without the dialog")
-      ->type_name("FILE.toml")
-      ->check(CLI::ExistingFile);
+  constexpr std::size_t kRows = std::size(kOptions);
+  std::vector<std::string> values(kRows);
+  std::vector<CLI::Option*> added(kRows);
+  for (std::size_t i = 0; i < kRows; ++i) {
+    const OptionRow& row = kOptions[i];
+    added[i] = app.add_option(row.names, values[i], row.help)->type_name(row.value_name);
+    if (row.check)
+      added[i]->check(CLI::Validator([check = row.check](std::string& text) { return check(text); },
+                                     row.check_shown));
+    if (row.needs) added[i]->needs(row.needs);
+  }
+  for (const auto& [option, needed] : kAlsoNeeds) app.get_option(option)->needs(needed);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -246,40 +392,36 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
     cl.exit_status = 2;
     return cl;
   }
-  if (stop_mhz && pass_mhz && !(*stop_mhz > *pass_mhz)) {
-    err << "mandrelix: --stop-mhz " << *stop_mhz << " must lie above --pass-mhz " << *pass_mhz
+  for (std::size_t i = 0; i < kRows; ++i)
+    if (added[i]->count() > 0) kOptions[i].store(values[i], cl);
+  // The text given to an option, or nullptr when it was not given.
+  auto given = [&](std::string_view name) -> const std::string* {
+    for (std::size_t i = 0; i < kRows; ++i)
+      if (added[i]->count() > 0 && std::string_view(kOptions[i].names) == name) return &values[i];
+    return nullptr;
+  };
+  const RunOptions& o = cl.options;
+  if (o.stop_mhz && o.pass_mhz && !(*o.stop_mhz > *o.pass_mhz)) {
+    err << "mandrelix: --stop-mhz " << *o.stop_mhz << " must lie above --pass-mhz " << *o.pass_mhz
         << " (see mandrelix --help)\n";
     cl.exit_now = true;
     cl.exit_status = 2;
     return cl;
   }
-  if (!directory.empty()) cl.directory = directory;
-  auto take = [](const std::string& s, std::optional<std::filesystem::path>& into) {
-    if (!s.empty()) into = std::filesystem::path(s);
-  };
-  take(touchstone, cl.options.touchstone);
-  take(csv, cl.options.csv);
-  take(save_circuit, cl.options.save_circuit);
-  take(plot, cl.options.plot);
-  take(drawing, cl.options.drawing);
-  take(em_model, cl.options.em_model);
-  cl.options.threads = threads;
-  cl.options.length_tol_in = length_tol;
-  cl.options.diameter_tol_in = diameter_tol;
-  take(tolerance, cl.options.tolerance);
-  cl.options.trials = trials;
-  cl.options.random_state = random_state;
-  cl.options.component_tol_pct = component_tol;
-  cl.options.normal_errors = distribution == "normal";
-  cl.options.pass_mhz = pass_mhz;
-  cl.options.pass_db = pass_db;
-  cl.options.stop_mhz = stop_mhz;
-  cl.options.stop_db = stop_db;
-  cl.options.min_section_in = min_section;
-  cl.options.min_wall_in = min_wall;
-  cl.options.power_w = power;
-  take(spec, cl.options.spec);
-  take(spice, cl.options.spice);
+  if (const std::string* file = given("--tolerances")) {
+    std::ifstream in(*file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    const ToleranceFile f =
+        in ? parse_tolerance_file(text.str()) : ToleranceFile{{}, "cannot be read"};
+    if (!f.error.empty()) {
+      err << "mandrelix: --tolerances " << *file << ": " << f.error << " (see mandrelix --help)\n";
+      cl.exit_now = true;
+      cl.exit_status = 2;
+      return cl;
+    }
+    cl.options.own_tolerances = f.tolerances;
+  }
   return cl;
 }
 
@@ -290,19 +432,17 @@ std::string lower_extension(const std::filesystem::path& name) {
 }
 
 bool result_folders_exist(const RunOptions& options, std::ostream& err) {
-  for (const auto* file :
-       {&options.touchstone, &options.csv, &options.save_circuit, &options.plot, &options.drawing,
-        &options.em_model, &options.tolerance, &options.spice}) {
-    if (!*file) continue;
-    const std::filesystem::path folder = (*file)->parent_path();
+  for (const ResultNames& names : asked_result_names(options)) {
+    const std::filesystem::path& file = names.first;
+    const std::filesystem::path folder = file.parent_path();
     std::error_code ec;
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
-      err << "mandrelix: cannot write \"" << (*file)->string() << "\": the folder \""
-          << folder.string() << "\" does not exist\n";
+      err << "mandrelix: cannot write \"" << file.string() << "\": the folder \"" << folder.string()
+          << "\" does not exist\n";
       return false;
     }
-    if (std::filesystem::is_directory(**file, ec)) {
-      err << "mandrelix: cannot write \"" << (*file)->string() << "\": it is a folder\n";
+    if (std::filesystem::is_directory(file, ec)) {
+      err << "mandrelix: cannot write \"" << file.string() << "\": it is a folder\n";
       return false;
     }
   }

@@ -16,17 +16,13 @@
 #include "analysis/sweep.h"
 #include "app/coax_lines.h"
 #include "app/program.h"
+#include "app/result_names.h"
 #include "base/name20.h"
 #include "model/design_record.h"
 #include "synthesis/stepped_line.h"
+#include "tolerance/study.h"
 
 namespace mx {
-
-// The k-th name (k from 1) of a result file: name-k.ext for k > 1.
-std::filesystem::path numbered_name(const std::filesystem::path& name, int k);
-
-// The envelope plot beside the response plot: resp.svg -> resp-envelope.svg.
-std::filesystem::path envelope_name(const std::filesystem::path& plot);
 
 class ResultFiles {
  public:
@@ -49,6 +45,10 @@ class ResultFiles {
   bool written(const Name20& report) const;
 
  private:
+  // The tolerances allocated for the target yield (--allocate-tolerances),
+  // with the study's settings; a filter that cannot have them is named on
+  // the error stream and fails the run.
+  void allocation(const DesignRecord& ds, const EndSteps& ends, const StudySettings& settings);
   // The full-wave model of the filter (--em-model), when it can be modelled.
   void em_model(const DesignRecord& ds, const CoaxFilterLines& lines);
   // The ngspice netlist of a lumped ladder (--spice).

@@ -1,11 +1,5 @@
 #include "spec/design_spec.h"
 
-// The TOML parser is compiled into this file alone, so that its exceptions
-// unwind within the program's own runtime.
-#define TOML_HEADER_ONLY 1
-#define TOML_EXCEPTIONS 1
-#include <toml++/toml.h>
-
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -22,6 +16,7 @@
 #include "files/defaults_file.h"
 #include "files/lumped_file.h"
 #include "line/impedance.h"
+#include "spec/toml.h"
 #include "synthesis/ladder.h"
 #include "synthesis/section_count.h"
 #include "synthesis/standard_values.h"
@@ -30,6 +25,7 @@ namespace mx {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_view_literals;
 
 // Add a response here and it can be named in a design file.
 constexpr ResponseType kResponseTypes[] = {
@@ -104,7 +100,26 @@ std::optional<float> nearest_float(double v) {
   return f;
 }
 
-std::string one_line(const std::string& message);
+// The message of a refused data file as the words of one line.
+std::string one_line(const std::string& message) {
+  std::string words;
+  std::istringstream lines(message);
+  for (std::string w; lines >> w;) words += (words.empty() ? "" : " ") + w;
+  return words;
+}
+
+// The keys a table may hold, as a message lists them.
+std::string key_list(std::initializer_list<std::string_view> keys) {
+  std::string list;
+  for (std::string_view k : keys) list += (list.empty() ? "" : ", ") + std::string(k);
+  return list;
+}
+
+bool known_key(std::initializer_list<std::string_view> keys, std::string_view key) {
+  for (std::string_view k : keys)
+    if (k == key) return true;
+  return false;
+}
 
 class Reader {
  public:
@@ -126,7 +141,7 @@ class Reader {
   // and without a defaults file the value is missing.
   void take(const toml::table* t, const std::string& path, std::string_view key, Limit limit,
             float& member) const;
-  // One of the names of `choices`, or `fallback` when absent.
+  // One of the names of `choices`; absent, the first (the menu's starred answer).
   template <typename Choice>
   const Choice& choice(const toml::table* t, const std::string& path, std::string_view key,
                        std::span<const Choice> choices) const;
@@ -173,14 +188,10 @@ const toml::table* Reader::table(const toml::table* parent, const std::string& p
   if (n == nullptr) return nullptr;
   const toml::table* t = n->as_table();
   if (t == nullptr) fail(n, path, "expected a table, not " + type_name(*n));
-  for (const auto& [key, value] : *t) {
-    bool known = false;
-    for (std::string_view k : keys) known = known || k == key.str();
-    if (known) continue;
-    std::string list;
-    for (std::string_view k : keys) list += (list.empty() ? "" : ", ") + std::string(k);
-    fail(&value, path + "." + std::string(key.str()), "unknown key; expected one of " + list);
-  }
+  for (const auto& [key, value] : *t)
+    if (!known_key(keys, key.str()))
+      fail(&value, path + "." + std::string(key.str()),
+           "unknown key; expected one of " + key_list(keys));
   return t;
 }
 
@@ -224,16 +235,11 @@ const Choice& Reader::choice(const toml::table* t, const std::string& path, std:
 
 DesignSpec Reader::run(const fs::path& workdir) {
   DesignSpec spec;
-  for (const auto& [key, value] : root_) {
-    static constexpr std::string_view kKeys[] = {"title",  "response", "terminations", "coax",
-                                                 "losses", "analysis", "circuit"};
-    bool known = false;
-    for (std::string_view k : kKeys) known = known || k == key.str();
-    if (!known)
-      fail(&value, key.str(),
-           "unknown key; expected one of title, response, terminations, coax, losses, "
-           "analysis, circuit");
-  }
+  static constexpr auto kTables = {"title"sv,  "response"sv, "terminations"sv, "coax"sv,
+                                   "losses"sv, "analysis"sv, "circuit"sv};
+  for (const auto& [key, value] : root_)
+    if (!known_key(kTables, key.str()))
+      fail(&value, key.str(), "unknown key; expected one of " + key_list(kTables));
   if (const toml::node* title = root_.get("title")) {
     if (!title->is_string()) fail(title, "title", "expected a string, not " + type_name(*title));
     spec.title = title->as_string()->get();
@@ -566,14 +572,6 @@ void Reader::circuit(const toml::table* t, const fs::path& workdir, DesignSpec& 
 std::span<const ResponseType> response_types() { return kResponseTypes; }
 
 namespace {
-
-// The message of a refused data file as the words of one line.
-std::string one_line(const std::string& message) {
-  std::string words;
-  std::istringstream lines(message);
-  for (std::string w; lines >> w;) words += (words.empty() ? "" : " ") + w;
-  return words;
-}
 
 // Reads workdir's Mandrelix.DEF into ds when it is there; true when it was.
 bool read_defaults(const fs::path& workdir, DesignRecord& ds) {

@@ -32,6 +32,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace mx {
 namespace {
@@ -42,6 +43,10 @@ using Real = __float128;
 using Poly = std::vector<Real>;  // ascending powers
 
 const Real kPiL = acosq(-1);
+
+// The elliptic stopband edge that is still a filter worth building, in
+// passband edges; beyond it the transmission zeros move out of any sweep.
+constexpr double kMaxStopbandEdge = 100.0;
 
 Real sqrt(Real x) { return sqrtq(x); }
 Real fabs(Real x) { return fabsq(x); }
@@ -521,6 +526,16 @@ PrototypeResult ladder_prototype(const PrototypeRequest& r) {
       return out;
     }
     poly = elliptic(n, r.ripple_db, r.stopband_db);
+    if (!(poly.stopband_edge <= kMaxStopbandEdge)) {
+      char text[160];
+      std::snprintf(text, sizeof text,
+                    "an elliptic ladder of order %d reaches %g dB only from %.4g times the cutoff "
+                    "(at most %g); give a higher order or a lower stopband_db",
+                    n, r.stopband_db, static_cast<double>(poly.stopband_edge),
+                    static_cast<double>(kMaxStopbandEdge));
+      out.error = text;
+      return out;
+    }
   } else {
     poly = r.kind == PrototypeKind::kBessel ? bessel(n) : legendre(n);
   }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "app/options.h"
+#include "app/result_names.h"
 #include "session.h"
 
 #ifndef MANDRELIX_BINARY
@@ -155,39 +157,54 @@ TEST(ParseCommandLine, VersionShowsNameAndVersion) {
 
 TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
   const std::vector<std::vector<const char*>> bad = {
-      {"--bogus"},                                           // unknown option
-      {"-x"},                                                // unknown short option
-      {"--csv"},                                             // missing value
-      {"--touchstone", "a", "--csv"},                        // missing value after a good option
-      {"-C"},                                                // missing folder
-      {"--threads", "0"},                                    // out of range
-      {"--threads", "many"},                                 // not a number
-      {"--length-tol", "-0.001"},                            // a negative tolerance
-      {"--diameter-tol", "nan"},                             // not a finite number
-      {"--diameter-tol", "1mil"},                            // not a number
-      {"--tolerance", "y.csv"},                              // neither .txt nor .json
-      {"--tolerance", "y.txt", "--trials", "0"},             // zero trials
-      {"--tolerance", "y.txt", "--trials", "-5"},            // negative trials
-      {"--tolerance", "y.txt", "--trials", "many"},          // not a number
-      {"--trials", "100"},                                   // no study to run
-      {"--tolerance", "y.txt", "--random-state", "-1"},      // not a whole number >= 0
-      {"--tolerance", "y.txt", "--component-tol", "-1"},     // negative tolerance
-      {"--tolerance", "y.txt", "--component-tol", "100"},    // all of the value
-      {"--tolerance", "y.txt", "--distribution", "cauchy"},  // no such distribution
-      {"--tolerance", "y.txt", "--pass-mhz", "900"},         // a mask frequency without its loss
-      {"--tolerance", "y.txt", "--pass-db", "0.5"},          // a mask loss without its frequency
+      {"--bogus"},                                       // unknown option
+      {"-x"},                                            // unknown short option
+      {"--csv"},                                         // missing value
+      {"--touchstone", "a", "--csv"},                    // missing value after a good option
+      {"-C"},                                            // missing folder
+      {"--threads", "0"},                                // out of range
+      {"--threads", "many"},                             // not a number
+      {"--length-tol", "-0.001"},                        // a negative tolerance
+      {"--diameter-tol", "nan"},                         // not a finite number
+      {"--diameter-tol", "1mil"},                        // not a number
+      {"--tolerance", "y.csv"},                          // neither .txt nor .json
+      {"--tolerance", "y.txt", "--trials", "0"},         // zero trials
+      {"--tolerance", "y.txt", "--trials", "-5"},        // negative trials
+      {"--tolerance", "y.txt", "--trials", "many"},      // not a number
+      {"--trials", "100"},                               // no study to run
+      {"--tolerance", "y.txt", "--random-state", "-1"},  // not a whole number >= 0
+      {"--tolerance", "y.txt", "--random-state", "99999999999999999999"},  // beyond 64 bits
+      {"--tolerance", "y.txt", "--pass-mhz", "1e-50", "--pass-db", "1"},   // zero as a float
+      {"--tolerance", "y.txt", "--component-tol", "-1"},                   // negative tolerance
+      {"--tolerance", "y.txt", "--component-tol", "100"},                  // all of the value
+      {"--tolerance", "y.txt", "--distribution", "cauchy"},                // no such distribution
+      {"--tolerance", "y.txt", "--pass-mhz", "900"},  // a mask frequency without its loss
+      {"--tolerance", "y.txt", "--pass-db", "0.5"},   // a mask loss without its frequency
       {"--tolerance", "y.txt", "--pass-mhz", "0", "--pass-db", "1"},  // not above zero
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "inf"},
       {"--tolerance", "y.txt", "--stop-mhz", "1500", "--stop-db", "30"},  // a stopband alone
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "0.5", "--stop-mhz", "800",
-       "--stop-db", "30"},                // a stopband inside the passband
-      {"--length-tol", "1e39"},           // beyond a float
-      {"--min-section", "-1"},            // a negative minimum
-      {"--min-wall", "inf"},              // not finite
-      {"--power", "0"},                   // no power
-      {"--spec", "no-such-design.toml"},  // no design file there
-      {"--power", "-50"},                 // a negative power
-      {"answers.txt"},                    // a stray argument
+       "--stop-db", "30"},                                         // a stopband inside the passband
+      {"--length-tol", "1e39"},                                    // beyond a float
+      {"--min-section", "-1"},                                     // a negative minimum
+      {"--min-wall", "inf"},                                       // not finite
+      {"--power", "0"},                                            // no power
+      {"--spec", "no-such-design.toml"},                           // no design file there
+      {"--power", "-50"},                                          // a negative power
+      {"answers.txt"},                                             // a stray argument
+      {"--allocate-tolerances", "a.json"},                         // no study
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.txt"},  // not .json
+      {"--tolerance", "y.txt", "--target-yield", "95"},            // no allocation
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--target-yield", "100"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--target-yield", "0"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--finest-length-tol", "0"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--finest-diameter-tol",
+       "0.02"},  // coarser than the ceiling
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--cost-weights", "1"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--cost-weights", "1,0"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--cost-weights", "1,x"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--cost-weights", "-1,2"},
+      {"--tolerances", "/nonexistent/tolerances.json"},  // cannot be read
   };
   for (const auto& args : bad) {
     std::string shown;
@@ -217,6 +234,46 @@ TEST(ToleranceOptions, ReachTheRunOptions) {
   EXPECT_EQ(*o.stop_db, 30.0f);
 }
 
+TEST(ToleranceOptions, AllocationOptionsReachTheRunOptions) {
+  const Parsed p = parse({"--tolerance", "y.txt", "--allocate-tolerances", "A.JSON",
+                          "--target-yield", "99", "--finest-length-tol", "0.0005",
+                          "--finest-diameter-tol", "0.0002", "--cost-weights", "1,2.5"});
+  ASSERT_FALSE(p.cl.exit_now) << p.err;
+  const mx::RunOptions& o = p.cl.options;
+  EXPECT_EQ(*o.allocate_tolerances, fs::path("A.JSON"));
+  EXPECT_EQ(*o.target_yield_pct, 99.0);
+  EXPECT_EQ(*o.finest_length_tol_in, 0.0005);
+  EXPECT_EQ(*o.finest_diameter_tol_in, 0.0002);
+  EXPECT_EQ(*o.cost_weights, std::make_pair(1.0, 2.5));
+}
+
+TEST(ToleranceOptions, TolerancesFileIsReadBeforeTheDialogAndABadOneIsOneLine) {
+  TempDir dir;
+  auto file = [&](const std::string& name, const std::string& text) {
+    std::ofstream(dir / name) << text;
+    return (dir / name).string();
+  };
+  const std::string good =
+      file("good.json", R"({"tolerances": [{"dimension": "D low", "tolerance_in": 0.0002}]})");
+  const Parsed p = parse({"--tolerances", good.c_str()});
+  ASSERT_FALSE(p.cl.exit_now) << p.err;
+  ASSERT_EQ(p.cl.options.own_tolerances.size(), 1u);
+  EXPECT_EQ(p.cl.options.own_tolerances[0].dimension, "D low");
+  for (const std::string& text :
+       {std::string("not json"),
+        std::string(R"({"tolerances": [{"dimension": "Q1", "tolerance_in": 1e-3}]})"),
+        std::string(R"({"tolerances": [{"dimension": "L1", "tolerance_in": -1e-3}]})"),
+        std::string(R"({"tolerances": [{"dimension": "L1", "tolerance_in": "tight"}]})")}) {
+    SCOPED_TRACE(text);
+    const std::string bad = file("bad.json", text);
+    const Parsed b = parse({"--tolerances", bad.c_str()});
+    EXPECT_TRUE(b.cl.exit_now);
+    EXPECT_EQ(b.cl.exit_status, 2);
+    EXPECT_TRUE(one_line(b.err)) << b.err;
+    EXPECT_EQ(b.err.rfind("mandrelix: --tolerances " + bad + ": ", 0), 0u) << b.err;
+  }
+}
+
 // ---- result_folders_exist ---------------------------------------------------------
 
 TEST(ResultFolders, MissingFolderOrAFolderAsFileIsOneLine) {
@@ -240,6 +297,86 @@ TEST(ResultFolders, MissingFolderOrAFolderAsFileIsOneLine) {
   EXPECT_FALSE(mx::result_folders_exist(o, err));
   EXPECT_TRUE(one_line(err.str())) << err.str();
   EXPECT_NE(err.str().find("it is a folder"), std::string::npos) << err.str();
+}
+
+// ---- result_files_distinct ----------------------------------------------------------
+
+TEST(ResultFilesDistinct, TwoOptionsThatWouldWriteOneFileAreRefused) {
+  TempDir dir;
+  fs::create_directory(dir / "out");
+  write_file(dir / "g.s2p", "");
+  fs::create_symlink(dir / "g.s2p", dir / "link.csv");
+  fs::create_symlink(dir / "nowhere.svg", dir / "dangling.svg");  // written through, it is made
+  fs::create_directory_symlink(dir / "out", dir / "alias");
+  using File = std::optional<fs::path> mx::RunOptions::*;
+  struct Case {
+    std::vector<std::pair<File, fs::path>> files;
+    const char* shared;  // the file both would write; nullptr: distinct
+  };
+  const fs::path d = dir.path();
+  const Case cases[] = {
+      {{{&mx::RunOptions::plot, d / "f.svg"}, {&mx::RunOptions::drawing, d / "f.svg"}}, "f.svg"},
+      {{{&mx::RunOptions::touchstone, d / "g.s2p"}, {&mx::RunOptions::csv, d / "g.s2p"}}, "g.s2p"},
+      {{{&mx::RunOptions::csv, "./h.csv"}, {&mx::RunOptions::touchstone, "h.csv"}}, "h.csv"},
+      {{{&mx::RunOptions::csv, d / "h.csv"}, {&mx::RunOptions::plot, d / "out" / ".." / "h.csv"}},
+       "h.csv"},
+      {{{&mx::RunOptions::touchstone, d / "g.s2p"}, {&mx::RunOptions::csv, d / "link.csv"}},
+       "link.csv"},
+      {{{&mx::RunOptions::plot, d / "dangling.svg"}, {&mx::RunOptions::drawing, d / "nowhere.svg"}},
+       "nowhere.svg"},
+      {{{&mx::RunOptions::csv, d / "out" / "r.csv"},
+        {&mx::RunOptions::plot, d / "alias" / "r.csv"}},
+       "r.csv"},
+      // The second analysis's CSV is the other option's first file, either way round.
+      {{{&mx::RunOptions::csv, d / "x.csv"}, {&mx::RunOptions::plot, d / "x-2.csv"}}, "x-2.csv"},
+      {{{&mx::RunOptions::csv, d / "x-12.csv"}, {&mx::RunOptions::plot, d / "x.csv"}}, "x-12.csv"},
+      {{{&mx::RunOptions::em_model, d / "m.py"}, {&mx::RunOptions::save_circuit, d / "m.py"}},
+       "m.py"},
+      {{{&mx::RunOptions::tolerance, d / "y.txt"}, {&mx::RunOptions::save_circuit, d / "y.txt"}},
+       "y.txt"},
+      // The envelope beside the plot of a study.
+      {{{&mx::RunOptions::plot, d / "p.svg"},
+        {&mx::RunOptions::tolerance, d / "t.txt"},
+        {&mx::RunOptions::drawing, d / "p-envelope.svg"}},
+       "p-envelope.svg"},
+      // Names that never meet.
+      {{{&mx::RunOptions::plot, d / "p.svg"}, {&mx::RunOptions::drawing, d / "p-envelope.svg"}},
+       nullptr},  // no study, no envelope
+      {{{&mx::RunOptions::csv, d / "a.csv"}, {&mx::RunOptions::touchstone, d / "a.s2p"}}, nullptr},
+      {{{&mx::RunOptions::csv, d / "x.csv"}, {&mx::RunOptions::plot, d / "x-1.csv"}}, nullptr},
+      {{{&mx::RunOptions::csv, d / "x.csv"}, {&mx::RunOptions::plot, d / "x-02.csv"}}, nullptr},
+      {{{&mx::RunOptions::csv, d / "x.csv"}, {&mx::RunOptions::plot, d / "x-b.csv"}}, nullptr},
+      {{{&mx::RunOptions::csv, d / "r.csv"}, {&mx::RunOptions::plot, d / "out" / "r.csv"}},
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    mx::RunOptions o;
+    std::string shown;
+    for (const auto& [file, name] : c.files) {
+      o.*file = name;
+      shown += name.string() + " ";
+    }
+    SCOPED_TRACE(shown);
+    std::ostringstream err;
+    EXPECT_EQ(mx::result_files_distinct(o, err), c.shared == nullptr);
+    if (!c.shared) {
+      EXPECT_EQ(err.str(), "");
+      continue;
+    }
+    EXPECT_TRUE(one_line(err.str())) << err.str();
+    EXPECT_EQ(err.str().rfind("mandrelix: --", 0), 0u) << err.str();
+    EXPECT_EQ(count_of(err.str(), " --"), 2u) << err.str();  // both options named
+    EXPECT_NE(err.str().find(std::string(c.shared) + "\""), std::string::npos) << err.str();
+  }
+}
+
+TEST(ResultFilesDistinct, AKnownReportFileIsOneOfTheFiles) {
+  mx::RunOptions o;
+  o.csv = "r.csv";
+  std::ostringstream err;
+  EXPECT_FALSE(mx::result_files_distinct(o, err, fs::path("r-3.csv")));
+  EXPECT_NE(err.str().find("the report file"), std::string::npos) << err.str();
+  EXPECT_TRUE(mx::result_files_distinct(o, err, fs::path("r.txt")));
 }
 
 // ---- the program as a process -----------------------------------------------------
@@ -348,6 +485,17 @@ TEST_F(ProgramProcess, ResultFileInAMissingFolderWritesNothing) {
         "mandrelix: cannot write \"nodir/result.out\": the folder \"nodir\" does not exist\n");
   }
   EXPECT_EQ(snapshot(work_), before);  // no report file, no result file, no folder
+}
+
+TEST_F(ProgramProcess, TwoResultOptionsForOneFileWriteNothing) {
+  const auto before = snapshot(work_);
+  const Process p = run({"--plot", "f.svg", "--drawing", "./f.svg"});
+  EXPECT_EQ(p.status, 2);
+  EXPECT_EQ(p.out, "");  // the dialog never started
+  EXPECT_EQ(p.err,
+            "mandrelix: --plot \"f.svg\" and --drawing \"./f.svg\" would write one file, "
+            "\"./f.svg\"\n");
+  EXPECT_EQ(snapshot(work_), before);
 }
 
 TEST_F(ProgramProcess, MissingWorkingFolderIsOneLine) {

@@ -14,12 +14,24 @@ TEST(StandardValues, NearestOnALogarithmicScale) {
     const char* series;
     float v, want;
   } cases[] = {
-      {"E6", 1.0f, 1.0f},         {"E6", 1.8f, 1.5f},     {"E6", 1.9f, 2.2f},
-      {"E6", 8.5f, 10.0f},        {"E6", 0.0031f, 0.0033f}, {"E12", 34.506f, 33.0f},
-      {"E12", 102.91f, 100.0f},   {"E12", 3.7633f, 3.9f},  {"E12", 9.5f, 10.0f},
-      {"E24", 4.45f, 4.3f},       {"E24", 4.55f, 4.7f},    {"E24", 91000.0f, 91000.0f},
-      {"E48", 1.0f, 1.0f},        {"E48", 3.40f, 3.32f},   {"E48", 9.8f, 10.0f},
-      {"E96", 55.8636f, 56.2f},   {"E96", 1.005f, 1.0f},   {"E96", 0.97f, 0.976f},
+      {"E6", 1.0f, 1.0f},
+      {"E6", 1.8f, 1.5f},
+      {"E6", 1.9f, 2.2f},
+      {"E6", 8.5f, 10.0f},
+      {"E6", 0.0031f, 0.0033f},
+      {"E12", 34.506f, 33.0f},
+      {"E12", 102.91f, 100.0f},
+      {"E12", 3.7633f, 3.9f},
+      {"E12", 9.5f, 10.0f},
+      {"E24", 4.45f, 4.3f},
+      {"E24", 4.55f, 4.7f},
+      {"E24", 91000.0f, 91000.0f},
+      {"E48", 1.0f, 1.0f},
+      {"E48", 3.40f, 3.32f},
+      {"E48", 9.8f, 10.0f},
+      {"E96", 55.8636f, 56.2f},
+      {"E96", 1.005f, 1.0f},
+      {"E96", 0.97f, 0.976f},
       {"E96", 123456.0f, 124000.0f},
   };
   for (const auto& c : cases) {
@@ -46,7 +58,8 @@ TEST(StandardValues, SeriesValuesAreFixedPoints) {
       for (int k = 0; k < s.per_decade; ++k) {
         const float snapped = nearest_preferred(v * 1.0001f, s);
         EXPECT_GT(snapped, v * 0.9999f) << name;
-        v = nearest_preferred(snapped * std::pow(10.0f, 1.2f / static_cast<float>(s.per_decade)), s);
+        v = nearest_preferred(snapped * std::pow(10.0f, 1.2f / static_cast<float>(s.per_decade)),
+                              s);
       }
       EXPECT_NEAR(v, 10.0f * decade, 1e-4f * decade) << name << ": not every value reached once";
     }
@@ -55,7 +68,7 @@ TEST(StandardValues, SeriesValuesAreFixedPoints) {
 
 TEST(StandardValues, SnapMovesBothCircuitsAndListsTheChosenOne) {
   Ladder l;
-  l.shunt_pf(1) = 34.506f;  // standard C1
+  l.shunt_pf(1) = 34.506f;   // standard C1
   l.series_nh(1) = 86.265f;  // dual L1
   l.series_nh(2) = 102.91f;  // standard L2
   l.tank_pf(2) = 3.7633f;    // across it
