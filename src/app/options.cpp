@@ -59,6 +59,7 @@ Examples:
   mandrelix --min-wall 0.008                 warn of radial walls (B-D)/2 thinner than 0.008 inch
   mandrelix --power 2000                     warn when a line carries less than 2000 W peak
   mandrelix --spec filter.toml               the design of a design file, without the dialog
+  mandrelix --spice filter.cir               each lumped design as an ngspice netlist with a test bench
   mandrelix --version                        the program's name and version
   mandrelix --help                           this text
 )";
@@ -349,6 +350,10 @@ const OptionRow kOptions[] = {
      "the tolerance of each dimension a JSON file names (as an allocation writes "
      "it), for every study and the drawing's cut list",
      nullptr, nullptr, [](const std::string&, CommandLine&) {}, nullptr},
+    {"--spice", "FILE",
+     "write every lumped synthesis and analysis as an ngspice netlist (.subckt FILTER and a "
+     "test bench)",
+     nullptr, nullptr, store_path<&RunOptions::spice>, nullptr},
     {"--spec", "FILE.toml",
      "synthesize (and, with [analysis], analyse) the design of a TOML design file "
      "without the dialog",

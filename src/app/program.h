@@ -76,6 +76,8 @@ struct RunOptions {
   std::optional<float> min_section_in;
   std::optional<float> min_wall_in;
   std::optional<float> power_w;
+  // Every lumped synthesis and analysis: an ngspice netlist of the ladder.
+  std::optional<std::filesystem::path> spice;
   // A design file (TOML): its design is synthesized and analysed without the
   // dialog, and the reports are printed as the dialog's cycles print them.
   std::optional<std::filesystem::path> spec;

@@ -58,6 +58,8 @@ class ResultFiles {
   void allocation(const DesignRecord& ds, const EndSteps& ends, const StudySettings& settings);
   // The full-wave model of the filter (--em-model), when it can be modelled.
   void em_model(const DesignRecord& ds, const CoaxFilterLines& lines);
+  // The ngspice netlist of a lumped ladder (--spice).
+  void spice(const DesignRecord& ds);
   // Writes the k-th file of `asked` through `write`, checking it is not the
   // report file, and names it on the error stream.
   void write(const std::filesystem::path& asked, int k, const DesignRecord& ds, const char* what,
@@ -72,6 +74,7 @@ class ResultFiles {
   int em_models_ = 0;
   int studies_ = 0;
   int em_corrections_ = 0;
+  int netlists_ = 0;
   bool failed_ = false;
   std::vector<std::filesystem::path> written_;  // as weakly_canonical gives them
 };
