@@ -77,6 +77,7 @@ std::span<const ResultOption> result_options() {
       {"--spice", &RunOptions::spice},
       {"--tolerance", &RunOptions::tolerance},
       {"--allocate-tolerances", &RunOptions::allocate_tolerances},
+      {"--em-correct", &RunOptions::em_correct},
   };
   return kResultOptions;
 }
