@@ -783,9 +783,18 @@ std::string dxf_text(const std::string& s) {
 std::string drawing_number(const FilterDrawingData& d) {
   const Input in = read_input(d);
   std::string figures = design_line(d, in.n);
-  for (const Piece& p : in.pieces)
-    figures += "|" + fixed(p.len, 4) + "," + fixed(p.d, 4) + "," + fixed(p.b, 4) + "," +
-               short_number(p.er, 4);
+  // Each piece appended part by part (text put before a temporary string
+  // makes GCC 12 warn falsely, -Wrestrict).
+  for (const Piece& p : in.pieces) {
+    figures += '|';
+    figures += fixed(p.len, 4);
+    figures += ',';
+    figures += fixed(p.d, 4);
+    figures += ',';
+    figures += fixed(p.b, 4);
+    figures += ',';
+    figures += short_number(p.er, 4);
+  }
   std::uint32_t h = 2166136261u;  // FNV-1a, 32 bits
   for (const char c : figures) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
   std::string date;
@@ -857,7 +866,7 @@ void write_drawing_svg(std::ostream& os, const FilterDrawingData& d) {
     if (l.vertical) out += " transform=\"rotate(-90 " + mm(X) + " " + mm(Y) + ")\"";
     if (l.bold) out += " font-weight=\"bold\"";
     if (l.grey) out += " fill=\"#555555\"";
-    out += ">" + xml_text(l.text) + "</text>\n";
+    ((out += '>') += xml_text(l.text)) += "</text>\n";
   }
   out += "</g>\n</svg>\n";
   os << out;
