@@ -46,6 +46,9 @@ struct FilterDrawingData {
   std::string configuration;            // "standard" / "dual"
   // General tolerances, +/- inch, of lengths and step positions and of diameters.
   float length_tol_in = 0, diameter_tol_in = 0;
+  // Concentricity of every centre-conductor diameter to datum C, the bore axis: the diameter of
+  // the tolerance zone, inch.
+  float concentricity_in = 0;
   float roughness_uin = 0;        // RMS surface roughness the losses assume, micro-inch (0: smooth)
   float resistivity_uohm_cm = 0;  // conductor resistivity the losses assume (0: not given)
   float loss_tangent = 0;         // of the dielectric

@@ -108,6 +108,7 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
   EXPECT_EQ(p.out + p.err, "");
 
   EXPECT_EQ(parse({"--directory", "elsewhere"}).cl.directory, fs::path("elsewhere"));
+  EXPECT_EQ(parse({"--concentricity", "0.001"}).cl.options.concentricity_in, 0.001f);
 }
 
 TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
@@ -136,12 +137,32 @@ TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
     }
     EXPECT_TRUE(shown) << "no example of " << line << "\n" << examples;
   }
-  for (const char* name :
-       {"-C",          "--directory", "--touchstone",   "--csv",           "--save-circuit",
-        "--plot",      "--drawing",   "--threads",      "--length-tol",    "--diameter-tol",
-        "--tolerance", "--trials",    "--random-state", "--component-tol", "--distribution",
-        "--pass-mhz",  "--pass-db",   "--stop-mhz",     "--stop-db",       "--min-section",
-        "--min-wall",  "--power",     "--em-model",     "--help",          "--version"})
+  for (const char* name : {"-C",
+                           "--directory",
+                           "--touchstone",
+                           "--csv",
+                           "--save-circuit",
+                           "--plot",
+                           "--drawing",
+                           "--threads",
+                           "--length-tol",
+                           "--diameter-tol",
+                           "--tolerance",
+                           "--trials",
+                           "--random-state",
+                           "--component-tol",
+                           "--distribution",
+                           "--pass-mhz",
+                           "--pass-db",
+                           "--stop-mhz",
+                           "--stop-db",
+                           "--min-section",
+                           "--min-wall",
+                           "--power",
+                           "--em-model",
+                           "--help",
+                           "--version",
+                           "--concentricity"})
     EXPECT_TRUE(options.count(name)) << name << " is not listed:\n" << p.out;
 }
 
@@ -183,13 +204,14 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "inf"},
       {"--tolerance", "y.txt", "--stop-mhz", "1500", "--stop-db", "30"},  // a stopband alone
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "0.5", "--stop-mhz", "800",
-       "--stop-db", "30"},       // a stopband inside the passband
-      {"--length-tol", "1e39"},  // beyond a float
-      {"--min-section", "-1"},   // a negative minimum
-      {"--min-wall", "inf"},     // not finite
-      {"--power", "0"},          // no power
-      {"--power", "-50"},        // a negative power
-      {"answers.txt"},           // a stray argument
+       "--stop-db", "30"},            // a stopband inside the passband
+      {"--length-tol", "1e39"},       // beyond a float
+      {"--concentricity", "-0.001"},  // a negative zone
+      {"--min-section", "-1"},        // a negative minimum
+      {"--min-wall", "inf"},          // not finite
+      {"--power", "0"},               // no power
+      {"--power", "-50"},             // a negative power
+      {"answers.txt"},                // a stray argument
   };
   for (const auto& args : bad) {
     std::string shown;
