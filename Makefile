@@ -2,11 +2,14 @@
 #   make run   builds the program (only the program) and starts it in ./run,
 #              a working folder holding the shipped Mandrelix.DEF and samples
 #   make test  builds everything and runs every test
+# and, for Python, make python builds the module mandrelix into build-python/
+# (PYTHONPATH=build-python python3 then imports it).
 BUILD ?= build
 PROGRAM_BUILD ?= build-program
+PYTHON_BUILD ?= build-python
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build program run test bench pictures format check-format clean
+.PHONY: all build program run test python bench pictures format check-format clean
 
 all: build
 
@@ -28,6 +31,13 @@ run: program
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The Python module alone: the package and its compiled core in
+# $(PYTHON_BUILD)/mandrelix, the CMake build beside it.
+python:
+	cmake -S . -B $(PYTHON_BUILD)/cmake -DCMAKE_BUILD_TYPE=Release -DMANDRELIX_TESTS=OFF \
+	  -DMANDRELIX_PYTHON=ON -DMANDRELIX_PYTHON_DIR=$(CURDIR)/$(PYTHON_BUILD) >/dev/null
+	cmake --build $(PYTHON_BUILD)/cmake -j $(JOBS) --target mandrelix_python
+
 bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DMANDRELIX_BENCH=ON -DMANDRELIX_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
@@ -44,4 +54,4 @@ check-format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(BUILD) $(PROGRAM_BUILD) build-bench build-asan build-fuzz
+	rm -rf $(BUILD) $(PROGRAM_BUILD) $(PYTHON_BUILD) build-bench build-asan build-fuzz

@@ -5,12 +5,17 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <sstream>
+#include <string_view>
 #include <utility>
 
 #include "app/result_names.h"
+#include "tolerance/allocation.h"
+#include "tolerance/tolerance_file.h"
 
 namespace mx {
 namespace {
@@ -39,9 +44,19 @@ Examples:
   mandrelix --stop-mhz 1500 --stop-db 30 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
   mandrelix --stop-db 40 --stop-mhz 2000 --pass-mhz 900 --pass-db 0.5 --tolerance y.txt
                                              ... and at least 30 (40) dB at 1500 (2000) MHz
+  mandrelix --allocate-tolerances alloc.json --tolerance y.txt
+                                             the loosest tolerance of each dimension for 95 % yield
+  mandrelix --target-yield 99 --allocate-tolerances alloc.json --tolerance y.txt   ... for 99 %
+  mandrelix --finest-length-tol 0.0005 --allocate-tolerances alloc.json --tolerance y.txt
+  mandrelix --finest-diameter-tol 0.0002 --allocate-tolerances alloc.json --tolerance y.txt
+                                             ... no length (diameter) finer than +/- 0.0005 (0.0002) inch
+  mandrelix --cost-weights 1,3 --allocate-tolerances alloc.json --tolerance y.txt
+                                             ... a diameter's tolerance costing 3 times a length's
+  mandrelix --tolerances alloc.json --tolerance y.txt   each dimension at its tolerance of the file
   mandrelix --min-section 0.02               warn of sections shorter than 0.02 inch
   mandrelix --min-wall 0.008                 warn of radial walls (B-D)/2 thinner than 0.008 inch
   mandrelix --power 2000                     warn when a line carries less than 2000 W peak
+  mandrelix --spec filter.toml               the design of a design file, without the dialog
   mandrelix --version                        the program's name and version
   mandrelix --help                           this text
 )";
@@ -133,6 +148,49 @@ std::string distribution_check(const std::string& text) {
   return {};
 }
 
+// A target yield: percent, above 0 and below 100.
+bool target_yield(float v) { return v > 0.0f && v < 100.0f; }
+constexpr char kTargetYieldRefusal[] = "a target yield is a percentage above 0 and below 100: ";
+
+// The finest tolerance an allocation may give: inches, above zero and at most the ceiling.
+bool finest_tolerance(float v) { return v > 0.0f && static_cast<double>(v) <= kCoarsestTolIn; }
+constexpr char kFinestRefusal[] =
+    "a finest tolerance is a number of inches above zero, at most 0.010: ";
+
+// The cost weights of lengths and diameters: two numbers above zero, "L,D".
+std::optional<std::pair<double, double>> cost_weights(const std::string& text) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string::npos) return std::nullopt;
+  const std::string parts[2] = {text.substr(0, comma), text.substr(comma + 1)};
+  double v[2];
+  for (int i = 0; i < 2; ++i) {
+    char* end = nullptr;
+    v[i] = std::strtod(parts[i].c_str(), &end);
+    if (parts[i].empty() || *end != '\0' || !std::isfinite(v[i]) || !(v[i] > 0.0) ||
+        v[i] > static_cast<double>(std::numeric_limits<float>::max()))
+      return std::nullopt;
+  }
+  return std::make_pair(v[0], v[1]);
+}
+std::string cost_weights_check(const std::string& text) {
+  if (!cost_weights(text))
+    return "cost weights are two numbers above zero, of lengths and of diameters, as 1,3: " + text;
+  return {};
+}
+
+// An allocation is written as JSON.
+std::string json_file_check(const std::string& text) {
+  if (lower_extension(text) != ".json") return "the allocation is a .json file: " + text;
+  return {};
+}
+
+// A design file must be there before anything is asked or written.
+std::string existing_file_check(const std::string& text) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(text, ec)) return "File does not exist: " + text;
+  return {};
+}
+
 // Stores an option's checked text.
 using Store = void (*)(const std::string& text, CommandLine& cl);
 
@@ -144,6 +202,12 @@ void store_path(const std::string& text, CommandLine& cl) {
 template <std::optional<float> RunOptions::*Value>
 void store_float(const std::string& text, CommandLine& cl) {
   cl.options.*Value = float_value(text);
+}
+
+// A value the allocation keeps in double, read as the other numbers are.
+template <std::optional<double> RunOptions::*Value>
+void store_double(const std::string& text, CommandLine& cl) {
+  cl.options.*Value = std::strtod(text.c_str(), nullptr);
 }
 
 // One row of the option table: names as CLI11 takes them ("-C,--directory"),
@@ -249,6 +313,35 @@ const OptionRow kOptions[] = {
      nullptr},
     {"--power", "W", "warn when the peak power of a line is below this, W",
      number_check<above_zero, kPowerRefusal>, "", store_float<&RunOptions::power_w>, nullptr},
+    {"--allocate-tolerances", "FILE",
+     "after every tolerance study, the loosest tolerance of each dimension that "
+     "reaches the target yield at the least cost, written to FILE (.json)",
+     json_file_check, "FILE", store_path<&RunOptions::allocate_tolerances>, "--tolerance"},
+    {"--target-yield", "PCT", "the yield an allocation reaches, percent (default 95)",
+     number_check<target_yield, kTargetYieldRefusal>, "PCT",
+     store_double<&RunOptions::target_yield_pct>, "--allocate-tolerances"},
+    {"--finest-length-tol", "INCH",
+     "the finest length tolerance an allocation gives, +/- inch (default 0.0002)",
+     number_check<finest_tolerance, kFinestRefusal>, "INCH",
+     store_double<&RunOptions::finest_length_tol_in>, "--allocate-tolerances"},
+    {"--finest-diameter-tol", "INCH",
+     "the finest diameter tolerance an allocation gives, +/- inch (default 0.0001)",
+     number_check<finest_tolerance, kFinestRefusal>, "INCH",
+     store_double<&RunOptions::finest_diameter_tol_in>, "--allocate-tolerances"},
+    {"--cost-weights", "L,D",
+     "the cost of a length's and of a diameter's tolerance relative to each other "
+     "(default 1,1)",
+     cost_weights_check, "L,D",
+     [](const std::string& text, CommandLine& cl) { cl.options.cost_weights = cost_weights(text); },
+     "--allocate-tolerances"},
+    {"--tolerances", "FILE",
+     "the tolerance of each dimension a JSON file names (as an allocation writes "
+     "it), for every study and the drawing's cut list",
+     nullptr, nullptr, [](const std::string&, CommandLine&) {}, nullptr},
+    {"--spec", "FILE.toml",
+     "synthesize (and, with [analysis], analyse) the design of a TOML design file "
+     "without the dialog",
+     existing_file_check, "FILE.toml", store_path<&RunOptions::spec>, nullptr},
 };
 
 // Options that need others besides the one of their row: a mask's frequency
@@ -302,6 +395,12 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   }
   for (std::size_t i = 0; i < kRows; ++i)
     if (added[i]->count() > 0) kOptions[i].store(values[i], cl);
+  // The text given to an option, or nullptr when it was not given.
+  auto given = [&](std::string_view name) -> const std::string* {
+    for (std::size_t i = 0; i < kRows; ++i)
+      if (added[i]->count() > 0 && std::string_view(kOptions[i].names) == name) return &values[i];
+    return nullptr;
+  };
   const RunOptions& o = cl.options;
   if (o.stop_mhz && o.pass_mhz && !(*o.stop_mhz > *o.pass_mhz)) {
     err << "mandrelix: --stop-mhz " << *o.stop_mhz << " must lie above --pass-mhz " << *o.pass_mhz
@@ -309,6 +408,20 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
     cl.exit_now = true;
     cl.exit_status = 2;
     return cl;
+  }
+  if (const std::string* file = given("--tolerances")) {
+    std::ifstream in(*file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    const ToleranceFile f =
+        in ? parse_tolerance_file(text.str()) : ToleranceFile{{}, "cannot be read"};
+    if (!f.error.empty()) {
+      err << "mandrelix: --tolerances " << *file << ": " << f.error << " (see mandrelix --help)\n";
+      cl.exit_now = true;
+      cl.exit_status = 2;
+      return cl;
+    }
+    cl.options.own_tolerances = f.tolerances;
   }
   return cl;
 }

@@ -22,6 +22,7 @@
 #include "report/report.h"
 #include "report/report_file.h"
 #include "report/synthesis_report.h"
+#include "spec/design_spec.h"
 #include "synthesis/ladder.h"
 #include "synthesis/stepped_line.h"
 
@@ -69,6 +70,12 @@ class Cycle {
 
   // One design cycle after the dialog; false when the program is to end.
   bool report_and_menu();
+  // A design file's cycles end with their reports and result files: no menu.
+  void skip_menus() { menus_ = false; }
+  // False after a distributed synthesis that could not be completed.
+  bool synthesis_completed() const {
+    return ds_.control.option != Option::kDistributed || stepped_.code == Realizability::kDone;
+  }
 
  private:
   void warn_of_coaxial_analysis(std::span<const SweepRow> rows);
@@ -83,6 +90,7 @@ class Cycle {
   std::ostream& err_;          // warnings of the design (manufacturability.h)
   int threads_;                // of a sweep
   SteppedLineResult stepped_;  // the last distributed synthesis (its end steps feed the analysis)
+  bool menus_ = true;
 };
 
 bool Cycle::report_and_menu() {
@@ -96,6 +104,7 @@ bool Cycle::report_and_menu() {
     results_.analysis(ds_, rows);
     results_.tolerance_study(ds_, ends, threads_);
     warn_of_coaxial_analysis(rows);
+    if (!menus_) return false;
     const Origin o = ds_.control.origin;
     const bool short_menu = o == Origin::kDistributedSynthesis ||
                             o == Origin::kDistributedEntered || o == Origin::kLumpedEntered;
@@ -127,6 +136,7 @@ bool Cycle::electrical_synthesis(Report& r) {
   print_element_table(r, ds_);
   file_.check();
   results_.electrical_synthesis(ds_);
+  if (!menus_) return false;
   return electrical_synthesis_menu(con_, ds_) == MenuChoice::kNextCycle;
 }
 
@@ -137,6 +147,7 @@ bool Cycle::distributed_synthesis(Report& r) {
     // the heading and design block of this cycle and nothing more.
     print_realizability_message(r.console_out(), ds_, stepped_);
     file_.check();
+    if (!menus_) return false;
     return realizability_menu(con_, ds_) == MenuChoice::kNextCycle;
   }
   print_dimension_report(r, ds_, stepped_);
@@ -146,6 +157,7 @@ bool Cycle::distributed_synthesis(Report& r) {
                            threads_);
   if (shop_warnings_asked(options_))
     print_warnings(err_, design_warnings(synthesized_lines(ds_), options_));
+  if (!menus_) return false;
   for (;;) {
     const MenuChoice c = distributed_synthesis_menu(con_, ds_);
     if (c != MenuChoice::kListing) return c == MenuChoice::kNextCycle;
@@ -183,6 +195,37 @@ void connect_report_file(Console& con, DesignRecord& ds, ReportFile& file,
   }
 }
 
+// A run of a design file: its synthesis, or the circuit file it names, and
+// the analysis it asks for, each reported as a cycle of the dialog reports
+// it. A file that cannot be used is named in one line on err before anything
+// is printed or written (status 1); so is a coaxial filter that cannot be
+// built (its report says why; nothing of it is analysed).
+int run_design_file(const std::filesystem::path& file, const std::filesystem::path& workdir,
+                    const Clock& clock, DesignRecord& ds, Cycle& cycle, std::ostream& err) {
+  DesignSpec spec;
+  try {
+    spec = read_design_spec(file, workdir, ds);
+  } catch (const SpecError& e) {
+    err << "mandrelix: " << e.what() << '\n';
+    return 1;
+  }
+  ds.run_date = clock.now();
+  ds.labels.design = "Low Pass ";
+  set_response_label(ds);
+  cycle.skip_menus();
+  cycle.report_and_menu();
+  if (!cycle.synthesis_completed()) {
+    err << "mandrelix: " << file.string() << ": the coaxial filter cannot be built"
+        << (spec.analyse ? " and is not analysed" : "") << " (the report says why)\n";
+    return 1;
+  }
+  if (spec.circuit_file || !spec.analyse) return 0;
+  prepare_analysis(spec, ds);
+  set_response_label(ds);
+  cycle.report_and_menu();
+  return 0;
+}
+
 }  // namespace
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,
@@ -196,7 +239,8 @@ int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Cl
   Cycle cycle(console, ds, file, results, options, err);
   int status = 0;
   try {
-    for (;;) {
+    if (options.spec) status = run_design_file(*options.spec, workdir, clock, ds, cycle, err);
+    for (; !options.spec;) {
       run_dialog(ds, ctx);
       if (ds.control.next == NextOperation::kEndRun) {
         status = 1;  // a defaults or circuit data file was rejected with its message

@@ -9,8 +9,11 @@
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <utility>
+#include <vector>
 
 #include "base/clock.h"
+#include "tolerance/dimensions.h"
 
 namespace mx {
 
@@ -59,6 +62,14 @@ struct RunOptions {
   // design's own for a synthesized one): at most pass_db up to pass_mhz, at
   // least stop_db at stop_mhz.
   std::optional<float> pass_mhz, pass_db, stop_mhz, stop_db;
+  // Tolerances allocated for a target yield after every study (a JSON file;
+  // see tolerance/allocation.h); unset values take the allocation's defaults.
+  std::optional<std::filesystem::path> allocate_tolerances;
+  std::optional<double> target_yield_pct, finest_length_tol_in, finest_diameter_tol_in;
+  std::optional<std::pair<double, double>> cost_weights;  // of lengths, of diameters
+  // Dimensions held to their own tolerances (--tolerances, read before the
+  // dialog) in every study and on the drawing's cut list.
+  std::vector<DimensionTolerance> own_tolerances;
   // What the shop can make (warnings on the error stream, see
   // manufacturability.h): the shortest section, inch; the thinnest radial
   // wall (B - D)/2 between a section's centre conductor and the bore, inch;
@@ -68,6 +79,9 @@ struct RunOptions {
   std::optional<float> min_section_in;
   std::optional<float> min_wall_in;
   std::optional<float> power_w;
+  // A design file (TOML): its design is synthesized and analysed without the
+  // dialog, and the reports are printed as the dialog's cycles print them.
+  std::optional<std::filesystem::path> spec;
 };
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "app/coax_lines.h"
 #include "app/options.h"
@@ -18,6 +19,8 @@
 #include "export/response_plot.h"
 #include "export/sweep_data.h"
 #include "export/touchstone.h"
+#include "tolerance/allocation.h"
+#include "tolerance/allocation_report.h"
 #include "tolerance/study.h"
 #include "tolerance/study_report.h"
 
@@ -106,6 +109,24 @@ void set_lines(Picture& d, const CoaxFilterLines& lines) {
   d.load = line(lines.load);
 }
 
+// The own tolerances (--tolerances) of each section of the synthesized filter in ds: its length
+// "Lj", and the diameters of its line kind ("D high", "B low", ...). Empty without any.
+std::vector<FilterDrawingData::StatedTolerances> stated_tolerances(
+    const DesignRecord& ds, const std::vector<DimensionTolerance>& own) {
+  std::vector<FilterDrawingData::StatedTolerances> out;
+  if (own.empty()) return out;
+  auto find = [&](const std::string& name) {
+    for (const DimensionTolerance& t : own)
+      if (t.dimension == name && !t.percent) return static_cast<float>(t.value);
+    return NAN;
+  };
+  for (int j = 1; j <= ds.design.sections; ++j) {
+    const std::string kind = capacitive_section(ds.control.configuration, j) ? "low" : "high";
+    out.push_back({find("L" + std::to_string(j)), find("D " + kind), find("B " + kind)});
+  }
+  return out;
+}
+
 FilterDrawingData drawing_data(const DesignRecord& ds, const CoaxFilterLines& lines,
                                const RunOptions& options) {
   FilterDrawingData d;
@@ -118,6 +139,7 @@ FilterDrawingData drawing_data(const DesignRecord& ds, const CoaxFilterLines& li
   d.length_tol_in = options.length_tol_in.value_or(kDefaultLengthTolIn);
   d.diameter_tol_in = options.diameter_tol_in.value_or(kDefaultDiameterTolIn);
   d.concentricity_in = options.concentricity_in.value_or(d.diameter_tol_in);
+  d.stated = stated_tolerances(ds, options.own_tolerances);
   d.roughness_uin = ds.losses.roughness * kMega;
   d.resistivity_uohm_cm = ds.losses.resistivity * kCmPerInch * kMega;
   d.loss_tangent = ds.losses.loss_tangent;
@@ -279,7 +301,17 @@ StudySettings study_settings(const RunOptions& o, int threads) {
     s.mask = m;
   }
   s.threads = threads;
+  s.own_tolerances = o.own_tolerances;
   return s;
+}
+
+AllocationSettings allocation_settings(const RunOptions& o) {
+  AllocationSettings a;
+  if (o.target_yield_pct) a.target_pct = *o.target_yield_pct;
+  if (o.finest_length_tol_in) a.finest_length_in = *o.finest_length_tol_in;
+  if (o.finest_diameter_tol_in) a.finest_diameter_in = *o.finest_diameter_tol_in;
+  if (o.cost_weights) std::tie(a.length_weight, a.diameter_weight) = *o.cost_weights;
+  return a;
 }
 
 std::vector<double> widened(const std::vector<float>& v) { return {v.begin(), v.end()}; }
@@ -312,8 +344,12 @@ EnvelopeData envelope_data(const DesignRecord& ds, const StudyResult& r) {
 void ResultFiles::tolerance_study(const DesignRecord& ds, const EndSteps& ends, int threads) {
   if (!options_.tolerance) return;
   ++studies_;
-  const StudyResult r = run_tolerance_study(ds, ends, study_settings(options_, threads));
+  const StudySettings settings = study_settings(options_, threads);
+  const StudyResult r = run_tolerance_study(ds, ends, settings);
   if (!r.mask) err_ << "mandrelix: tolerance study " << studies_ << ": " << r.mask_note << '\n';
+  for (const std::string& name : r.unmatched_tolerances)
+    err_ << "mandrelix: tolerance study " << studies_ << ": this filter has no " << name
+         << " (--tolerances); it is left out\n";
   const bool json = lower_extension(*options_.tolerance) == ".json";
   write(*options_.tolerance, studies_, ds, "tolerance study", [&](std::ostream& os) {
     if (json)
@@ -324,6 +360,22 @@ void ResultFiles::tolerance_study(const DesignRecord& ds, const EndSteps& ends, 
   if (options_.plot)
     write(envelope_name(*options_.plot), studies_, ds, "tolerance envelope",
           [&](std::ostream& os) { write_envelope_plot(os, envelope_data(ds, r)); });
+  if (options_.allocate_tolerances) allocation(ds, ends, settings);
+}
+
+void ResultFiles::allocation(const DesignRecord& ds, const EndSteps& ends,
+                             const StudySettings& settings) {
+  const AllocationSettings a = allocation_settings(options_);
+  StudySettings uniform = settings;
+  uniform.own_tolerances.clear();  // the allocation chooses every tolerance
+  const Allocation r = allocate_tolerances(ds, ends, uniform, a);
+  if (!r.error.empty()) {
+    err_ << "mandrelix: tolerance allocation " << studies_ << ": not written: " << r.error << '\n';
+    failed_ = true;
+    return;
+  }
+  write(*options_.allocate_tolerances, studies_, ds, "tolerance allocation",
+        [&](std::ostream& os) { write_allocation_json(os, r, a); });
 }
 
 }  // namespace mx

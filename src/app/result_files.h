@@ -20,6 +20,7 @@
 #include "base/name20.h"
 #include "model/design_record.h"
 #include "synthesis/stepped_line.h"
+#include "tolerance/study.h"
 
 namespace mx {
 
@@ -44,6 +45,10 @@ class ResultFiles {
   bool written(const Name20& report) const;
 
  private:
+  // The tolerances allocated for the target yield (--allocate-tolerances),
+  // with the study's settings; a filter that cannot have them is named on
+  // the error stream and fails the run.
+  void allocation(const DesignRecord& ds, const EndSteps& ends, const StudySettings& settings);
   // The full-wave model of the filter (--em-model), when it can be modelled.
   void em_model(const DesignRecord& ds, const CoaxFilterLines& lines);
   // Writes the k-th file of `asked` through `write`, checking it is not the

@@ -75,6 +75,7 @@ std::span<const ResultOption> result_options() {
       {"--drawing", &RunOptions::drawing},
       {"--em-model", &RunOptions::em_model},
       {"--tolerance", &RunOptions::tolerance},
+      {"--allocate-tolerances", &RunOptions::allocate_tolerances},
   };
   return kResultOptions;
 }

@@ -31,6 +31,11 @@ const Format& electrical_header() {
 
 }  // namespace
 
+int sweep_step_count(const Sweep& w) {
+  const float loops = (w.stop_mhz - w.start_mhz) / w.step_mhz + 0.001f;
+  return trunc_int(loops);
+}
+
 Step DialogRun::coax_file() {
   static const Format kAsk("(/,6X,'Enter a FILENAME that contains Distributed Circuit Elements')");
   con_.write(kAsk);
@@ -207,8 +212,7 @@ Step DialogRun::loss_and_frequencies() {
       "larger step frequency.',/)");
   for (;;) {
     ask_positive(kStep, w.step_mhz);
-    const float loops = (w.stop_mhz - w.start_mhz) / w.step_mhz + 0.001f;
-    w.steps = trunc_int(loops);
+    w.steps = sweep_step_count(w);
     if (w.steps <= kMaxSweepSteps) break;
     con_.write(kTooMany);
   }

@@ -15,6 +15,11 @@ namespace mx {
 // The longest frequency sweep the dialog accepts, in steps (100001 points).
 inline constexpr int kMaxSweepSteps = 100000;
 
+// Steps of the sweep from w.start_mhz to w.stop_mhz by w.step_mhz, as the
+// analysis questions count them (a last point within a thousandth of a step
+// of the stop is kept).
+int sweep_step_count(const Sweep& w);
+
 struct DialogContext {
   Console& console;
   const Clock& clock;

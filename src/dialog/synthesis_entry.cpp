@@ -202,7 +202,7 @@ Step DialogRun::design_data() {
         c_.count_from_skirt = false;
         if (s.sections == 0 && c_.option == Option::kElectrical) {
           at = At::kSkirtFrequency;
-        } else if (s.sections <= 1 || s.sections > 30) {
+        } else if (s.sections <= 1 || s.sections > kMaxSections) {
           con_.write(section_count_refused());
         } else {
           at = At::kImpedance;
@@ -227,7 +227,7 @@ Step DialogRun::design_data() {
             at = At::kRipple;
             break;
           }
-        } else if (!(s.skirt_atten_db > 4.0f)) {
+        } else if (!(s.skirt_atten_db > kButterworthLeastSkirtDb)) {
           con_.write(kButterworthA1);
           break;
         }
@@ -241,7 +241,7 @@ Step DialogRun::design_data() {
         s.skirt_reached_db = count.reached_db;
         con_.write(kNeeded, {s.sections});
         con_.write(kActual, {s.skirt_mhz, s.skirt_reached_db});
-        if (s.sections > 30) {
+        if (s.sections > kMaxSections) {
           con_.write(kTooMany);
           at = At::kSkirtFrequency;
           break;

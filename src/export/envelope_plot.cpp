@@ -17,15 +17,22 @@ constexpr double kWidth = 960, kHeight = 720;
 constexpr double kLeft = 80, kRight = 930;
 constexpr double kFloorDb = -200.0;   // the axis reaches no lower
 constexpr double kDetailSpan = 1.15;  // the passband detail runs to 1.15 x the mask's edge
+constexpr double kOffPanelSpans = 100.0;
+constexpr double kStopStripPx = 6.0;  // width of the forbidden strip at the stop frequency
 
 struct Axes {
   AxisScale x, y;
   double top = 0, bottom = 0;  // px
   double map_x(double v) const { return kLeft + (v - x.lo) / (x.hi - x.lo) * (kRight - kLeft); }
+  // Beyond the axis a value is drawn where it is (the panel's clip hides it), held within
+  // kOffPanelSpans panel heights so the coordinates stay ordinary numbers.
   double map_y(double v) const {
-    v = std::clamp(v, y.lo, y.hi);
-    return bottom - (v - y.lo) / (y.hi - y.lo) * (bottom - top);
+    const double span = y.hi - y.lo;
+    v = std::clamp(v, y.lo - kOffPanelSpans * span, y.hi + kOffPanelSpans * span);
+    return bottom - (v - y.lo) / span * (bottom - top);
   }
+  // A value on the axis, held within it (the mask's lines).
+  double on_axis_y(double v) const { return map_y(std::clamp(v, y.lo, y.hi)); }
 };
 
 std::string px(double v) { return fixed(v, 2); }
@@ -92,6 +99,14 @@ void text(std::string& out, double x, double y, const std::string& body, int siz
          "\" text-anchor=\"" + anchor + "\">" + body + "</text>\n";
 }
 
+// A shaded rectangle of the forbidden side of the mask, corners (x1, y1) and (x2, y2).
+void forbidden(std::string& out, double x1, double y1, double x2, double y2) {
+  if (!(x2 > x1) || !(y2 > y1)) return;
+  out += "<rect class=\"forbidden\" x=\"" + px(x1) + "\" y=\"" + px(y1) + "\" width=\"" +
+         px(x2 - x1) + "\" height=\"" + px(y2 - y1) +
+         "\" fill=\"#c0392b\" fill-opacity=\"0.12\" stroke=\"none\"/>\n";
+}
+
 std::string tick(double v, double step) {
   const double l = std::floor(std::log10(step) + 1e-9);
   if (std::fabs(v) < step * 1e-6) v = 0.0;
@@ -139,17 +154,34 @@ void panel(std::string& out, const EnvelopeData& d, double f_max, double top, do
     line(out, "grid", kLeft, a.map_y(v), kRight, a.map_y(v), "#e2e2e2");
     text(out, kLeft - 8, a.map_y(v) + 4, tick(v, a.y.step), 12, "end");
   }
-  band(out, d, a, f_max);
-  nominal(out, d, a, f_max);
-  const char* dashed = " stroke-width=\"1.5\" stroke-dasharray=\"6 3\"";
+  // The side of the mask a trial must not reach, shaded under the curves: below the passband
+  // limit up to the passband edge, above the stop limit at the stop frequency.
   if (d.pass_mhz && d.pass_db) {
     const double x = a.map_x(std::clamp(*d.pass_mhz, a.x.lo, a.x.hi));
-    line(out, "mask", kLeft, a.map_y(-*d.pass_db), x, a.map_y(-*d.pass_db), "#c0392b", dashed);
-    line(out, "mask", x, a.map_y(-*d.pass_db), x, top, "#c0392b", dashed);
+    forbidden(out, kLeft, a.on_axis_y(-*d.pass_db), x, bottom);
   }
   if (d.stop_mhz && d.stop_db && *d.stop_mhz >= a.x.lo && *d.stop_mhz <= a.x.hi) {
     const double x = a.map_x(*d.stop_mhz);
-    line(out, "mask", x, a.map_y(-*d.stop_db), x, bottom, "#c0392b", dashed);
+    forbidden(out, std::max(kLeft, x - kStopStripPx / 2), top,
+              std::min(kRight, x + kStopStripPx / 2), a.on_axis_y(-*d.stop_db));
+  }
+  // The curves are clipped to the panel: one beyond the axis leaves through its edge.
+  out += "<clipPath id=\"" + std::string(id) + "-area\"><rect x=\"" + px(kLeft) + "\" y=\"" +
+         px(top) + "\" width=\"" + px(kRight - kLeft) + "\" height=\"" + px(bottom - top) +
+         "\"/></clipPath>\n<g clip-path=\"url(#" + id + "-area)\">\n";
+  band(out, d, a, f_max);
+  nominal(out, d, a, f_max);
+  out += "</g>\n";
+  const char* dashed = " stroke-width=\"1.5\" stroke-dasharray=\"6 3\"";
+  if (d.pass_mhz && d.pass_db) {
+    const double x = a.map_x(std::clamp(*d.pass_mhz, a.x.lo, a.x.hi));
+    const double y = a.on_axis_y(-*d.pass_db);
+    line(out, "mask", kLeft, y, x, y, "#c0392b", dashed);
+    line(out, "mask", x, y, x, top, "#c0392b", dashed);
+  }
+  if (d.stop_mhz && d.stop_db && *d.stop_mhz >= a.x.lo && *d.stop_mhz <= a.x.hi) {
+    const double x = a.map_x(*d.stop_mhz);
+    line(out, "mask", x, a.on_axis_y(-*d.stop_db), x, bottom, "#c0392b", dashed);
   }
   out += "</g>\n";
   const double ym = (top + bottom) / 2.0;
@@ -169,8 +201,10 @@ void write_envelope_plot(std::ostream& os, const EnvelopeData& d) {
   out += "<rect width=\"100%\" height=\"100%\" fill=\"#fafafa\"/>\n";
   text(out, kWidth / 2, 30, xml_text(d.title), 18, "middle");
   text(out, kWidth / 2, 52, xml_text(d.subtitle), 13, "middle");
-  text(out, kRight, 72, "band: least to greatest loss of all trials; line: nominal; dashed: mask",
-       12, "end");
+  text(
+      out, kRight, 72,
+      "band: least to greatest loss of all trials; line: nominal; dashed: mask; shaded: outside it",
+      12, "end");
   const bool detail = d.pass_mhz && d.pass_db;
   panel(out, d, HUGE_VAL, 84, detail ? 420 : 660, "loss", false);
   if (detail) panel(out, d, kDetailSpan * *d.pass_mhz, 470, 660, "passband", true);

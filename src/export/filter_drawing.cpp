@@ -1,6 +1,7 @@
 #include "export/filter_drawing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -316,6 +317,15 @@ std::string concentricity(float zone) {
   const double t = static_cast<double>(zone);
   if (!std::isfinite(t) || t < 0.0) return "\u2014";
   return "\u25ce " + kDia + fixed(t, 4) + " [" + fixed(t * kMmPerInch, 3) + "] C";
+}
+
+// A cut list cell with the tolerance stated for its dimension, "0.1747 [4.437] ±0.0004"; the
+// cell alone when none is (the general tolerance holds).
+std::string with_stated(std::string cell, float tol) {
+  const double t = static_cast<double>(tol);
+  if (!std::isfinite(t) || t < 0.0) return cell;
+  // Rounded down to the 0.0001 inch shown, so the sheet never allows more than was stated.
+  return cell + " \u00b1" + fixed(std::floor(t * 1e4 * (1.0 + 1e-6)) / 1e4, 4);
 }
 
 // The finish the conductor losses were computed for: RMS roughness, micro-inch and micrometre.
@@ -675,9 +685,11 @@ Sheet build(const FilterDrawingData& d) {
     sh.text((cx[c] + cx[c + 1]) / 2.0, row_y(2) - row_h * 0.3, heads[c], tf, Align::Center, false,
             true);
   }
+  // The cells of each row; a stated tolerance beside its dimension may call for a smaller text.
+  std::vector<std::array<std::string, 8>> cut_rows;
+  double cut_font = tf;
   for (std::size_t j = 0; j < pieces.size(); ++j) {
     const Piece& p = pieces[j];
-    const double y = row_y(j + 3) - row_h * 0.3;
     const std::string item =
         j == 0 ? "Source line" : (j + 1 == pieces.size() ? "Load line" : std::to_string(j));
     std::string cells[8] = {item,
@@ -693,8 +705,22 @@ Sheet build(const FilterDrawingData& d) {
       cells[2] = inch_mm(p.xb);
       cells[3] = inch_mm(p.len);
     }
-    sh.text((cx[0] + cx[1]) / 2.0, y, cells[0], tf, Align::Center);
-    for (std::size_t c = 1; c < 8; ++c) sh.text(cx[c + 1] - 1.2, y, cells[c], tf, Align::Right);
+    if (!p.stub && j >= 1 && j - 1 < d.stated.size()) {
+      const FilterDrawingData::StatedTolerances& t = d.stated[j - 1];
+      cells[3] = with_stated(cells[3], t.length);
+      cells[4] = with_stated(cells[4], t.inner);
+      cells[5] = with_stated(cells[5], t.outer);
+      for (std::size_t c = 3; c < 6; ++c)
+        cut_font = std::min(cut_font, (kCols[c] - 2.4) / text_width_em(cells[c]));
+    }
+    cut_rows.push_back(std::to_array(cells));
+  }
+  for (std::size_t j = 0; j < cut_rows.size(); ++j) {
+    const std::array<std::string, 8>& cells = cut_rows[j];
+    const double y = row_y(j + 3) - row_h * 0.3;
+    sh.text((cx[0] + cx[1]) / 2.0, y, cells[0], cut_font, Align::Center);
+    for (std::size_t c = 1; c < 8; ++c)
+      sh.text(cx[c + 1] - 1.2, y, cells[c], cut_font, Align::Right);
   }
   for (std::size_t r = 0; r <= rows; ++r)
     sh.line(cx.front(), row_y(r), cx.back(), row_y(r), Layer::Text, Pen::Grid);

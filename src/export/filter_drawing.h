@@ -27,6 +27,7 @@
 // non-finite Er is taken as 1. Any number of sections, including none, gives a complete sheet.
 #pragma once
 
+#include <cmath>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -49,6 +50,13 @@ struct FilterDrawingData {
   // Concentricity of every centre-conductor diameter to datum C, the bore axis: the diameter of
   // the tolerance zone, inch.
   float concentricity_in = 0;
+  // Tolerances stated for single sections, +/- inch, one entry per section from the source end
+  // (fewer entries, or NaN: the general tolerance holds); the cut list gives them beside their
+  // dimension.
+  struct StatedTolerances {
+    float length = NAN, inner = NAN, outer = NAN;
+  };
+  std::vector<StatedTolerances> stated;
   float roughness_uin = 0;        // RMS surface roughness the losses assume, micro-inch (0: smooth)
   float resistivity_uohm_cm = 0;  // conductor resistivity the losses assume (0: not given)
   float loss_tangent = 0;         // of the dielectric

@@ -6,6 +6,11 @@
 
 namespace mx {
 
+// The most sections a ladder is synthesized with.
+inline constexpr int kMaxSections = 30;
+// A Butterworth skirt attenuation must exceed this, dB (its 3 dB edge and a margin).
+inline constexpr float kButterworthLeastSkirtDb = 4.0f;
+
 struct SectionCount {
   bool ok = false;       // false: the skirt attenuation is not above the ripple
   int n = 0;             // sections needed (at least 2; may exceed 30)

@@ -50,6 +50,14 @@ struct Dimension {
   }
 };
 
+// The tolerance of one named dimension: +/- inch, or +/- percent for a
+// component (a tolerances file, or an allocation).
+struct DimensionTolerance {
+  std::string dimension;  // as study_dimensions names it
+  double value = 0;
+  bool percent = false;
+};
+
 // How a study evaluates the filter: the lumped ladder or the coaxial network
 // (as the analysis chooses its response cascade).
 bool lumped_study(const DesignRecord& ds);

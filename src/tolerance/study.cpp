@@ -2,105 +2,27 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
-#include <random>
 
 #include "analysis/lumped_cascade.h"
 #include "analysis/port_figures.h"
 #include "analysis/sweep.h"
 #include "base/shared_work.h"
+#include "tolerance/trials.h"
 
 namespace mx {
 namespace {
+
+using detail::Evaluation;
+using detail::evaluation_of;
+using detail::judge;
+using detail::TrialFigures;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr float kThreeDb = 3.0f;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kButterworthEdgeDb = 3.0103f;  // 10 log10 2: a Butterworth response at FC1
-constexpr double kTwoPi = 6.283185307179586;
-// Trials a thread takes at a time: some milliseconds of work, small beside a
-// study of thousands of trials.
-constexpr std::size_t kTrialsPerPiece = 50;
-
-// The start value of trial t's random stream: the random state and the trial
-// index mixed (splitmix64), so a trial draws the same errors on any thread.
-std::uint64_t trial_stream(std::uint64_t state, std::uint64_t trial) {
-  std::uint64_t z = state + (trial + 1) * 0x9e3779b97f4a7c15ull;
-  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-  z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-  return z ^ (z >> 31);
-}
-
-// A uniform number in [0, 1) from 53 bits of the stream.
-double unit(std::mt19937_64& g) { return static_cast<double>(g() >> 11) * 0x1.0p-53; }
-
-double tolerance_of(const Dimension& d, const StudySettings& s) {
-  if (d.percent()) return static_cast<double>(s.component_tol_pct);
-  return static_cast<double>(d.length() ? s.length_tol_in : s.diameter_tol_in);
-}
-
-// The errors of one trial, in the order of the dimensions.
-void draw_moves(const std::vector<Dimension>& dims, const StudySettings& s, std::uint64_t trial,
-                std::vector<double>& moves) {
-  std::mt19937_64 g(trial_stream(s.random_state, trial));
-  for (std::size_t i = 0; i < dims.size(); ++i) {
-    const double tol = tolerance_of(dims[i], s);
-    if (s.spread == Spread::kUniform) {
-      moves[i] = (2.0 * unit(g) - 1.0) * tol;
-    } else {
-      // Box-Muller; the tolerance is three standard deviations.
-      const double u1 = 1.0 - unit(g);
-      const double u2 = unit(g);
-      moves[i] = std::sqrt(-2.0 * std::log(u1)) * std::cos(kTwoPi * u2) * tol / 3.0;
-    }
-  }
-}
-
-// The frequencies a trial is evaluated at: the study's, then the mask's own.
-struct Evaluation {
-  std::vector<float> f;  // study points first
-  std::size_t points = 0;
-  std::optional<LossMask> mask;
-  std::size_t pass_at = 0;  // index of the mask's pass frequency in f
-  std::size_t stop_at = 0;
-};
-
-Evaluation evaluation_of(const std::vector<float>& points, const std::optional<LossMask>& mask) {
-  Evaluation e;
-  e.f = points;
-  e.points = points.size();
-  e.mask = mask;
-  if (mask) {
-    e.pass_at = e.f.size();
-    e.f.push_back(mask->pass_mhz);
-    if (mask->stop_mhz) {
-      e.stop_at = e.f.size();
-      e.f.push_back(*mask->stop_mhz);
-    }
-  }
-  return e;
-}
-
-struct TrialFigures {
-  bool passed = false;
-  double worst_pass_db = kNaN;
-  double f3db = kNaN;
-};
-
-TrialFigures judge(const Evaluation& e, const std::vector<float>& att) {
-  TrialFigures t;
-  const std::vector<float> points(att.begin(), att.begin() + static_cast<long>(e.points));
-  const std::vector<float> f(e.f.begin(), e.f.begin() + static_cast<long>(e.points));
-  t.f3db = cutoff_3db(f, points);
-  if (!e.mask) return t;
-  float worst = att[e.pass_at];
-  for (std::size_t k = 0; k < e.points; ++k)
-    if (e.f[k] <= e.mask->pass_mhz) worst = std::max(worst, att[k]);
-  t.worst_pass_db = static_cast<double>(worst);
-  t.passed = worst <= e.mask->pass_db;
-  if (e.mask->stop_mhz) t.passed = t.passed && att[e.stop_at] >= e.mask->stop_db;
-  return t;
-}
 
 std::string circuit_name(const DesignRecord& ds) {
   if (lumped_study(ds)) return "lumped ladder";
@@ -169,6 +91,42 @@ double cutoff_3db(const std::vector<float>& f, const std::vector<float>& att) {
   return kNaN;
 }
 
+std::string mask_miss(const LossMask& m, bool design_own, double worst_pass_db, double stop_db,
+                      bool conductor_losses) {
+  auto db = [](double v) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.4f dB", v);
+    return std::string(buf);
+  };
+  const std::string losses = conductor_losses ? "conductor losses included" : "lossless";
+  std::string why;
+  if (!(worst_pass_db <= static_cast<double>(m.pass_db)))
+    why = "worst passband loss " + db(worst_pass_db) + ", " + losses + ", against " +
+          (design_own ? "Am " : "") + db(static_cast<double>(m.pass_db));
+  if (m.stop_mhz && !(stop_db >= static_cast<double>(m.stop_db))) {
+    char at[48];
+    std::snprintf(at, sizeof at, "%.3f MHz", static_cast<double>(*m.stop_mhz));
+    why += (why.empty() ? "" : "; ") + std::string("loss ") + db(stop_db) + " at " + at +
+           ", against at least " + (design_own ? "A1 " : "") + db(static_cast<double>(m.stop_db));
+  }
+  return why;
+}
+
+bool conductor_losses(const DesignRecord& ds) {
+  return !lumped_study(ds) && ds.losses.resistivity > 0.0f;
+}
+
+std::vector<std::string> unmatched_tolerances(const std::vector<Dimension>& dims,
+                                              const StudySettings& s) {
+  std::vector<std::string> out;
+  for (const DimensionTolerance& own : s.own_tolerances)
+    if (std::none_of(dims.begin(), dims.end(), [&](const Dimension& d) {
+          return d.name == own.dimension && d.percent() == own.percent;
+        }))
+      out.push_back(own.dimension);
+  return out;
+}
+
 StudyResult run_tolerance_study(const DesignRecord& ds, const EndSteps& ends,
                                 const StudySettings& settings) {
   StudyResult r;
@@ -176,10 +134,12 @@ StudyResult run_tolerance_study(const DesignRecord& ds, const EndSteps& ends,
   r.circuit = circuit_name(ds);
   r.f_mhz = study_frequencies(ds);
   r.mask = settings.mask ? settings.mask : design_mask(ds);
-  if (!r.mask) r.mask_note = "no mask: give --pass-mhz and --pass-db for an entered circuit";
+  if (!r.mask) r.mask_note = kNoMaskNote;
   const Evaluation e = evaluation_of(r.f_mhz, r.mask);
   const TrialBuilder builder(ds, ends, study_dimensions(ds));
   const std::vector<Dimension>& dims = builder.dimensions();
+  const std::vector<double> tols = detail::tolerances_of(dims, settings);
+  r.unmatched_tolerances = unmatched_tolerances(dims, settings);
 
   auto evaluate = [&](const std::vector<double>& moves, DesignRecord& trial) {
     EndSteps trial_ends;
@@ -195,6 +155,9 @@ StudyResult run_tolerance_study(const DesignRecord& ds, const EndSteps& ends,
   const TrialFigures nominal_figures = judge(e, nominal);
   r.nominal_3db_mhz = nominal_figures.f3db;
   r.nominal_passed = nominal_figures.passed;
+  if (r.mask && !r.nominal_passed)
+    r.nominal_miss = mask_miss(*r.mask, !settings.mask, nominal_figures.worst_pass_db,
+                               nominal_figures.stop_db, conductor_losses(ds));
   for (std::size_t i = 0; i < dims.size(); ++i) {
     const double h = dims[i].percent() ? kSensitivityStepPct : kSensitivityStepIn;
     moves[i] = h;
@@ -210,18 +173,20 @@ StudyResult run_tolerance_study(const DesignRecord& ds, const EndSteps& ends,
   // joined in order, so the result is the same on any number of threads.
   const int n = std::max(settings.trials, 0);
   std::vector<TrialFigures> figures(static_cast<std::size_t>(n));
-  const std::size_t pieces = (static_cast<std::size_t>(n) + kTrialsPerPiece - 1) / kTrialsPerPiece;
+  const std::size_t pieces =
+      (static_cast<std::size_t>(n) + detail::kTrialsPerPiece - 1) / detail::kTrialsPerPiece;
   std::vector<std::vector<float>> lowest(pieces, std::vector<float>(e.points, kInf));
   std::vector<std::vector<float>> highest(pieces, std::vector<float>(e.points, -kInf));
   share_pieces(settings.threads, pieces, [&](std::size_t piece) {
-    const std::size_t first = piece * kTrialsPerPiece;
-    const std::size_t last = std::min(static_cast<std::size_t>(n), first + kTrialsPerPiece);
+    const std::size_t first = piece * detail::kTrialsPerPiece;
+    const std::size_t last = std::min(static_cast<std::size_t>(n), first + detail::kTrialsPerPiece);
     DesignRecord t;
     std::vector<double> m(dims.size());
     std::vector<float>& lo = lowest[piece];
     std::vector<float>& hi = highest[piece];
     for (std::size_t i = first; i < last; ++i) {
-      draw_moves(dims, settings, static_cast<std::uint64_t>(i), m);
+      detail::draw_moves(tols, settings.spread, settings.random_state,
+                         static_cast<std::uint64_t>(i), m);
       const std::vector<float> att = evaluate(m, t);
       figures[i] = judge(e, att);
       for (std::size_t k = 0; k < e.points; ++k) {

@@ -31,6 +31,10 @@ struct LossMask {
   float stop_db = 0;
 };
 
+// Why a study or an allocation of an entered circuit without a mask has no yield.
+inline constexpr const char* kNoMaskNote =
+    "no mask: give --pass-mhz and --pass-db for an entered circuit";
+
 struct StudySettings {
   int trials = 1000;
   std::uint64_t random_state = kDefaultRandomState;
@@ -40,6 +44,8 @@ struct StudySettings {
   Spread spread = Spread::kUniform;
   std::optional<LossMask> mask;  // replaces the design's own mask when given
   int threads = 1;
+  // Dimensions held to their own tolerances instead of the uniform ones.
+  std::vector<DimensionTolerance> own_tolerances;
 };
 
 // Step of the central difference of a sensitivity: one mil, or one percent.
@@ -68,6 +74,9 @@ struct StudyResult {
   int without_3db = 0;         // trials that do not reach 3 dB within the frequencies
   double nominal_3db_mhz = 0;
   bool nominal_passed = false;
+  std::string nominal_miss;  // why the nominal filter misses the mask (empty when it meets it)
+  // Own tolerances that name no dimension of this filter (left out).
+  std::vector<std::string> unmatched_tolerances;
   std::vector<Sensitivity> sensitivity;
 };
 
@@ -95,6 +104,22 @@ std::vector<float> trial_loss(const DesignRecord& ds, const EndSteps& ends,
 // interpolation between points; NaN when it is never reached (or already at
 // the first point).
 double cutoff_3db(const std::vector<float>& f_mhz, const std::vector<float>& attenuation_db);
+
+// Why a filter misses mask m, in one phrase ("worst passband loss 0.1463 dB,
+// conductor losses included, against Am 0.1000 dB"): the worst passband loss
+// and the attenuation at the stop frequency (dB), whether the mask is the
+// design's own (Am, A1) and whether conductor losses are part of the model.
+// Empty when the figures meet the mask.
+std::string mask_miss(const LossMask& m, bool design_own, double worst_pass_db, double stop_db,
+                      bool conductor_losses);
+
+// Whether the study's model of ds includes conductor losses.
+bool conductor_losses(const DesignRecord& ds);
+
+// The own tolerances of s that name no dimension of dims (or name it in the
+// other unit).
+std::vector<std::string> unmatched_tolerances(const std::vector<Dimension>& dims,
+                                              const StudySettings& s);
 
 StudyResult run_tolerance_study(const DesignRecord& ds, const EndSteps& ends,
                                 const StudySettings& settings);

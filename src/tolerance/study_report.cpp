@@ -63,6 +63,20 @@ void write_study_text(std::ostream& os, const StudyResult& r) {
   else
     os << "  length tolerance +/- " << fixed(s.length_tol_in, 5) << " inch, diameter tolerance +/- "
        << fixed(s.diameter_tol_in, 5) << " inch\n";
+  if (!s.own_tolerances.empty()) {
+    os << "  own tolerances, +/-";
+    for (std::size_t i = 0; i < s.own_tolerances.size(); ++i) {
+      const DimensionTolerance& t = s.own_tolerances[i];
+      os << (i ? ", " : " ") << t.dimension << " "
+         << (t.percent ? fixed(t.value, 3) + " %" : fixed(t.value, 6) + " inch");
+    }
+    os << "\n";
+  }
+  if (!r.unmatched_tolerances.empty()) {
+    os << "  left out, not dimensions of this filter:";
+    for (const std::string& name : r.unmatched_tolerances) os << " " << name;
+    os << "\n";
+  }
   os << "  " << r.f_mhz.size() << " frequencies, "
      << fixed(r.f_mhz.empty() ? NAN : r.f_mhz.front(), 3) << " to "
      << fixed(r.f_mhz.empty() ? NAN : r.f_mhz.back(), 3) << " MHz\n";
@@ -72,8 +86,8 @@ void write_study_text(std::ostream& os, const StudyResult& r) {
     if (r.mask->stop_mhz)
       os << ", at least " << fixed(r.mask->stop_db, 4) << " dB at " << fixed(*r.mask->stop_mhz, 3)
          << " MHz";
-    os << "\n  the nominal filter " << (r.nominal_passed ? "meets" : "does not meet")
-       << " the mask\n\n";
+    os << "\n  the nominal filter " << (r.nominal_passed ? "meets" : "does not meet") << " the mask"
+       << (r.nominal_miss.empty() ? "" : ": " + r.nominal_miss) << "\n\n";
     char buf[160];
     std::snprintf(buf, sizeof buf, "Yield %s %% (%d of %d), 95 %% interval %s to %s %%\n\n",
                   fixed(r.yield.percent, 2).c_str(), r.passed, r.trials,
@@ -106,6 +120,17 @@ void write_study_json(std::ostream& os, const StudyResult& r) {
   os << "  \"length_tol_in\": " << json_number(s.length_tol_in, 6)
      << ",\n  \"diameter_tol_in\": " << json_number(s.diameter_tol_in, 6)
      << ",\n  \"component_tol_pct\": " << json_number(s.component_tol_pct, 4) << ",\n";
+  if (!s.own_tolerances.empty()) {
+    os << "  \"own_tolerances\": [";
+    for (std::size_t i = 0; i < s.own_tolerances.size(); ++i) {
+      const DimensionTolerance& t = s.own_tolerances[i];
+      os << (i ? ", " : "") << "{\"dimension\": " << quoted(t.dimension) << ", "
+         << (t.percent ? "\"tolerance_pct\": " + json_number(t.value, 4)
+                       : "\"tolerance_in\": " + json_number(t.value, 6))
+         << "}";
+    }
+    os << "],\n";
+  }
   os << "  \"frequencies\": " << r.f_mhz.size() << ",\n";
   if (r.mask) {
     os << "  \"mask\": {\"pass_mhz\": " << json_number(r.mask->pass_mhz, 4)
@@ -114,6 +139,7 @@ void write_study_json(std::ostream& os, const StudyResult& r) {
       os << ", \"stop_mhz\": " << json_number(*r.mask->stop_mhz, 4)
          << ", \"stop_db\": " << json_number(r.mask->stop_db, 4);
     os << "},\n  \"nominal_passed\": " << (r.nominal_passed ? "true" : "false")
+       << ",\n  \"nominal_miss\": " << (r.nominal_miss.empty() ? "null" : quoted(r.nominal_miss))
        << ",\n  \"passed\": " << r.passed
        << ",\n  \"yield_pct\": {\"value\": " << json_number(r.yield.percent, 4)
        << ", \"low\": " << json_number(r.yield.low_percent, 4)

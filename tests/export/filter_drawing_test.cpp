@@ -488,3 +488,33 @@ TEST(FilterDrawingRendered, ThirtySectionsDualWithDielectric) {
 
 }  // namespace
 }  // namespace mx
+
+namespace mx {
+namespace {
+
+// The shipped filter with tolerances stated for some of its sections (an allocation's).
+FilterDrawingData with_stated_tolerances() {
+  FilterDrawingData d = coax7();
+  d.length_tol_in = 0.001f;
+  d.stated = {
+      {0.0036149f, 0.0003319f, 0.0003945f}, {0.01f, NAN, 0.008289f}, {0.0019515f, NAN, NAN}};
+  return d;
+}
+
+TEST(FilterDrawingSvg, CutListGivesStatedTolerancesRoundedDownBesideTheirDimension) {
+  const std::string words = sheet_text(svg_of(with_stated_tolerances()));
+  for (const char* want : {"0.1750 [4.445] \u00b10.0036", "\u23000.4500 [11.430] \u00b10.0003",
+                           "\u23000.5000 [12.700] \u00b10.0003", "1.5330 [38.938] \u00b10.0100",
+                           "\u23000.5000 [12.700] \u00b10.0082", "0.3250 [8.255] \u00b10.0019",
+                           "GENERAL TOLERANCES UNLESS STATED", "\u00b10.0010 [\u00b10.025]"})
+    EXPECT_NE(words.find(want), std::string::npos) << want;
+  // Without stated tolerances no cell carries one.
+  EXPECT_EQ(sheet_text(svg_of(coax7())).find("] \u00b1"), std::string::npos);
+}
+
+TEST(FilterDrawingRendered, StatedTolerancesFitTheCutList) {
+  python_check(with_stated_tolerances(), "drawing_stated");
+}
+
+}  // namespace
+}  // namespace mx

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -204,14 +205,28 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "inf"},
       {"--tolerance", "y.txt", "--stop-mhz", "1500", "--stop-db", "30"},  // a stopband alone
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "0.5", "--stop-mhz", "800",
-       "--stop-db", "30"},            // a stopband inside the passband
-      {"--length-tol", "1e39"},       // beyond a float
-      {"--concentricity", "-0.001"},  // a negative zone
-      {"--min-section", "-1"},        // a negative minimum
-      {"--min-wall", "inf"},          // not finite
-      {"--power", "0"},               // no power
-      {"--power", "-50"},             // a negative power
-      {"answers.txt"},                // a stray argument
+       "--stop-db", "30"},                                         // a stopband inside the passband
+      {"--length-tol", "1e39"},                                    // beyond a float
+      {"--concentricity", "-0.001"},                               // a negative zone
+      {"--min-section", "-1"},                                     // a negative minimum
+      {"--min-wall", "inf"},                                       // not finite
+      {"--power", "0"},                                            // no power
+      {"--spec", "no-such-design.toml"},                           // no design file there
+      {"--power", "-50"},                                          // a negative power
+      {"answers.txt"},                                             // a stray argument
+      {"--allocate-tolerances", "a.json"},                         // no study
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.txt"},  // not .json
+      {"--tolerance", "y.txt", "--target-yield", "95"},            // no allocation
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--target-yield", "100"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--target-yield", "0"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--finest-length-tol", "0"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--finest-diameter-tol",
+       "0.02"},  // coarser than the ceiling
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--cost-weights", "1"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--cost-weights", "1,0"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--cost-weights", "1,x"},
+      {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--cost-weights", "-1,2"},
+      {"--tolerances", "/nonexistent/tolerances.json"},  // cannot be read
   };
   for (const auto& args : bad) {
     std::string shown;
@@ -239,6 +254,46 @@ TEST(ToleranceOptions, ReachTheRunOptions) {
   EXPECT_EQ(*o.component_tol_pct, 2.5f);
   EXPECT_TRUE(o.normal_errors);
   EXPECT_EQ(*o.stop_db, 30.0f);
+}
+
+TEST(ToleranceOptions, AllocationOptionsReachTheRunOptions) {
+  const Parsed p = parse({"--tolerance", "y.txt", "--allocate-tolerances", "A.JSON",
+                          "--target-yield", "99", "--finest-length-tol", "0.0005",
+                          "--finest-diameter-tol", "0.0002", "--cost-weights", "1,2.5"});
+  ASSERT_FALSE(p.cl.exit_now) << p.err;
+  const mx::RunOptions& o = p.cl.options;
+  EXPECT_EQ(*o.allocate_tolerances, fs::path("A.JSON"));
+  EXPECT_EQ(*o.target_yield_pct, 99.0);
+  EXPECT_EQ(*o.finest_length_tol_in, 0.0005);
+  EXPECT_EQ(*o.finest_diameter_tol_in, 0.0002);
+  EXPECT_EQ(*o.cost_weights, std::make_pair(1.0, 2.5));
+}
+
+TEST(ToleranceOptions, TolerancesFileIsReadBeforeTheDialogAndABadOneIsOneLine) {
+  TempDir dir;
+  auto file = [&](const std::string& name, const std::string& text) {
+    std::ofstream(dir / name) << text;
+    return (dir / name).string();
+  };
+  const std::string good =
+      file("good.json", R"({"tolerances": [{"dimension": "D low", "tolerance_in": 0.0002}]})");
+  const Parsed p = parse({"--tolerances", good.c_str()});
+  ASSERT_FALSE(p.cl.exit_now) << p.err;
+  ASSERT_EQ(p.cl.options.own_tolerances.size(), 1u);
+  EXPECT_EQ(p.cl.options.own_tolerances[0].dimension, "D low");
+  for (const std::string& text :
+       {std::string("not json"),
+        std::string(R"({"tolerances": [{"dimension": "Q1", "tolerance_in": 1e-3}]})"),
+        std::string(R"({"tolerances": [{"dimension": "L1", "tolerance_in": -1e-3}]})"),
+        std::string(R"({"tolerances": [{"dimension": "L1", "tolerance_in": "tight"}]})")}) {
+    SCOPED_TRACE(text);
+    const std::string bad = file("bad.json", text);
+    const Parsed b = parse({"--tolerances", bad.c_str()});
+    EXPECT_TRUE(b.cl.exit_now);
+    EXPECT_EQ(b.cl.exit_status, 2);
+    EXPECT_TRUE(one_line(b.err)) << b.err;
+    EXPECT_EQ(b.err.rfind("mandrelix: --tolerances " + bad + ": ", 0), 0u) << b.err;
+  }
 }
 
 // ---- result_folders_exist ---------------------------------------------------------

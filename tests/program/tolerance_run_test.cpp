@@ -75,6 +75,69 @@ TEST(ToleranceRun, EnteredCircuitWithoutAMaskHasNoYieldAndSaysSo) {
   EXPECT_NE(text.find("  D1 "), std::string::npos) << text;  // every diameter has a sensitivity
 }
 
+// The worked example's synthesis alone, then the end of the run.
+const char* kSynthesis = "\n2\n1\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n3\n";
+
+mx::RunOptions allocation_options(const TempDir& dir) {
+  mx::RunOptions o;
+  o.tolerance = dir / "y.txt";
+  o.allocate_tolerances = dir / "alloc.json";
+  o.trials = 300;
+  o.pass_mhz = 1000.0f;
+  o.pass_db = 0.2f;
+  o.stop_mhz = 1500.0f;
+  o.stop_db = 25.0f;
+  return o;
+}
+
+TEST(ToleranceRun, AllocationWrittenAndReadBackIntoAStudyAndTheDrawing) {
+  TempDir dir;
+  install_shipped_files(dir.path());
+  const SessionResult plain = run_session(kSynthesis, dir.path());
+  const SessionResult r = run_session(kSynthesis, dir.path(), allocation_options(dir));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, plain.out);
+  EXPECT_NE(r.err.find("mandrelix: wrote tolerance allocation " + (dir / "alloc.json").string()),
+            std::string::npos)
+      << r.err;
+  const std::string json = read_text(dir / "alloc.json");
+  EXPECT_NE(json.find("\"dimension\": \"D low\", \"tolerance_in\": "), std::string::npos) << json;
+  // Read back: the study names its own tolerances, the cut list gives them.
+  mx::RunOptions back;
+  back.tolerance = dir / "back.txt";
+  back.drawing = dir / "filter.svg";
+  back.random_state = 7;
+  back.own_tolerances = {{"D low", 0.0003, false}, {"L9", 0.001, false}};
+  const SessionResult b = run_session(kSynthesis, dir.path(), back);
+  ASSERT_EQ(b.status, 0) << b.err;
+  EXPECT_NE(b.err.find("mandrelix: tolerance study 1: this filter has no L9 (--tolerances)"),
+            std::string::npos)
+      << b.err;
+  EXPECT_NE(read_text(dir / "back.txt").find("own tolerances, +/- D low 0.000300 inch, L9"),
+            std::string::npos);
+  EXPECT_NE(read_text(dir / "filter.svg").find("[11.430] \u00b10.0003"), std::string::npos);
+}
+
+TEST(ToleranceRun, AllocationThatCannotBeMadeIsOneLineStatus2AndNoFile) {
+  TempDir dir;
+  install_shipped_files(dir.path());
+  mx::RunOptions o = allocation_options(dir);
+  o.pass_db.reset();  // the design's own 0.1 dB, which the nominal filter misses
+  o.pass_mhz.reset();
+  o.stop_mhz.reset();
+  o.stop_db.reset();
+  const SessionResult r = run_session(kSynthesis, dir.path(), o);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("mandrelix: tolerance allocation 1: not written: the nominal filter does "
+                       "not meet the mask: worst passband loss 0.1629 dB, conductor losses "
+                       "included, against Am 0.1000 dB\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_FALSE(fs::exists(dir / "alloc.json"));
+  EXPECT_NE(read_text(dir / "y.txt").find("the nominal filter does not meet the mask: worst"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace mxtest
 
