@@ -13,6 +13,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/em_correct.h"
 #include "app/result_names.h"
 #include "tolerance/allocation.h"
 #include "tolerance/tolerance_file.h"
@@ -30,6 +31,8 @@ Examples:
   mandrelix --plot response.svg              each analysis as a response plot
   mandrelix --drawing filter.dxf             each coaxial synthesis as a drawing (.dxf or .svg)
   mandrelix --em-model filter.py             each coaxial filter as an openEMS full-wave model
+  mandrelix --em-correct fw.json             lengths of each coaxial synthesis corrected by openEMS
+  mandrelix --em-resolution coarse --em-correct fw.json   ... on the quick mesh
   mandrelix --threads 1                      sweep on one thread
   mandrelix --length-tol 0.002               machining tolerance of the lengths, +/- inch
   mandrelix --diameter-tol 0.0002            machining tolerance of the diameters, +/- inch
@@ -181,6 +184,20 @@ std::string cost_weights_check(const std::string& text) {
 // An allocation is written as JSON.
 std::string json_file_check(const std::string& text) {
   if (lower_extension(text) != ".json") return "the allocation is a .json file: " + text;
+  return {};
+}
+
+// The report of a full-wave correction is JSON.
+std::string correction_report_check(const std::string& text) {
+  if (lower_extension(text) != ".json")
+    return "the full-wave correction report is a .json file: " + text;
+  return {};
+}
+
+// The mesh of the correction's field runs.
+std::string em_resolution_check(const std::string& text) {
+  if (!valid_em_resolution(text))
+    return "the full-wave resolution is coarse, fine, finest or converged: " + text;
   return {};
 }
 
@@ -342,6 +359,15 @@ const OptionRow kOptions[] = {
      "synthesize (and, with [analysis], analyse) the design of a TOML design file "
      "without the dialog",
      existing_file_check, "FILE.toml", store_path<&RunOptions::spec>, nullptr},
+    {"--em-correct", "FILE",
+     "correct the section lengths of every coaxial synthesis by openEMS full-wave runs until its "
+     "-3 dB frequency and passband edge are the design's; report to FILE (.json)",
+     correction_report_check, "FILE", store_path<&RunOptions::em_correct>, nullptr},
+    {"--em-resolution", "coarse|fine|finest|converged",
+     "mesh of the full-wave correction's runs (default fine)", em_resolution_check,
+     "{coarse,fine,finest,converged}",
+     [](const std::string& text, CommandLine& cl) { cl.options.em_resolution = text; },
+     "--em-correct"},
 };
 
 // Options that need others besides the one of their row: a mask's frequency

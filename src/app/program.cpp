@@ -152,9 +152,12 @@ bool Cycle::distributed_synthesis(Report& r) {
   }
   print_dimension_report(r, ds_, stepped_);
   file_.check();
-  results_.distributed_synthesis(ds_, stepped_);
-  results_.tolerance_study(ds_, EndSteps{stepped_.cap_high_source, stepped_.cap_high_load},
-                           threads_);
+  const EndSteps ends{stepped_.cap_high_source, stepped_.cap_high_load};
+  // With --em-correct the files describe the full-wave corrected filter; the dialog keeps its own.
+  const std::optional<DesignRecord> corrected = results_.full_wave_correction(ds_, ends);
+  const DesignRecord& made = corrected ? *corrected : ds_;
+  results_.distributed_synthesis(made, stepped_, corrected.has_value());
+  results_.tolerance_study(made, ends, threads_);
   if (shop_warnings_asked(options_))
     print_warnings(err_, design_warnings(synthesized_lines(ds_), options_));
   if (!menus_) return false;

@@ -9,6 +9,7 @@
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -82,6 +83,10 @@ struct RunOptions {
   // A design file (TOML): its design is synthesized and analysed without the
   // dialog, and the reports are printed as the dialog's cycles print them.
   std::optional<std::filesystem::path> spec;
+  // Every distributed synthesis: section lengths corrected by the full wave (em_correct.h), its
+  // report (JSON), and the mesh of the field runs (coarse, fine, finest or converged).
+  std::optional<std::filesystem::path> em_correct;
+  std::string em_resolution = "fine";
 };
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <vector>
@@ -31,7 +32,13 @@ class ResultFiles {
 
   void analysis(const DesignRecord& ds, std::span<const SweepRow> rows);
   void electrical_synthesis(const DesignRecord& ds);
-  void distributed_synthesis(const DesignRecord& ds, const SteppedLineResult& res);
+  // `corrected`: the lengths in ds are the full-wave corrected ones (the drawing says so).
+  void distributed_synthesis(const DesignRecord& ds, const SteppedLineResult& res,
+                             bool corrected = false);
+  // --em-correct: the record with the full-wave corrected lengths (em_correct.h), its report
+  // written; none when not asked or when the correction fails (said on the error stream, and the
+  // run then ends with status 2).
+  std::optional<DesignRecord> full_wave_correction(const DesignRecord& ds, const EndSteps& ends);
   // The tolerance study of the filter in ds (--tolerance): its report and,
   // with --plot, its envelope plot (the plot's name with "-envelope" added).
   void tolerance_study(const DesignRecord& ds, const EndSteps& ends, int threads);
@@ -64,6 +71,7 @@ class ResultFiles {
   int drawings_ = 0;
   int em_models_ = 0;
   int studies_ = 0;
+  int em_corrections_ = 0;
   bool failed_ = false;
   std::vector<std::filesystem::path> written_;  // as weakly_canonical gives them
 };

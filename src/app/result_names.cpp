@@ -76,6 +76,7 @@ std::span<const ResultOption> result_options() {
       {"--em-model", &RunOptions::em_model},
       {"--tolerance", &RunOptions::tolerance},
       {"--allocate-tolerances", &RunOptions::allocate_tolerances},
+      {"--em-correct", &RunOptions::em_correct},
   };
   return kResultOptions;
 }

@@ -393,6 +393,7 @@ std::vector<std::string> notes_of(const FilterDrawingData& d, const Input& in) {
       "Step positions are measured from datum A, the source-end face of section 1. "
       "Values in parentheses are section lengths, for reference only.");
   notes.push_back(design_line(d, in.n));
+  if (!d.lengths_note.empty()) notes.push_back(d.lengths_note);
   bool dielectric = false;
   for (const Piece& p : in.pieces) dielectric = dielectric || p.er != 1.0;
   if (dielectric) notes.push_back(dielectric_note(d));

@@ -61,6 +61,7 @@ struct FilterDrawingData {
   float resistivity_uohm_cm = 0;  // conductor resistivity the losses assume (0: not given)
   float loss_tangent = 0;         // of the dielectric
   std::string date;               // of the run, "2026-07-09"
+  std::string lengths_note;       // how the lengths were found, when not by the synthesis alone
 };
 
 // "MXF-20260709-3FA2": the date and four hex digits of a hash of the design's figures and

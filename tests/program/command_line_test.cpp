@@ -90,7 +90,11 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
                           "--min-wall",
                           "0.008",
                           "--power",
-                          "2000"});
+                          "2000",
+                          "--em-correct",
+                          "fw.json",
+                          "--em-resolution",
+                          "converged"});
   ASSERT_FALSE(p.cl.exit_now) << p.err;
   EXPECT_EQ(p.cl.directory, fs::path("work"));
   const mx::RunOptions& o = p.cl.options;
@@ -106,6 +110,8 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
   EXPECT_EQ(o.min_section_in, 0.02f);
   EXPECT_EQ(o.min_wall_in, 0.008f);
   EXPECT_EQ(o.power_w, 2000.0f);
+  EXPECT_EQ(o.em_correct, fs::path("fw.json"));
+  EXPECT_EQ(o.em_resolution, "converged");
   EXPECT_EQ(p.out + p.err, "");
 
   EXPECT_EQ(parse({"--directory", "elsewhere"}).cl.directory, fs::path("elsewhere"));
@@ -138,32 +144,13 @@ TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
     }
     EXPECT_TRUE(shown) << "no example of " << line << "\n" << examples;
   }
-  for (const char* name : {"-C",
-                           "--directory",
-                           "--touchstone",
-                           "--csv",
-                           "--save-circuit",
-                           "--plot",
-                           "--drawing",
-                           "--threads",
-                           "--length-tol",
-                           "--diameter-tol",
-                           "--tolerance",
-                           "--trials",
-                           "--random-state",
-                           "--component-tol",
-                           "--distribution",
-                           "--pass-mhz",
-                           "--pass-db",
-                           "--stop-mhz",
-                           "--stop-db",
-                           "--min-section",
-                           "--min-wall",
-                           "--power",
-                           "--em-model",
-                           "--help",
-                           "--version",
-                           "--concentricity"})
+  for (const char* name :
+       {"-C",           "--directory",     "--touchstone",   "--csv",           "--save-circuit",
+        "--plot",       "--drawing",       "--threads",      "--length-tol",    "--diameter-tol",
+        "--tolerance",  "--trials",        "--random-state", "--component-tol", "--distribution",
+        "--pass-mhz",   "--pass-db",       "--stop-mhz",     "--stop-db",       "--min-section",
+        "--min-wall",   "--power",         "--em-model",     "--help",          "--version",
+        "--em-correct", "--em-resolution", "--concentricity"})
     EXPECT_TRUE(options.count(name)) << name << " is not listed:\n" << p.out;
 }
 
@@ -214,6 +201,9 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--spec", "no-such-design.toml"},                           // no design file there
       {"--power", "-50"},                                          // a negative power
       {"answers.txt"},                                             // a stray argument
+      {"--em-correct", "fw.txt"},                                  // not .json
+      {"--em-correct", "fw.json", "--em-resolution", "medium"},    // no such mesh
+      {"--em-resolution", "coarse"},                               // no correction to run
       {"--allocate-tolerances", "a.json"},                         // no study
       {"--tolerance", "y.txt", "--allocate-tolerances", "a.txt"},  // not .json
       {"--tolerance", "y.txt", "--target-yield", "95"},            // no allocation
@@ -356,6 +346,8 @@ TEST(ResultFilesDistinct, TwoOptionsThatWouldWriteOneFileAreRefused) {
        "m.py"},
       {{{&mx::RunOptions::tolerance, d / "y.txt"}, {&mx::RunOptions::save_circuit, d / "y.txt"}},
        "y.txt"},
+      {{{&mx::RunOptions::em_correct, d / "fw.json"}, {&mx::RunOptions::tolerance, d / "fw.json"}},
+       "fw.json"},
       // The envelope beside the plot of a study.
       {{{&mx::RunOptions::plot, d / "p.svg"},
         {&mx::RunOptions::tolerance, d / "t.txt"},

@@ -25,8 +25,8 @@ import tempfile
 # Measured (openEMS 0.0.35, Debian bookworm): full wave minus program, percent of the program's.
 # The coarse mesh's -3 dB frequency lies 1.8 % low; the fine one's within 0.4 %.
 EXPECTED = {
-    "coarse": {"edge_shift_pct": 1.240, "f3db_shift_pct": -1.829},
-    "fine": {"edge_shift_pct": 0.606, "f3db_shift_pct": -0.337},
+    "coarse": {"edge_shift_pct": 1.299, "f3db_shift_pct": -1.834},
+    "fine": {"edge_shift_pct": 0.590, "f3db_shift_pct": -0.337},
 }
 TOLERANCE_PCT = 0.05  # of the cutoff: half a megahertz at 1 GHz
 # The largest passband |S11| of program and full wave within this many dB.
@@ -34,8 +34,9 @@ S11_TOLERANCE_DB = 1.0
 SKIP = 77
 
 # An asymmetric filter: a PTFE-filled section (Er 2.1) and an air one between end lines of
-# different sizes, referred to 49.99 and 51.3 ohm. Measured: |S21 - S12| at most 0.0119
-# (coarse); at 500 MHz |S21| -0.409 dB and |S11| 0.299, the ideal lines' -0.409 dB and 0.300.
+# different sizes, referred to 49.99 and 51.3 ohm. Measured: |S21 - S12| at most 0.0075
+# (coarse); at 500 MHz |S21| 0.058 dB below the ideal lines' (no step capacitance) and |S11|
+# 0.319 against their 0.300 (0.310 at the fine mesh): the steps and the coarse mesh.
 ASYMMETRIC = {
     "source": {"outer_in": 0.5, "inner_in": 0.2172, "er": 1, "zo": 49.99},
     "sections": [
@@ -45,8 +46,8 @@ ASYMMETRIC = {
     "load": {"outer_in": 0.4, "inner_in": 0.17, "er": 1, "zo": 51.3},
     "reference_ohm": [49.99, 51.3],
 }
-RECIPROCITY_LIMIT = 0.013
-IDEAL_500_DB, IDEAL_500_S11 = 0.01, 0.005
+RECIPROCITY_LIMIT = 0.010
+IDEAL_500_DB, IDEAL_500_S11 = 0.07, 0.025
 
 # Synthesis: the shipped defaults but N = 3; then the analysis without losses (0.0001 is the
 # smallest the dialog keeps: it prints 0.0), 10 to 3000 MHz by 10, then EXIT.
