@@ -161,6 +161,7 @@ FilterDrawingData drawing_data(const DesignRecord& ds, const CoaxFilterLines& li
   d.configuration = configuration_name(ds.control.configuration);
   d.length_tol_in = options.length_tol_in.value_or(kDefaultLengthTolIn);
   d.diameter_tol_in = options.diameter_tol_in.value_or(kDefaultDiameterTolIn);
+  d.concentricity_in = options.concentricity_in.value_or(d.diameter_tol_in);
   d.stated = stated_tolerances(ds, options.own_tolerances);
   d.roughness_uin = ds.losses.roughness * kMega;
   d.resistivity_uohm_cm = ds.losses.resistivity * kCmPerInch * kMega;

@@ -22,7 +22,13 @@ bool reads_back(const std::string& text, float v) {
 }
 
 // Exponent written without '+' and without leading zeros.
-std::string exponent_text(int e) { return "E" + std::to_string(e); }
+std::string exponent_text(int e) {
+  // Appended, not "E" + to_string(e): GCC 12 warns falsely (-Wrestrict) of
+  // the copy that operator+ makes to put text before a temporary string.
+  std::string text = "E";
+  text += std::to_string(e);
+  return text;
+}
 
 std::string title_line(const std::string& title) {
   std::string out;

@@ -115,6 +115,7 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
   EXPECT_EQ(p.out + p.err, "");
 
   EXPECT_EQ(parse({"--directory", "elsewhere"}).cl.directory, fs::path("elsewhere"));
+  EXPECT_EQ(parse({"--concentricity", "0.001"}).cl.options.concentricity_in, 0.001f);
 }
 
 TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
@@ -144,12 +145,12 @@ TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
     EXPECT_TRUE(shown) << "no example of " << line << "\n" << examples;
   }
   for (const char* name :
-       {"-C",           "--directory",    "--touchstone",   "--csv",           "--save-circuit",
-        "--plot",       "--drawing",      "--threads",      "--length-tol",    "--diameter-tol",
-        "--tolerance",  "--trials",       "--random-state", "--component-tol", "--distribution",
-        "--pass-mhz",   "--pass-db",      "--stop-mhz",     "--stop-db",       "--min-section",
-        "--min-wall",   "--power",        "--em-model",     "--help",          "--version",
-        "--em-correct", "--em-resolution"})
+       {"-C",           "--directory",     "--touchstone",   "--csv",           "--save-circuit",
+        "--plot",       "--drawing",       "--threads",      "--length-tol",    "--diameter-tol",
+        "--tolerance",  "--trials",        "--random-state", "--component-tol", "--distribution",
+        "--pass-mhz",   "--pass-db",       "--stop-mhz",     "--stop-db",       "--min-section",
+        "--min-wall",   "--power",         "--em-model",     "--help",          "--version",
+        "--em-correct", "--em-resolution", "--concentricity"})
     EXPECT_TRUE(options.count(name)) << name << " is not listed:\n" << p.out;
 }
 
@@ -193,6 +194,7 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "0.5", "--stop-mhz", "800",
        "--stop-db", "30"},                                         // a stopband inside the passband
       {"--length-tol", "1e39"},                                    // beyond a float
+      {"--concentricity", "-0.001"},                               // a negative zone
       {"--min-section", "-1"},                                     // a negative minimum
       {"--min-wall", "inf"},                                       // not finite
       {"--power", "0"},                                            // no power
