@@ -73,8 +73,8 @@ class ResultFiles {
   int drawings_ = 0;
   int em_models_ = 0;
   int studies_ = 0;
-  int em_corrections_ = 0;
   int netlists_ = 0;
+  int em_corrections_ = 0;
   bool failed_ = false;
   std::vector<std::filesystem::path> written_;  // as weakly_canonical gives them
 };
