@@ -6,13 +6,13 @@
 # are made afresh in the build folder and never committed.
 #   FUZZ_SECONDS  seconds per target (default 60)
 #   FUZZ_BUILD    build folder (default build-fuzz)
-#   FUZZ_TARGETS  targets to run (default: all seven)
+#   FUZZ_TARGETS  targets to run (default: all eight)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 SECONDS_EACH=${FUZZ_SECONDS:-60}
 BUILD=${FUZZ_BUILD:-build-fuzz}
-TARGETS=${FUZZ_TARGETS:-"fuzz_read_f13 fuzz_format fuzz_defaults_file fuzz_lumped_file fuzz_coax_file fuzz_program fuzz_design_spec"}
+TARGETS=${FUZZ_TARGETS:-"fuzz_read_f13 fuzz_format fuzz_defaults_file fuzz_lumped_file fuzz_coax_file fuzz_program fuzz_design_spec fuzz_touchstone"}
 
 GEN=()
 command -v ninja >/dev/null 2>&1 && GEN=(-G Ninja)
@@ -71,6 +71,15 @@ if [ -d "$STARTS/fuzz_format" ]; then
   for i in $(seq 0 63); do
     bytes 3 $((i % 40)) $((i % 9)) 0 "$i" > "$STARTS/fuzz_format/field$i"
   done
+fi
+if [ -d "$STARTS/fuzz_touchstone" ]; then
+  # Measured two-ports of each version, form and unit the reader takes.
+  row='1 0.1 -20 0.9 -80 0.9 -80 0.1 -20'
+  printf '! v1\n# GHz S MA R 50\n%s\n2 0.2 10 0.5 170 0.5 170 0.2 10\n' "$row" > "$STARTS/fuzz_touchstone/v1ma"
+  printf '# MHz S RI R 75\n100 0.1 0 0.9 0 0.9 0 0.1 0\n200 0 0 1 0 1 0 0 0\n100 1.5 0.3 20 0.4\n' > "$STARTS/fuzz_touchstone/v1noise"
+  printf '# Hz S DB\n1e8 -20 10 -0.1 -30 -0.1 -30 -20 10\n' > "$STARTS/fuzz_touchstone/v1db"
+  printf '[Version] 2.0\n# MHz S RI R 50\n[Number of Ports] 2\n[Two-Port Data Order] 12_21\n[Number of Frequencies] 2\n[Reference] 50\n 75\n[Matrix Format] Full\n[Network Data]\n0 0 0 1 0 1 0 0 0\n100 0.1 0\n 0.2 0 0.3 0 0.4 0\n[End]\n' > "$STARTS/fuzz_touchstone/v2"
+  printf '[Version] 2.0\n# KHz S MA\n[Number of Ports] 2\n[Two-Port Data Order] 21_12\n[Matrix Format] Lower\n[Network Data]\n1e6 0.1 0 0.9 -90 0.2 0\n[Noise Data]\n1 2 3 4 5\n' > "$STARTS/fuzz_touchstone/v2lower"
 fi
 
 # ---- runs ---------------------------------------------------------------------

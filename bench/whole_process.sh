@@ -7,7 +7,12 @@
 # /dev/null and nothing stored; and of the tolerance study
 #   study7   the shipped 7-section worked example synthesized with
 #            --tolerance, 10,000 trials of 301 points, default tolerances
-# (a build without --tolerance skips it). Beside lumped30, ngspice's bare AC
+# (a build without --tolerance skips it); and of the fit
+#   fit7     the shipped coaxial circuit coax7.cxf analysed from 10 to 3000
+#            MHz by 10 and fitted (--fit) to the same circuit built with
+#            length errors of +4, -3, +2, -4 mil in sections 2, 3, 5, 6 (its
+#            S-parameters from the first binary), with the report and the
+#            correction plan (a build without --fit skips it). Beside lumped30, ngspice's bare AC
 # analysis of the same ladder (the same 10,001 frequencies, nothing printed)
 # when ngspice is installed; the ladder of its netlist is first checked
 # against the program's report at eleven frequencies.
@@ -57,6 +62,12 @@ cp "$here/../data/Mandrelix.DEF" "$work/"
   printf '0.5\n0.2172\n1\n'
 } >"$work/big31.cxf"
 
+# The shipped 7-section circuit, and the same built with length errors.
+cp "$here/../data/coax7.cxf" "$work/"
+sed -e 's/^1\.533 \( *LENGTH 2\)/1.537 \1/' -e 's/^0\.325 \( *LENGTH 3\)/0.322 \1/' \
+  -e 's/^0\.325 \( *LENGTH 5\)/0.327 \1/' -e 's/^1\.533 \( *LENGTH 6\)/1.529 \1/' \
+  "$here/../data/coax7.cxf" >"$work/built7.cxf"
+
 # A 30-element ladder, standard configuration (shunt C first): title, ICFG,
 # then the values in pF and nH alternately.
 {
@@ -72,6 +83,8 @@ cp "$here/../data/Mandrelix.DEF" "$work/"
 printf '1\n2\n2\nbig31.cxf\n\n\n\n1\n10001\n1\n0\n3\n' >"$work/coax31.in"
 printf '1\n1\n2\nlump30.lef\n50\n0\n50\n0\n1\n10001\n1\n0\n3\n' >"$work/lumped30.in"
 cp "$here/../tests/transcripts/dist_worked_example_n7/answers.txt" "$work/study7.in"
+printf '1\n2\n2\ncoax7.cxf\n\n\n\n10\n3000\n10\n\n3\n' >"$work/fit7.in"
+printf '1\n2\n2\nbuilt7.cxf\n\n\n\n10\n3000\n10\n\n3\n' >"$work/built7.in"
 
 # The same ladder for ngspice: 50-ohm source and load, shunt C first, then
 # series L, alternating, node k after the k-th inductor.
@@ -105,7 +118,9 @@ ladder_netlist() {
 import math, os, resource, shutil, statistics, subprocess, sys, time
 
 runs, work, binaries = int(sys.argv[1]), sys.argv[2], sys.argv[3:]
-options = {"study7": ["--tolerance", "study.txt", "--trials", "10000"]}
+options = {"study7": ["--tolerance", "study.txt", "--trials", "10000"],
+           "fit7": ["--fit", "built7.s2p", "--fit-report", "fit.txt"]}
+needs = {"study7": "--tolerance", "fit7": "--fit"}
 ngspice = shutil.which("ngspice")
 
 
@@ -159,10 +174,13 @@ def timed(command, stdin):
 
 if ngspice:
     check_ladder()
-for name in ("coax31", "lumped30", "study7"):
+# The "measured" built part of fit7.
+subprocess.run([binaries[0], "--touchstone", "built7.s2p"], input=answers("built7"),
+               capture_output=True, cwd=work)
+for name in ("coax31", "lumped30", "study7", "fit7"):
     programs = [b for b in binaries if name not in options or
                 subprocess.run([b, "--help"], capture_output=True,
-                               text=True).stdout.find("--tolerance") >= 0]
+                               text=True).stdout.find(needs[name] + " ") >= 0]
     if not programs:
         continue
     contenders = [(b, [b] + options.get(name, []), answers(name)) for b in programs]

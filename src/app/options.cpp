@@ -56,6 +56,13 @@ Examples:
   mandrelix --cost-weights 1,3 --allocate-tolerances alloc.json --tolerance y.txt
                                              ... a diameter's tolerance costing 3 times a length's
   mandrelix --tolerances alloc.json --tolerance y.txt   each dimension at its tolerance of the file
+  mandrelix --fit built.s2p --fit-report fit.txt   fit every coaxial analysis to a measurement
+  mandrelix --fit-report fit.json --fit built.s2p  ... the report as JSON
+  mandrelix --fit-diameters --fit b.s2p --fit-report f.txt      ... the inner diameters freed too
+  mandrelix --fit-magnitude-only --fit b.s2p --fit-report f.txt ... |S| alone, the phase not trusted
+  mandrelix --fit-step-scale common --fit b.s2p --fit-report f.txt ... a step-capacitance factor
+  mandrelix --fit-reference nominal.s2p --fit b.s2p --fit-report f.txt
+                                             ... referred to the part as designed, measured alike
   mandrelix --min-section 0.02               warn of sections shorter than 0.02 inch
   mandrelix --min-wall 0.008                 warn of radial walls (B-D)/2 thinner than 0.008 inch
   mandrelix --power 2000                     warn when a line carries less than 2000 W peak
@@ -202,6 +209,19 @@ std::string em_resolution_check(const std::string& text) {
   return {};
 }
 
+// The report of a fit is plain text or JSON, by the extension.
+std::string fit_report_check(const std::string& text) {
+  const std::string ext = lower_extension(text);
+  if (ext != ".txt" && ext != ".json") return "the fit report is a .txt or .json file: " + text;
+  return {};
+}
+
+std::string step_scale_check(const std::string& text) {
+  if (text != "none" && text != "common" && text != "per-kind")
+    return "the step-capacitance factors are none, common or per-kind: " + text;
+  return {};
+}
+
 // A design file must be there before anything is asked or written.
 std::string existing_file_check(const std::string& text) {
   std::error_code ec;
@@ -232,7 +252,7 @@ void store_double(const std::string& text, CommandLine& cl) {
 // the value's name in --help, the help text, the check of the value (nullptr:
 // any text) and the values it takes as --help shows them after the name,
 // where the value goes, and the option it is meaningful only with (nullptr:
-// none).
+// none). A row without a value name is a flag (its store gets "").
 struct OptionRow {
   const char* names;
   const char* value_name;
@@ -373,13 +393,38 @@ const OptionRow kOptions[] = {
      "{coarse,fine,finest,converged}",
      [](const std::string& text, CommandLine& cl) { cl.options.em_resolution = text; },
      "--em-correct"},
+    {"--fit", "FILE",
+     "fit every coaxial analysis to the measured two-port FILE (Touchstone .s2p, version 1 or "
+     "2.0) and report which dimension is off and what to machine",
+     nullptr, nullptr, store_path<&RunOptions::fit>, nullptr},
+    {"--fit-report", "FILE",
+     "the report of every fit (.txt or .json); the fitted circuit is written beside it as .cxf",
+     fit_report_check, "FILE", store_path<&RunOptions::fit_report>, "--fit"},
+    {"--fit-reference", "FILE",
+     "a measurement or full-wave simulation of the filter as designed: each fitted dimension is "
+     "the nominal plus the difference of the two fits",
+     nullptr, nullptr, store_path<&RunOptions::fit_reference>, "--fit"},
+    {"--fit-diameters", nullptr, "a fit frees the inner diameters too", nullptr, nullptr,
+     [](const std::string&, CommandLine& cl) { cl.options.fit_diameters = true; }, "--fit"},
+    {"--fit-magnitude-only", nullptr,
+     "a fit compares |S11| and |S21| in dB only (the phase not trusted; no plane offsets)", nullptr,
+     nullptr, [](const std::string&, CommandLine& cl) { cl.options.fit_magnitude_only = true; },
+     "--fit"},
+    {"--fit-step-scale", "none|common|per-kind",
+     "step-capacitance factors a fit frees: none (default), common or per-kind (one per pair of "
+     "cross-sections)",
+     step_scale_check, "{none,common,per-kind}",
+     [](const std::string& text, CommandLine& cl) {
+       cl.options.fit_step_scale = text == "common" ? 1 : text == "per-kind" ? 2 : 0;
+     },
+     "--fit"},
 };
 
 // Options that need others besides the one of their row: a mask's frequency
-// and loss come together, and a stopband needs a passband.
+// and loss come together, a stopband needs a passband, and a fit its report.
 const std::pair<const char*, const char*> kAlsoNeeds[] = {
     {"--pass-mhz", "--pass-db"},  {"--pass-db", "--pass-mhz"}, {"--stop-mhz", "--stop-db"},
-    {"--stop-mhz", "--pass-mhz"}, {"--stop-db", "--stop-mhz"},
+    {"--stop-mhz", "--pass-mhz"}, {"--stop-db", "--stop-mhz"}, {"--fit", "--fit-report"},
 };
 
 }  // namespace
@@ -401,7 +446,9 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   std::vector<CLI::Option*> added(kRows);
   for (std::size_t i = 0; i < kRows; ++i) {
     const OptionRow& row = kOptions[i];
-    added[i] = app.add_option(row.names, values[i], row.help)->type_name(row.value_name);
+    added[i] = row.value_name == nullptr
+                   ? app.add_flag(row.names, row.help)
+                   : app.add_option(row.names, values[i], row.help)->type_name(row.value_name);
     if (row.check)
       added[i]->check(CLI::Validator([check = row.check](std::string& text) { return check(text); },
                                      row.check_shown));

@@ -110,6 +110,7 @@ bool Cycle::report_and_menu() {
     file_.check();
     results_.analysis(ds_, rows);
     results_.tolerance_study(ds_, ends, threads_);
+    results_.fit(ds_, ends, rows, threads_);
     warn_of_coaxial_analysis(rows);
     if (!menus_) return false;
     const Origin o = ds_.control.origin;

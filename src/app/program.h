@@ -89,6 +89,17 @@ struct RunOptions {
   // report (JSON), and the mesh of the field runs (coarse, fine, finest or converged).
   std::optional<std::filesystem::path> em_correct;
   std::string em_resolution = "fine";
+  // The fit of every coaxial analysis to a measured two-port (fit_files.cpp):
+  // the Touchstone file, the report (.txt or .json; the fitted circuit goes
+  // beside it as .cxf, and with --plot an overlay "-fit" beside the plot);
+  // the inner diameters freed too; |S| alone compared; the step factors:
+  // 0 none (the default), 1 one common factor, 2 one per junction kind; and
+  // a measurement (or full-wave simulation) of the part as designed that the
+  // fit is referred to.
+  std::optional<std::filesystem::path> fit, fit_report, fit_reference;
+  bool fit_diameters = false;
+  bool fit_magnitude_only = false;
+  int fit_step_scale = 0;
 };
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, const Clock& clock,

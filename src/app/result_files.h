@@ -12,6 +12,7 @@
 #include <optional>
 #include <ostream>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "analysis/sweep.h"
@@ -19,6 +20,7 @@
 #include "app/program.h"
 #include "app/result_names.h"
 #include "base/name20.h"
+#include "fit/fit.h"
 #include "model/design_record.h"
 #include "synthesis/stepped_line.h"
 #include "tolerance/study.h"
@@ -42,6 +44,11 @@ class ResultFiles {
   // The tolerance study of the filter in ds (--tolerance): its report and,
   // with --plot, its envelope plot (the plot's name with "-envelope" added).
   void tolerance_study(const DesignRecord& ds, const EndSteps& ends, int threads);
+  // The fit of a coaxial analysis to the measured two-port (--fit,
+  // fit_files.cpp): its report, the fitted circuit and, with --plot, the
+  // overlay. A measurement it cannot use is one line on the error stream.
+  void fit(const DesignRecord& ds, const EndSteps& ends, std::span<const SweepRow> rows,
+           int threads);
 
   // True when a result file could not be written (the run then ends with
   // status 2 after the dialog).
@@ -56,6 +63,8 @@ class ResultFiles {
   // with the study's settings; a filter that cannot have them is named on
   // the error stream and fails the run.
   void allocation(const DesignRecord& ds, const EndSteps& ends, const StudySettings& settings);
+  // The two-port of a Touchstone file, or nothing, said in one line.
+  std::optional<MeasuredTwoPort> read_measurement(const std::filesystem::path& file);
   // The full-wave model of the filter (--em-model), when it can be modelled.
   void em_model(const DesignRecord& ds, const CoaxFilterLines& lines);
   // The ngspice netlist of a lumped ladder (--spice).
@@ -75,6 +84,11 @@ class ResultFiles {
   int studies_ = 0;
   int netlists_ = 0;
   int em_corrections_ = 0;
+  int fits_ = 0;
+  // The measured two-ports of --fit and --fit-reference, read at the first
+  // fit (a file that cannot be read is said once).
+  std::optional<MeasuredTwoPort> measured_, reference_;
+  bool read_tried_ = false;
   bool failed_ = false;
   std::vector<std::filesystem::path> written_;  // as weakly_canonical gives them
 };

@@ -64,6 +64,18 @@ fs::path envelope_name(const fs::path& plot) {
   return out;
 }
 
+fs::path fit_overlay_name(const fs::path& plot) {
+  fs::path out = plot.parent_path() / (plot.stem().string() + "-fit");
+  out += plot.extension();
+  return out;
+}
+
+fs::path fitted_circuit_name(const fs::path& report) {
+  fs::path out = report;
+  out.replace_extension(".cxf");
+  return out;
+}
+
 std::span<const ResultOption> result_options() {
   static const ResultOption kResultOptions[] = {
       {"--touchstone", &RunOptions::touchstone},
@@ -78,6 +90,10 @@ std::span<const ResultOption> result_options() {
       {"--tolerance", &RunOptions::tolerance},
       {"--allocate-tolerances", &RunOptions::allocate_tolerances},
       {"--em-correct", &RunOptions::em_correct},
+      {"--fit-report", &RunOptions::fit_report},
+      // The fitted circuit beside the report, and the overlay beside the response plot.
+      {"--fit-report", &RunOptions::fit_report, fitted_circuit_name},
+      {"--plot", &RunOptions::plot, fit_overlay_name, &RunOptions::fit},
   };
   return kResultOptions;
 }

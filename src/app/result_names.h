@@ -21,6 +21,11 @@ std::filesystem::path numbered_name(const std::filesystem::path& name, int k);
 // The envelope plot beside the response plot: resp.svg -> resp-envelope.svg.
 std::filesystem::path envelope_name(const std::filesystem::path& plot);
 
+// The fit's overlay beside the response plot: resp.svg -> resp-fit.svg; and
+// the fitted circuit beside the fit's report: fit.json -> fit.cxf.
+std::filesystem::path fit_overlay_name(const std::filesystem::path& plot);
+std::filesystem::path fitted_circuit_name(const std::filesystem::path& report);
+
 // One kind of result file: the option that names it and where RunOptions
 // keeps that name; the file's own name made from it (nullptr: the name
 // itself) and the option without which it is not written (nullptr: none),

@@ -35,14 +35,17 @@ bool is_synthesized(const DesignRecord& ds) {
   return ds.control.origin == Origin::kDistributedSynthesis;
 }
 
-// Cross-section of line i (0 the source line, 1..N the sections, N+1 the load
-// line) as the analysis of ds builds it.
-struct Section {
-  float outer = 0, inner = 0, er = 1;
-  auto key() const { return std::make_tuple(outer, inner, er); }
-};
+auto key_of(const LineSection& s) { return std::make_tuple(s.outer, s.inner, s.er); }
 
-Section section_of(const DesignRecord& ds, int i) {
+}  // namespace
+
+std::string numbered(const char* prefix, int k) {
+  std::string s = prefix;
+  s += std::to_string(k);
+  return s;
+}
+
+LineSection line_section(const DesignRecord& ds, int i) {
   const int n = ds.design.sections;
   if (!is_synthesized(ds)) return {ds.entered.outer(i), ds.entered.inner(i), ds.entered.er(i)};
   int kind = kSourceLine;
@@ -57,6 +60,8 @@ Section section_of(const DesignRecord& ds, int i) {
   return {ds.lines.outer(kind), ds.lines.inner(kind), ds.lines.er(kind)};
 }
 
+namespace {
+
 // The kinds of the junctions 0..N of ds: one per unordered pair of
 // cross-sections that differ, numbered from 1 in the order of first
 // occurrence; 0 for a junction of two equal lines (no step).
@@ -65,8 +70,8 @@ std::vector<int> junction_kinds(const DesignRecord& ds) {
   std::map<std::pair<Key, Key>, int> kinds;
   std::vector<int> out;
   for (int j = 0; j <= ds.design.sections; ++j) {
-    Key a = section_of(ds, j).key();
-    Key b = section_of(ds, j + 1).key();
+    Key a = key_of(line_section(ds, j));
+    Key b = key_of(line_section(ds, j + 1));
     if (a == b) {
       out.push_back(0);
       continue;
@@ -134,7 +139,7 @@ FitModel::FitModel(const DesignRecord& ds, const EndSteps& ends, const std::vect
     for (int k = 1; k <= n; ++k) {
       const double l = static_cast<double>(synthesized ? ds.coax.length(k) : ds.entered.length(k));
       add_dimension(synthesized ? DimensionKind::kSynthesizedLength : DimensionKind::kEnteredLength,
-                    k, "L" + std::to_string(k), l, std::max(0.0, l - s.length_bound_in),
+                    k, numbered("L", k), l, std::max(0.0, l - s.length_bound_in),
                     l + s.length_bound_in, FitParameterKind::kLength);
     }
   }
@@ -154,7 +159,7 @@ FitModel::FitModel(const DesignRecord& ds, const EndSteps& ends, const std::vect
                ds.lines.outer(kLowLine));
     } else {
       for (int k = 1; k <= n; ++k)
-        diameter(DimensionKind::kEnteredInner, k, "D" + std::to_string(k), ds.entered.inner(k),
+        diameter(DimensionKind::kEnteredInner, k, numbered("D", k), ds.entered.inner(k),
                  ds.entered.outer(k));
     }
   }
@@ -193,14 +198,14 @@ FitModel::FitModel(const DesignRecord& ds, const EndSteps& ends, const std::vect
   } else if (s.step_scale == StepScaleFit::kPerKind) {
     for (int k = 1; k <= kinds; ++k) {
       const std::size_t at = params.size();
-      add_scale(k, "Cstep" + std::to_string(k), places[static_cast<std::size_t>(k)]);
+      add_scale(k, numbered("Cstep", k), places[static_cast<std::size_t>(k)]);
       if (params.size() > at) m.scale_at[static_cast<std::size_t>(k)] = at;
     }
   }
   // The plane offsets.
   if (s.plane_offsets && !s.magnitude_only) {
     for (int port = 1; port <= 2; ++port) {
-      const std::string name = "P" + std::to_string(port);
+      const std::string name = numbered("P", port);
       if (is_fixed(s, name)) continue;
       FitParameter p;
       p.kind = FitParameterKind::kPlaneOffset;
@@ -217,8 +222,8 @@ FitModel::FitModel(const DesignRecord& ds, const EndSteps& ends, const std::vect
   for (double v : f_mhz) m.f_float.push_back(static_cast<float>(v));
   m.z1 = z1;
   m.z2 = z2;
-  m.sqrt_er[0] = std::sqrt(static_cast<double>(section_of(ds, 0).er));
-  m.sqrt_er[1] = std::sqrt(static_cast<double>(section_of(ds, n + 1).er));
+  m.sqrt_er[0] = std::sqrt(static_cast<double>(line_section(ds, 0).er));
+  m.sqrt_er[1] = std::sqrt(static_cast<double>(line_section(ds, n + 1).er));
 }
 
 FitModel::~FitModel() = default;
@@ -510,6 +515,8 @@ FitResult fit_circuit(const DesignRecord& ds, const EndSteps& ends, const Measur
   FitResult out;
   out.parameters = params;
   out.f_mhz = m.f_mhz;
+  out.z1 = m.z1;
+  out.z2 = m.z2;
   const std::vector<double> start = model.nominal();
   if (!model.response(start, out.nominal_response)) {
     for (std::size_t k = 0; k < m.f_mhz.size(); ++k)
@@ -555,6 +562,29 @@ FitResult fit_circuit(const DesignRecord& ds, const EndSteps& ends, const Measur
                            params[i].upper - out.fitted[i] <= near);
   }
   out.residual = residual_figures(m, out.fitted_response, sol.residual);
+  model.record(out.fitted, out.fitted_record, out.fitted_ends);
+  return out;
+}
+
+FitResult refer_to_reference(const DesignRecord& ds, const EndSteps& ends, const FitResult& built,
+                             const FitResult& reference, const FitSettings& settings) {
+  if (built.parameters.size() != reference.parameters.size())
+    throw FitFailure("the reference was not fitted with the same parameters");
+  FitResult out = built;
+  out.measured_fitted = built.fitted;
+  out.reference_fitted = reference.fitted;
+  for (std::size_t i = 0; i < out.parameters.size(); ++i) {
+    const FitParameter& p = out.parameters[i];
+    if (p.name != reference.parameters[i].name)
+      throw FitFailure("the reference was not fitted with the same parameters");
+    if (p.kind == FitParameterKind::kStepScale) continue;
+    out.fitted[i] = p.nominal + (built.fitted[i] - reference.fitted[i]);
+    out.std_error[i] = std::hypot(built.std_error[i], reference.std_error[i]);
+    out.at_bound[i] = built.at_bound[i] || reference.at_bound[i];
+  }
+  out.solver_status =
+      "built part " + built.solver_status + "; reference " + reference.solver_status;
+  const FitModel model(ds, ends, built.f_mhz, built.z1, built.z2, settings);
   model.record(out.fitted, out.fitted_record, out.fitted_ends);
   return out;
 }

@@ -12,7 +12,11 @@
 //   Cstep, or Cstep1, Cstep2, ... per junction kind: a factor on the step
 //       capacitances (1 nominal), which absorbs the closed-form step model's
 //       error; a junction kind is one pair of cross-sections, whichever way
-//       round (the worked example has two: end line to disc, disc to rod);
+//       round (the worked example has two: end line to disc, disc to rod).
+//       Held at 1 unless asked for: a disc's capacitance and its steps' add
+//       up, so a free factor trades against the discs' lengths, which the
+//       data then leave uncertain by mils (README, "The built filter
+//       measured");
 //   P1, P2  a reference-plane offset at port 1 and port 2 (inch, 0 nominal):
 //       a length of lossless line of the end line's dielectric, matched to the
 //       port's reference, between the filter's end face and the measured
@@ -43,6 +47,14 @@
 
 namespace mx {
 
+// The cross-section of line i of the filter of ds as the analysis builds it:
+// 0 the source line, 1..N the sections, N+1 the load line (a synthesized
+// filter's sections take the diameters of their line kinds).
+struct LineSection {
+  float outer = 0, inner = 0, er = 1;  // inch
+};
+LineSection line_section(const DesignRecord& ds, int i);
+
 // A measured (or simulated) two-port: S-parameters at rising frequencies,
 // referred to the real reference impedances z1 at port 1 and z2 at port 2.
 struct MeasuredTwoPort {
@@ -50,6 +62,9 @@ struct MeasuredTwoPort {
   std::vector<std::complex<double>> s11, s21, s12, s22;  // as long as f_mhz
   double z1 = 50, z2 = 50;                               // ohm
 };
+
+// The name of a numbered parameter: numbered("L", 3) is "L3".
+std::string numbered(const char* prefix, int k);
 
 enum class FitParameterKind { kLength, kInnerDiameter, kStepScale, kPlaneOffset };
 
@@ -72,7 +87,7 @@ struct FitSettings {
   // What is free.
   bool lengths = true;
   bool inner_diameters = false;
-  StepScaleFit step_scale = StepScaleFit::kCommon;
+  StepScaleFit step_scale = StepScaleFit::kNone;
   bool plane_offsets = true;       // never with magnitude_only
   std::vector<std::string> fixed;  // names held at their nominal values ("L4", "P2", ...)
   // What is compared.
@@ -156,15 +171,29 @@ struct FitResult {
   std::vector<bool> at_bound;     // the fit ended on a bound of the parameter
   FitResidual residual;
   std::vector<double> f_mhz;
+  double z1 = 50, z2 = 50;  // the references of the measurement and the responses
   ModelResponse nominal_response, fitted_response;
   int iterations = 0, evaluations = 0;
   std::string solver_status;
   DesignRecord fitted_record;  // the circuit with the fitted dimensions
   EndSteps fitted_ends;
+  // Referred to a reference (refer_to_reference): the two fits it came from.
+  std::vector<double> measured_fitted, reference_fitted;
 };
 
 // Fits the filter of ds (as FitModel takes it) to the measurement.
 FitResult fit_circuit(const DesignRecord& ds, const EndSteps& ends, const MeasuredTwoPort& m,
                       const FitSettings& settings);
+
+// The fit of a built part referred to the fit of a reference: the same
+// circuit fitted the same way to a measurement (or a full-wave simulation) of
+// the part as designed. Each dimension and plane offset becomes the nominal
+// plus the difference of the two fits, with the standard errors of both
+// combined, so that what the circuit model gets wrong in both (the
+// closed-form steps, a field solver's dispersion) cancels; the step factors,
+// the residual and the responses stay those of the built part's fit. Both
+// fits must have the same parameters.
+FitResult refer_to_reference(const DesignRecord& ds, const EndSteps& ends, const FitResult& built,
+                             const FitResult& reference, const FitSettings& settings);
 
 }  // namespace mx

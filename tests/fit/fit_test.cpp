@@ -8,107 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
-#include "analysis/coax_cascade.h"
-#include "designs.h"
-#include "export/s_parameters.h"
-#include "line/impedance.h"
-#include "synthesis/stepped_line.h"
+#include "fit_designs.h"
 
 namespace mx {
 namespace {
 
-struct Design {
-  DesignRecord ds;
-  EndSteps ends;
-};
-
-// The 7-section worked example synthesized and set up for analysis: copper
-// lines, 50-ohm ends.
-Design worked_example() {
-  Design d;
-  d.ds = test_support::chebyshev_ladder(Configuration::kStandard, 7);
-  d.ds.control.option = Option::kDistributed;
-  test_support::set_air_lines(d.ds);
-  SteppedLineResult r;
-  synthesize_stepped_line(d.ds, r);
-  d.ends = EndSteps{r.cap_high_source, r.cap_high_load};
-  d.ds.control.function = Function::kAnalysis;
-  d.ds.losses = Losses{1.724e-6f / 2.54f, 30.0e-6f, 0.0002f};
-  d.ds.ports = Terminations{50.0f, 0.0f, 50.0f, 0.0f};
-  return d;
-}
-
-// The shipped sample coax7.cxf as an entered circuit.
-Design entered_example() {
-  Design d;
-  DesignRecord& ds = d.ds;
-  ds.control.function = Function::kAnalysis;
-  ds.control.option = Option::kDistributed;
-  ds.control.origin = Origin::kDistributedEntered;
-  ds.design.sections = 7;
-  ds.losses = Losses{1.724e-6f / 2.54f, 32.0e-6f, 0.0002f};
-  const float lengths[8] = {0, 0.175f, 1.533f, 0.325f, 1.754f, 0.325f, 1.533f, 0.175f};
-  for (int i = 0; i <= 8; ++i) {
-    EnteredLines& e = ds.entered;
-    e.outer(i) = 0.5f;
-    e.inner(i) = i == 0 || i == 8 ? 0.2172f : (i % 2 ? 0.45f : 0.1f);
-    e.er(i) = 1.0f;
-    e.zo(i) = line_impedance(e.outer(i), e.inner(i), e.er(i));
-    e.length(i) = i == 0 || i == 8 ? 0.0f : lengths[i];
-  }
-  ds.ports = Terminations{ds.entered.zo(0), 0.0f, ds.entered.zo(8), 0.0f};
-  return d;
-}
-
-// 300 frequencies, 10 to 3000 MHz.
-std::vector<double> frequencies() {
-  std::vector<double> f;
-  for (int k = 1; k <= 300; ++k) f.push_back(10.0 * k);
-  return f;
-}
-
-// What a network analyser would measure of the filter of ds: the program's
-// analysis (its chain matrices turned into S-parameters as the Touchstone
-// writer does), with noise of noise_db in magnitude and noise_deg in phase.
-MeasuredTwoPort measure(const DesignRecord& ds, const EndSteps& ends, double noise_db = 0.0,
-                        double noise_deg = 0.0) {
-  MeasuredTwoPort m;
-  m.f_mhz = frequencies();
-  m.z1 = static_cast<double>(ds.ports.rs);
-  m.z2 = static_cast<double>(ds.ports.rl);
-  const CoaxNetwork net = coax_network(ds, ends);
-  std::mt19937_64 g(7);
-  std::normal_distribution<double> unit(0.0, 1.0);
-  auto noisy = [&](std::complex<double> s) {
-    return s * std::polar(std::pow(10.0, noise_db * unit(g) / 20.0),
-                          noise_deg * unit(g) * M_PI / 180.0);
-  };
-  for (double f : m.f_mhz) {
-    TwoPort rs;
-    coax_cascade(net, static_cast<float>(f), rs);
-    const SParameters s = abcd_to_s(rs.v, m.z1, m.z2);
-    m.s11.push_back(noisy(s.s11));
-    m.s21.push_back(noisy(s.s21));
-    m.s12.push_back(m.s21.back());
-    m.s22.push_back(noisy(s.s22));
-  }
-  return m;
-}
-
-// The errors of the built example, inch, sections 1..7.
-constexpr double kErrors[8] = {0, 0, 0.004, -0.003, 0, 0.002, -0.004, 0};
-
-Design built(const Design& nominal) {
-  Design b = nominal;
-  for (int k = 1; k <= 7; ++k) {
-    float& l = b.ds.control.origin == Origin::kDistributedSynthesis ? b.ds.coax.length(k)
-                                                                    : b.ds.entered.length(k);
-    l += static_cast<float>(kErrors[k]);
-  }
-  return b;
-}
+using namespace fit_test;
 
 double value_of(const FitResult& r, const std::string& name) {
   for (std::size_t i = 0; i < r.parameters.size(); ++i)
@@ -127,9 +33,11 @@ void expect_recovered(const Design& nominal, const FitResult& r, double within_i
 }
 
 TEST(Fit, RecoversTheLengthsOfAnEnteredCircuitExactly) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   const Design b = built(nominal);
-  const FitResult r = fit_circuit(nominal.ds, nominal.ends, measure(b.ds, b.ends), FitSettings{});
+  FitSettings s;
+  s.step_scale = StepScaleFit::kCommon;
+  const FitResult r = fit_circuit(nominal.ds, nominal.ends, measure(b.ds, b.ends), s);
   ASSERT_EQ(r.parameters.size(), 7u + 1u + 2u);  // L1..L7, Cstep, P1, P2
   expect_recovered(nominal, r, 1e-6);
   // The step factor is the least determined parameter (the float model's
@@ -160,7 +68,7 @@ TEST(Fit, RecoversTheLengthsOfASynthesizedFilterExactly) {
 // fixed: freed, it trades against the lengths of the discs (their capacitance
 // and the steps' add up), which the noise then leaves uncertain by a few mil.
 TEST(Fit, FindsTheErrorsThroughTheNoiseOfANetworkAnalyser) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   const Design b = built(nominal);
   FitSettings s;
   s.step_scale = StepScaleFit::kNone;
@@ -175,13 +83,14 @@ TEST(Fit, FindsTheErrorsThroughTheNoiseOfANetworkAnalyser) {
     }
   }
   // Freed, the step factor makes the discs' lengths uncertain, and says so.
-  const FitResult free = fit_circuit(nominal.ds, nominal.ends, m, FitSettings{});
+  s.step_scale = StepScaleFit::kCommon;
+  const FitResult free = fit_circuit(nominal.ds, nominal.ends, m, s);
   EXPECT_GT(free.std_error[0], 0.002);  // L1
   EXPECT_LT(free.std_error[1], 0.001);  // L2, a rod
 }
 
 TEST(Fit, RelativeDifferencesWeighTheStopband) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   const Design b = built(nominal);
   FitSettings s;
   s.step_scale = StepScaleFit::kNone;
@@ -195,7 +104,7 @@ TEST(Fit, RelativeDifferencesWeighTheStopband) {
 
 // A measurement the fit cannot use: one line saying why.
 TEST(Fit, RefusesWhatItCannotFit) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   const MeasuredTwoPort good = measure(nominal.ds, nominal.ends);
   struct Case {
     const char* what;
@@ -205,10 +114,10 @@ TEST(Fit, RefusesWhatItCannotFit) {
   const Case cases[] = {
       {"too few frequencies",
        [](MeasuredTwoPort& m, FitSettings&) {
-         for (auto* v : {&m.s11, &m.s21, &m.s12, &m.s22}) v->resize(19);
-         m.f_mhz.resize(19);
+         for (auto* v : {&m.s11, &m.s21, &m.s12, &m.s22}) v->resize(17);
+         m.f_mhz.resize(17);
        },
-       "fewer than twice the 10 parameters"},
+       "fewer than twice the 9 parameters"},
       {"falling frequencies", [](MeasuredTwoPort& m, FitSettings&) { m.f_mhz[5] = m.f_mhz[4]; },
        "not positive and rising"},
       {"not finite",
@@ -247,13 +156,68 @@ TEST(Fit, RefusesWhatItCannotFit) {
 }
 
 TEST(Fit, MagnitudeOnlyLeavesThePlanesOut) {
-  const Design nominal = entered_example();
+  const Design nominal = coax7_example();
   const Design b = built(nominal);
   FitSettings s;
   s.magnitude_only = true;
   const FitResult r = fit_circuit(nominal.ds, nominal.ends, measure(b.ds, b.ends), s);
   for (const FitParameter& p : r.parameters) EXPECT_NE(p.kind, FitParameterKind::kPlaneOffset);
   expect_recovered(nominal, r, 1e-5);
+}
+
+}  // namespace
+}  // namespace mx
+
+namespace mx {
+namespace {
+
+using namespace fit_test;
+
+// A stand-in for a field solution: the program's model with every step
+// capacitance 30 % larger, which a fit with the factor held at 1 gets wrong.
+MeasuredTwoPort with_larger_steps(const Design& d) {
+  FitSettings s;
+  s.plane_offsets = false;
+  s.step_scale = StepScaleFit::kCommon;
+  const FitModel model(d.ds, d.ends, frequencies(), static_cast<double>(d.ds.ports.rs),
+                       static_cast<double>(d.ds.ports.rl), s);
+  std::vector<double> x = model.nominal();
+  x.back() = 1.3;  // Cstep, after the lengths
+  ModelResponse r;
+  EXPECT_TRUE(model.response(x, r));
+  MeasuredTwoPort m;
+  m.f_mhz = frequencies();
+  m.z1 = static_cast<double>(d.ds.ports.rs);
+  m.z2 = static_cast<double>(d.ds.ports.rl);
+  m.s11 = r.s11;
+  m.s21 = r.s21;
+  m.s12 = r.s21;
+  m.s22 = r.s22;
+  return m;
+}
+
+TEST(Fit, AReferenceOfThePartAsDesignedCancelsTheModelsError) {
+  const Design nominal = coax7_example();
+  const Design b = built(nominal);
+  FitSettings s;
+  s.step_scale = StepScaleFit::kNone;
+  const FitResult absolute = fit_circuit(nominal.ds, nominal.ends, with_larger_steps(b), s);
+  const FitResult reference = fit_circuit(nominal.ds, nominal.ends, with_larger_steps(nominal), s);
+  const FitResult referred = refer_to_reference(nominal.ds, nominal.ends, absolute, reference, s);
+  double worst_absolute = 0.0;
+  for (int k = 1; k <= 7; ++k) {
+    const double l = static_cast<double>(nominal.ds.entered.length(k));
+    worst_absolute = std::max(worst_absolute, std::fabs(absolute.fitted[k - 1] - l - kErrors[k]));
+  }
+  EXPECT_GT(worst_absolute, 0.002);  // the steps' error taken for lengths
+  expect_recovered(nominal, referred, 0.0003);
+  EXPECT_EQ(referred.measured_fitted, absolute.fitted);
+  EXPECT_EQ(referred.reference_fitted, reference.fitted);
+  EXPECT_NEAR(referred.fitted_record.entered.length(2), 1.537f, 0.0003f);
+  FitSettings other = s;
+  other.lengths = false;
+  const FitResult few = fit_circuit(nominal.ds, nominal.ends, with_larger_steps(nominal), other);
+  EXPECT_THROW(refer_to_reference(nominal.ds, nominal.ends, absolute, few, s), FitFailure);
 }
 
 }  // namespace

@@ -144,13 +144,40 @@ TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
     }
     EXPECT_TRUE(shown) << "no example of " << line << "\n" << examples;
   }
-  for (const char* name :
-       {"-C",           "--directory",     "--touchstone",   "--csv",           "--save-circuit",
-        "--plot",       "--drawing",       "--threads",      "--length-tol",    "--diameter-tol",
-        "--tolerance",  "--trials",        "--random-state", "--component-tol", "--distribution",
-        "--pass-mhz",   "--pass-db",       "--stop-mhz",     "--stop-db",       "--min-section",
-        "--min-wall",   "--power",         "--em-model",     "--help",          "--version",
-        "--em-correct", "--em-resolution", "--concentricity"})
+  for (const char* name : {"-C",
+                           "--directory",
+                           "--touchstone",
+                           "--csv",
+                           "--save-circuit",
+                           "--plot",
+                           "--drawing",
+                           "--threads",
+                           "--length-tol",
+                           "--diameter-tol",
+                           "--tolerance",
+                           "--trials",
+                           "--random-state",
+                           "--component-tol",
+                           "--distribution",
+                           "--pass-mhz",
+                           "--pass-db",
+                           "--stop-mhz",
+                           "--stop-db",
+                           "--min-section",
+                           "--min-wall",
+                           "--power",
+                           "--em-model",
+                           "--help",
+                           "--version",
+                           "--em-correct",
+                           "--em-resolution",
+                           "--concentricity",
+                           "--fit",
+                           "--fit-report",
+                           "--fit-diameters",
+                           "--fit-magnitude-only",
+                           "--fit-step-scale",
+                           "--fit-reference"})
     EXPECT_TRUE(options.count(name)) << name << " is not listed:\n" << p.out;
 }
 
@@ -217,6 +244,12 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--cost-weights", "1,x"},
       {"--tolerance", "y.txt", "--allocate-tolerances", "a.json", "--cost-weights", "-1,2"},
       {"--tolerances", "/nonexistent/tolerances.json"},  // cannot be read
+      {"--fit", "m.s2p"},                                // a fit without its report
+      {"--fit-report", "f.txt"},                         // a report without a measurement
+      {"--fit", "m.s2p", "--fit-report", "f.csv"},       // neither .txt nor .json
+      {"--fit-diameters"},                               // no fit to free them in
+      {"--fit-reference", "n.s2p"},                      // no fit to refer
+      {"--fit", "m.s2p", "--fit-report", "f.txt", "--fit-step-scale", "all"},
   };
   for (const auto& args : bad) {
     std::string shown;
@@ -286,6 +319,23 @@ TEST(ToleranceOptions, TolerancesFileIsReadBeforeTheDialogAndABadOneIsOneLine) {
   }
 }
 
+TEST(FitOptions, ReachTheRunOptions) {
+  const Parsed good =
+      parse({"--fit", "m.s2p", "--fit-report", "F.JSON", "--fit-diameters", "--fit-magnitude-only",
+             "--fit-step-scale", "per-kind", "--fit-reference", "n.s2p"});
+  ASSERT_FALSE(good.cl.exit_now) << good.err;
+  const mx::RunOptions& o = good.cl.options;
+  EXPECT_EQ(*o.fit, fs::path("m.s2p"));
+  EXPECT_EQ(*o.fit_report, fs::path("F.JSON"));
+  EXPECT_TRUE(o.fit_diameters);
+  EXPECT_TRUE(o.fit_magnitude_only);
+  EXPECT_EQ(o.fit_step_scale, 2);
+  EXPECT_EQ(*o.fit_reference, fs::path("n.s2p"));
+  const Parsed plain = parse({"--fit", "m.s2p", "--fit-report", "f.txt"});
+  EXPECT_EQ(plain.cl.options.fit_step_scale, 0);  // the factor held at 1
+  EXPECT_FALSE(plain.cl.options.fit_diameters || plain.cl.options.fit_magnitude_only);
+}
+
 // ---- result_folders_exist ---------------------------------------------------------
 
 TEST(ResultFolders, MissingFolderOrAFolderAsFileIsOneLine) {
@@ -353,9 +403,21 @@ TEST(ResultFilesDistinct, TwoOptionsThatWouldWriteOneFileAreRefused) {
         {&mx::RunOptions::tolerance, d / "t.txt"},
         {&mx::RunOptions::drawing, d / "p-envelope.svg"}},
        "p-envelope.svg"},
+      // The fit's report, the fitted circuit beside it and the overlay beside the plot.
+      {{{&mx::RunOptions::fit_report, d / "fit.txt"}, {&mx::RunOptions::csv, d / "fit.txt"}},
+       "fit.txt"},
+      {{{&mx::RunOptions::fit_report, d / "fit.json"},
+        {&mx::RunOptions::save_circuit, d / "fit.cxf"}},
+       "fit.cxf"},
+      {{{&mx::RunOptions::plot, d / "p.svg"},
+        {&mx::RunOptions::fit, d / "m.s2p"},
+        {&mx::RunOptions::drawing, d / "p-fit.svg"}},
+       "p-fit.svg"},
       // Names that never meet.
       {{{&mx::RunOptions::plot, d / "p.svg"}, {&mx::RunOptions::drawing, d / "p-envelope.svg"}},
        nullptr},  // no study, no envelope
+      {{{&mx::RunOptions::plot, d / "p.svg"}, {&mx::RunOptions::drawing, d / "p-fit.svg"}},
+       nullptr},  // no fit, no overlay
       {{{&mx::RunOptions::csv, d / "a.csv"}, {&mx::RunOptions::touchstone, d / "a.s2p"}}, nullptr},
       {{{&mx::RunOptions::csv, d / "x.csv"}, {&mx::RunOptions::plot, d / "x-1.csv"}}, nullptr},
       {{{&mx::RunOptions::csv, d / "x.csv"}, {&mx::RunOptions::plot, d / "x-02.csv"}}, nullptr},
