@@ -10,15 +10,18 @@
 #include <complex>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "analysis/elements.h"
 #include "analysis/sweep.h"
 #include "app/coax_lines.h"
 #include "app/options.h"
 #include "app/result_files.h"
+#include "app/standard_values_run.h"
 #include "base/clock.h"
 #include "base/text_out.h"
 #include "export/s_parameters.h"
@@ -82,10 +85,11 @@ class Design {
     ds_.labels.design = "Low Pass ";
     if (spec_.circuit_file) return;
     mx::DesignData& s = ds_.design;
-    mx::synthesize_ladder(ds_.ladder, s.ripple_db, s.cutoff_mhz, ds_.control.response, s.sections,
-                          s.system_impedance);
+    const std::string refusal = mx::synthesize_design_ladder(ds_.ladder, s, ds_.control.response);
+    if (!refusal.empty()) throw py::value_error(source + ": " + refusal);
     if (ds_.control.option != mx::Option::kDistributed) {
       ds_.control.origin = mx::Origin::kElectricalSynthesis;
+      standard_ = mx::snap_to_standard_values(ds_);
       return;
     }
     mx::synthesize_stepped_line(ds_, stepped_);
@@ -125,13 +129,47 @@ class Design {
     for (int j = 1; j <= ds_.design.sections; ++j) {
       py::dict e;
       e["position"] = j;
-      if (mx::capacitive_section(cfg, j))
+      const bool shunt = mx::capacitive_section(cfg, j);
+      if (shunt)
         e["shunt_pf"] = ds_.ladder.shunt_pf(j);
       else
         e["series_nh"] = ds_.ladder.series_nh(j);
+      // A resonant arm: its partner and its resonance (a transmission zero).
+      const float partner = shunt ? ds_.ladder.trap_nh(j) : ds_.ladder.tank_pf(j);
+      if (partner != 0.0f) {
+        e[shunt ? "trap_nh" : "tank_pf"] = partner;
+        e["resonance_mhz"] = shunt ? mx::resonance_mhz(partner, ds_.ladder.shunt_pf(j))
+                                   : mx::resonance_mhz(ds_.ladder.series_nh(j), partner);
+      }
       elements.append(e);
     }
     d["elements"] = elements;
+    if (standard_) {
+      // [response] snap: the exact and chosen values and what they do.
+      py::list values;
+      for (const mx::SnappedValue& v : standard_->values) {
+        py::dict e;
+        e["part"] = v.part;
+        e["unit"] = v.unit;
+        e["exact"] = v.exact;
+        e["chosen"] = v.chosen;
+        values.append(e);
+      }
+      auto figures = [](const mx::LadderFigures& f) {
+        py::dict e;
+        e["passband_edge_mhz"] = f.passband_edge_mhz;
+        e["ripple_db"] = f.ripple_db;
+        e["stopband_db"] = f.stopband_db;
+        return e;
+      };
+      py::dict s;
+      s["series"] = standard_->series;
+      s["values"] = values;
+      s["exact"] = figures(standard_->exact);
+      s["chosen"] = figures(standard_->chosen);
+      s["stopband_from_mhz"] = standard_->stop_mhz;
+      d["standard_values"] = s;
+    }
     if (synthesized()) {
       for (int j = 1; j <= ds_.design.sections + 1; ++j) g.append(ds_.ladder.g(j));
       d["g"] = g;
@@ -259,6 +297,7 @@ class Design {
   mx::DesignRecord ds_;
   mx::DesignSpec spec_;
   mx::SteppedLineResult stepped_;
+  std::optional<mx::StandardValuesReport> standard_;
 };
 
 }  // namespace

@@ -12,8 +12,7 @@ constexpr float kResonanceFloor = 1.0e-15f;
 // 1 - w^2 L C of an LC pair, kept away from zero so that a branch evaluated at
 // its resonance gives a very large (finite) reactance or susceptance. An exact
 // zero is taken as positive.
-float resonance_term(float c2, float w2, float c3) {
-  float t = 1.0f - c2 * w2 * c3 * 1.0e-9f;
+float away_from_zero(float t) {
   if (t == 0.0f) {
     t = kResonanceFloor;
   } else if (std::fabs(t) < kResonanceFloor) {
@@ -22,7 +21,13 @@ float resonance_term(float c2, float w2, float c3) {
   return t;
 }
 
+float resonance_term(float c2, float w2, float c3) {
+  return away_from_zero(1.0f - c2 * w2 * c3 * 1.0e-9f);
+}
+
 }  // namespace
+
+float resonant_arm(float own, float partner) { return own / away_from_zero(1.0f - own * partner); }
 
 bool element_two_port(Element kind, float c1, float c2, float c3, float f, TwoPort& e) {
   const float w = angular(f);

@@ -2,6 +2,8 @@
 // branches, and uniform lossy transmission-line sections.
 #pragma once
 
+#include <cmath>
+
 #include "analysis/two_port.h"
 #include "base/units.h"
 
@@ -30,6 +32,19 @@ inline constexpr float kSiemensPerPicofarad = 1.0e-6f;
 inline float angular(float f) { return (kPi + kPi) * f; }
 inline float series_l_reactance(float w, float nh) { return w * nh * kOhmPerNanohenry; }
 inline float shunt_c_susceptance(float w, float pf) { return w * pf * kSiemensPerPicofarad; }
+
+// A ladder arm with a resonating partner: own is the reactance of a series
+// inductor (or the susceptance of a shunt capacitor) and partner the
+// susceptance of the capacitor across it (or the reactance of the inductor in
+// series with it), both at one frequency. The arm's reactance (susceptance)
+// own / (1 - own partner), with 1 - w^2 L C kept away from zero as for the
+// LC branches below.
+float resonant_arm(float own, float partner);
+
+// The resonance of nh nanohenry with pf picofarad, MHz: 1 / (2 pi sqrt(L C)).
+inline float resonance_mhz(float nh, float pf) {
+  return 1.0f / ((kPi + kPi) * std::sqrt(nh * pf * 1.0e-9f));
+}
 
 // Chain matrix of a lossless element: the identity with one imaginary part
 // set (of B for elements in the path, of C for those across it). An unknown

@@ -9,13 +9,21 @@
 namespace mx {
 namespace {
 
+// The reactance (series) or susceptance (shunt) of position k at w.
+float arm_value(const LumpedLadder& l, std::size_t k, float w) {
+  const float v = l.value[k];
+  const float own = l.series[k] ? series_l_reactance(w, v) : shunt_c_susceptance(w, v);
+  const float p = l.partner[k];
+  if (p == 0.0f) return own;
+  return resonant_arm(own, l.series[k] ? shunt_c_susceptance(w, p) : series_l_reactance(w, p));
+}
+
 // The ladder at one angular frequency w, by full products.
 ChainState full_chain(const LumpedLadder& l, float w) {
   ChainState c = chain_identity();
   for (std::size_t k = 0; k < static_cast<std::size_t>(l.count); ++k) {
-    const float v = l.value[k];
-    c = l.series[k] ? times(c, series_factor(series_l_reactance(w, v)))
-                    : times(c, shunt_factor(shunt_c_susceptance(w, v)));
+    const float x = arm_value(l, k, w);
+    c = l.series[k] ? times(c, series_factor(x)) : times(c, shunt_factor(x));
   }
   return c;
 }
@@ -34,6 +42,8 @@ template <int N>
     } else {
       for (int j = 0; j < N; ++j) x[j][k] = shunt_c_susceptance(w[j], v);
     }
+    if (l.partner[k] != 0.0f)
+      for (int j = 0; j < N; ++j) x[j][k] = arm_value(l, k, w[j]);
   }
 }
 
@@ -118,7 +128,8 @@ MX_CHAIN_AVX_CODE void cascades4_avx(const LumpedLadder& l, const float* f, TwoP
 // Four chains, in AVX pairs where the processor has them.
 void cascades4(const LumpedLadder& l, const float* f, TwoPort* rs) {
 #if MX_CHAIN_AVX
-  if (chain_avx_available()) {
+  // (The AVX pairs hold plain elements only.)
+  if (!l.resonant && chain_avx_available()) {
     cascades4_avx(l, f, rs);
     return;
   }
@@ -135,6 +146,8 @@ LumpedLadder lumped_ladder(const DesignRecord& ds) {
     const float v = series_next ? ds.ladder.series_nh(k) : ds.ladder.shunt_pf(k);
     const auto slot = static_cast<std::size_t>(k - 1);
     l.value[slot] = v;
+    l.partner[slot] = series_next ? ds.ladder.tank_pf(k) : ds.ladder.trap_nh(k);
+    if (l.partner[slot] != 0.0f) l.resonant = true;
     l.series[slot] = series_next;
     l.count = k;
     series_next = !series_next;

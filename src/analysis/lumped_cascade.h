@@ -15,11 +15,16 @@ struct LumpedLadder {
   int count = 0;
   std::array<float, 31> value{};  // nH of a series inductor, pF of a shunt capacitor
   std::array<bool, 31> series{};  // a series inductor, else a shunt capacitor
+  // The resonating partner of the element (0: none): pF of a capacitor across
+  // a series inductor, nH of an inductor in series with a shunt capacitor.
+  std::array<float, 31> partner{};
+  bool resonant = false;  // some element has a partner
 };
 
 // Positions 1..N from the source: shunt capacitors (pF) and series inductors
-// (nH) alternating, a capacitor first unless the configuration is dual. Only
-// the array that belongs to a position is read.
+// (nH) alternating, a capacitor first unless the configuration is dual, each
+// with its partner from tank_pf (series positions) or trap_nh (shunt
+// positions). Only the arrays that belong to a position are read.
 LumpedLadder lumped_ladder(const DesignRecord& ds);
 
 // The chain matrix at f (MHz).

@@ -32,7 +32,8 @@ std::vector<NamedLine> named_lines(const CoaxFilterLines& f) {
 }  // namespace
 
 bool shop_warnings_asked(const RunOptions& o) {
-  return o.drawing || o.min_section_in || o.min_wall_in || o.power_w;
+  return o.drawing || o.min_section_in || o.min_wall_in || o.power_w || o.length_tol_in ||
+         o.diameter_tol_in;
 }
 
 std::vector<std::string> design_warnings(const CoaxFilterLines& f, const RunOptions& limits) {
@@ -50,6 +51,34 @@ std::vector<std::string> design_warnings(const CoaxFilterLines& f, const RunOpti
       w.push_back(name + " leaves a radial wall (B-D)/2 of " + fixed(wall, 4) +
                   " inch to the bore, thinner than the minimum " + fixed(min_wall, 4) +
                   " inch (--min-wall)");
+  }
+  // A machining tolerance given larger than the feature it is held on: a
+  // typing slip (inches for thousandths) the drawing and the study would
+  // otherwise carry without a word. The defaults are far below any section.
+  const CoaxLineData* shortest = nullptr;
+  const CoaxLineData* thinnest = nullptr;
+  std::size_t shortest_at = 0, thinnest_at = 0;
+  for (std::size_t i = 0; i < f.sections.size(); ++i) {
+    const CoaxLineData& s = f.sections[i];
+    if (shortest == nullptr || s.length < shortest->length) {
+      shortest = &s;
+      shortest_at = i;
+    }
+    if (thinnest == nullptr || s.outer - s.inner < thinnest->outer - thinnest->inner) {
+      thinnest = &s;
+      thinnest_at = i;
+    }
+  }
+  if (shortest != nullptr && limits.length_tol_in && *limits.length_tol_in > shortest->length)
+    w.push_back("the length tolerance +/-" + fixed(*limits.length_tol_in, 4) +
+                " inch exceeds the shortest section, section " + std::to_string(shortest_at + 1) +
+                " of " + fixed(shortest->length, 4) + " inch (--length-tol)");
+  if (thinnest != nullptr && limits.diameter_tol_in) {
+    const float wall = (thinnest->outer - thinnest->inner) / 2.0f;
+    if (*limits.diameter_tol_in > wall)
+      w.push_back("the diameter tolerance +/-" + fixed(*limits.diameter_tol_in, 4) +
+                  " inch exceeds the thinnest radial wall (B-D)/2, " + fixed(wall, 4) +
+                  " inch of section " + std::to_string(thinnest_at + 1) + " (--diameter-tol)");
   }
   if (limits.power_w) {
     const NamedLine* lowest = nullptr;

@@ -11,11 +11,13 @@
 //   - an analysis up to a frequency above the lowest TE11 cutoff of any line
 //     (source, sections, load): higher-order modes can propagate there and the
 //     TEM analysis no longer holds;
-//   - a line whose peak power is below the power asked (--power).
+//   - a line whose peak power is below the power asked (--power);
+//   - a length tolerance given (--length-tol) above the shortest section, or
+//     a diameter tolerance given (--diameter-tol) above the thinnest wall.
 // Section, wall and power are checked when a coaxial design first appears (a
 // distributed synthesis, an analysis of an entered coaxial circuit), the
 // TE11 cutoff after every coaxial analysis. All of this only when the command
-// line asks for a drawing or gives a minimum or a power: a run without
+// line asks for a drawing or gives a minimum, a power or a tolerance: a run without
 // options is the dialog alone, its error stream empty.
 #pragma once
 

@@ -36,6 +36,7 @@ Examples:
   mandrelix --threads 1                      sweep on one thread
   mandrelix --length-tol 0.002               machining tolerance of the lengths, +/- inch
   mandrelix --diameter-tol 0.0002            machining tolerance of the diameters, +/- inch
+  mandrelix --concentricity 0.001            the drawing's concentricity of D to the bore axis, inch
   mandrelix --tolerance yield.txt            a tolerance and yield study of every design (.txt or .json)
   mandrelix --trials 10000 --tolerance y.json    10000 trials instead of 1000
   mandrelix --random-state 7 --tolerance y.txt   other random errors (the same ones every run)
@@ -66,6 +67,7 @@ Examples:
   mandrelix --min-wall 0.008                 warn of radial walls (B-D)/2 thinner than 0.008 inch
   mandrelix --power 2000                     warn when a line carries less than 2000 W peak
   mandrelix --spec filter.toml               the design of a design file, without the dialog
+  mandrelix --spice filter.cir               each lumped design as an ngspice netlist with a test bench
   mandrelix --version                        the program's name and version
   mandrelix --help                           this text
 )";
@@ -298,6 +300,11 @@ const OptionRow kOptions[] = {
     {"--diameter-tol", "INCH", "machining tolerance of every diameter, +/- inch (default 0.0005)",
      number_check<at_least_zero, kToleranceRefusal>, "INCH",
      store_float<&RunOptions::diameter_tol_in>, nullptr},
+    {"--concentricity", "INCH",
+     "the drawing's concentricity of every centre-conductor diameter to the bore axis, "
+     "diametral zone in inch (default: the diameter tolerance)",
+     number_check<at_least_zero, kToleranceRefusal>, "INCH",
+     store_float<&RunOptions::concentricity_in>, nullptr},
     {"--tolerance", "FILE",
      "a tolerance and yield study of every distributed synthesis "
      "and every analysis, reported to FILE (.txt or .json)",
@@ -369,6 +376,10 @@ const OptionRow kOptions[] = {
      "the tolerance of each dimension a JSON file names (as an allocation writes "
      "it), for every study and the drawing's cut list",
      nullptr, nullptr, [](const std::string&, CommandLine&) {}, nullptr},
+    {"--spice", "FILE",
+     "write every lumped synthesis and analysis as an ngspice netlist (.subckt FILTER and a "
+     "test bench)",
+     nullptr, nullptr, store_path<&RunOptions::spice>, nullptr},
     {"--spec", "FILE.toml",
      "synthesize (and, with [analysis], analyse) the design of a TOML design file "
      "without the dialog",

@@ -12,6 +12,7 @@
 #include "app/coax_lines.h"
 #include "app/manufacturability.h"
 #include "app/result_files.h"
+#include "app/standard_values_run.h"
 #include "base/fields.h"
 #include "base/program_exit.h"
 #include "dialog/dialog.h"
@@ -47,6 +48,12 @@ void set_response_label(DesignRecord& ds) {
     ds.labels.response = padded(" Chebyschev", 20);
   else if (c.function == Function::kSynthesis && c.response == Response::kButterworth)
     ds.labels.response = padded("Butterworth", 20);
+  else if (c.function == Function::kSynthesis && c.response == Response::kBessel)
+    ds.labels.response = padded("Bessel", 20);
+  else if (c.function == Function::kSynthesis && c.response == Response::kLegendre)
+    ds.labels.response = padded("Legendre", 20);
+  else if (c.function == Function::kSynthesis && c.response == Response::kElliptic)
+    ds.labels.response = padded("Elliptic", 20);
 }
 
 // Threads of a sweep: the --threads option when given, else the environment
@@ -115,8 +122,10 @@ bool Cycle::report_and_menu() {
   }
 
   DesignData& s = ds_.design;
-  synthesize_ladder(ds_.ladder, s.ripple_db, s.cutoff_mhz, ds_.control.response, s.sections,
-                    s.system_impedance);
+  // Only a design file names a computed response, and its reader has made
+  // sure that the ladder can be made; a refusal here is a fault.
+  const std::string refusal = synthesize_design_ladder(ds_.ladder, s, ds_.control.response);
+  if (!refusal.empty()) throw ProgramExit{1, "mandrelix: design: " + refusal};
   print_synthesis_heading(r, ds_);
   if (ds_.control.option != Option::kDistributed) return electrical_synthesis(r);
   return distributed_synthesis(r);
@@ -134,7 +143,10 @@ void Cycle::warn_of_coaxial_analysis(std::span<const SweepRow> rows) {
 
 bool Cycle::electrical_synthesis(Report& r) {
   ds_.control.origin = Origin::kElectricalSynthesis;
-  print_element_table(r, ds_);
+  // Standard values: the table shows the exact ladder; the record keeps the chosen one.
+  const DesignRecord exact = ds_;
+  const std::optional<StandardValuesReport> standard = snap_to_standard_values(ds_);
+  print_element_table(r, exact, standard ? &*standard : nullptr);
   file_.check();
   results_.electrical_synthesis(ds_);
   if (!menus_) return false;

@@ -47,6 +47,10 @@ struct RunOptions {
   // diameter. Unset: the tools that use them take their stated defaults.
   std::optional<float> length_tol_in;
   std::optional<float> diameter_tol_in;
+  // The drawing's concentricity of every centre-conductor diameter to the
+  // bore axis, inch (the diameter of the tolerance zone). Unset: the
+  // diameter tolerance.
+  std::optional<float> concentricity_in;
   // Tolerance study of every distributed synthesis and every analysis: its
   // report (.txt or .json) and how it is run. Unset values take the study's
   // defaults.
@@ -76,6 +80,8 @@ struct RunOptions {
   std::optional<float> min_section_in;
   std::optional<float> min_wall_in;
   std::optional<float> power_w;
+  // Every lumped synthesis and analysis: an ngspice netlist of the ladder.
+  std::optional<std::filesystem::path> spice;
   // A design file (TOML): its design is synthesized and analysed without the
   // dialog, and the reports are printed as the dialog's cycles print them.
   std::optional<std::filesystem::path> spec;

@@ -7,6 +7,7 @@
 #include <string>
 #include <tuple>
 
+#include "analysis/lumped_cascade.h"
 #include "app/coax_lines.h"
 #include "app/options.h"
 #include "base/units.h"
@@ -17,8 +18,10 @@
 #include "export/filter_drawing.h"
 #include "export/picture_text.h"
 #include "export/response_plot.h"
+#include "export/spice_netlist.h"
 #include "export/sweep_data.h"
 #include "export/touchstone.h"
+#include "synthesis/standard_values.h"
 #include "tolerance/allocation.h"
 #include "tolerance/allocation_report.h"
 #include "tolerance/study.h"
@@ -29,14 +32,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The netlist of a synthesis sweeps from this fraction of FC1 (SPICE has no
+// AC analysis at 0 Hz) to kSynthesisSpan x FC1.
+constexpr float kSpiceSynthesisStart = 0.01f;
+
 bool synthesized(const DesignRecord& ds) {
   return ds.control.origin == Origin::kElectricalSynthesis ||
          ds.control.origin == Origin::kDistributedSynthesis;
 }
 
 std::string response_name(Response r) {
-  return r == Response::kButterworth ? "Butterworth" : "Chebyshev";
+  switch (r) {
+    case Response::kButterworth:
+      return "Butterworth";
+    case Response::kBessel:
+      return "Bessel";
+    case Response::kLegendre:
+      return "Legendre";
+    case Response::kElliptic:
+      return "elliptic";
+    default:
+      return "Chebyshev";
+  }
 }
+
+// Chebyshev and elliptic ladders have a passband ripple.
+bool rippled(Response r) { return r == Response::kChebyshev || r == Response::kElliptic; }
 
 std::string configuration_name(Configuration c) {
   return c == Configuration::kDual ? "dual" : "standard";
@@ -53,7 +74,7 @@ SweepData sweep_data(const DesignRecord& ds, std::span<const SweepRow> rows) {
     i.response = response_name(ds.control.response);
     i.configuration = configuration_name(cfg);
     i.cutoff_mhz = ds.design.cutoff_mhz;
-    if (ds.control.response == Response::kChebyshev) i.ripple_db = ds.design.ripple_db;
+    if (rippled(ds.control.response)) i.ripple_db = ds.design.ripple_db;
   } else {
     i.response = "User-defined";
     if (!i.coaxial && (cfg == Configuration::kStandard || cfg == Configuration::kDual))
@@ -84,7 +105,9 @@ SweepData sweep_data(const DesignRecord& ds, std::span<const SweepRow> rows) {
 std::string design_title(const DesignRecord& ds) {
   std::ostringstream t;
   t << ds.design.sections << "-section " << response_name(ds.control.response);
-  if (ds.control.response == Response::kChebyshev) t << ' ' << ds.design.ripple_db << " dB";
+  if (rippled(ds.control.response)) t << ' ' << ds.design.ripple_db << " dB";
+  if (ds.control.response == Response::kElliptic)
+    t << " / " << ds.design.stopband_db << " dB from " << ds.design.stopband_edge_mhz << " MHz";
   t << " low-pass, FC1 " << ds.design.cutoff_mhz << " MHz, Zo " << ds.design.system_impedance
     << " ohm";
   return t.str();
@@ -133,11 +156,12 @@ FilterDrawingData drawing_data(const DesignRecord& ds, const CoaxFilterLines& li
   d.program_version = kProgramVersion;
   set_lines(d, lines);
   d.cutoff_mhz = ds.design.cutoff_mhz;
-  d.ripple_db = ds.control.response == Response::kChebyshev ? ds.design.ripple_db : 0.0f;
+  d.ripple_db = rippled(ds.control.response) ? ds.design.ripple_db : 0.0f;
   d.response = response_name(ds.control.response);
   d.configuration = configuration_name(ds.control.configuration);
   d.length_tol_in = options.length_tol_in.value_or(kDefaultLengthTolIn);
   d.diameter_tol_in = options.diameter_tol_in.value_or(kDefaultDiameterTolIn);
+  d.concentricity_in = options.concentricity_in.value_or(d.diameter_tol_in);
   d.stated = stated_tolerances(ds, options.own_tolerances);
   d.roughness_uin = ds.losses.roughness * kMega;
   d.resistivity_uohm_cm = ds.losses.resistivity * kCmPerInch * kMega;
@@ -167,7 +191,7 @@ EmModelData em_model_data(const DesignRecord& ds, const CoaxFilterLines& lines) 
   d.f_mhz = study_frequencies(ds);
   if (synthesized(ds)) {
     d.cutoff_mhz = ds.design.cutoff_mhz;
-    if (ds.control.response == Response::kChebyshev) d.ripple_db = ds.design.ripple_db;
+    if (rippled(ds.control.response)) d.ripple_db = ds.design.ripple_db;
   }
   return d;
 }
@@ -221,7 +245,55 @@ void ResultFiles::em_model(const DesignRecord& ds, const CoaxFilterLines& lines)
         [&](std::ostream& os) { write_em_model(os, d); });
 }
 
+namespace {
+
+// The netlist of the lumped ladder of ds: after a synthesis driven from Zo
+// into the ladder's own load over 0.01 to 3 x FC1, after an analysis with its
+// terminations (a reactance, which no fixed element gives at every
+// frequency, is refused) and sweep.
+SpiceLadder spice_ladder(const DesignRecord& ds) {
+  SpiceLadder s;
+  s.program_version = kProgramVersion;
+  const LumpedLadder l = lumped_ladder(ds);
+  for (std::size_t k = 0; k < static_cast<std::size_t>(l.count); ++k)
+    s.arms.push_back(SpiceArm{l.series[k], l.value[k], l.partner[k]});
+  if (ds.control.function == Function::kSynthesis) {
+    s.title = design_title(ds) + ", " + configuration_name(ds.control.configuration) + " circuit";
+    s.rs = ds.design.system_impedance;
+    s.rl = ds.control.configuration == Configuration::kDual ? ds.ladder.load_dual
+                                                            : ds.ladder.load_standard;
+    s.start_mhz = ds.design.cutoff_mhz * kSpiceSynthesisStart;
+    s.stop_mhz = ds.design.cutoff_mhz * kSynthesisSpan;
+    s.points = kSynthesisPoints;
+  } else {
+    s.title = std::to_string(ds.design.sections) + "-element entered lumped circuit";
+    s.rs = ds.ports.xs == 0.0f ? ds.ports.rs : 0.0f;
+    s.rl = ds.ports.xl == 0.0f ? ds.ports.rl : 0.0f;
+    s.start_mhz = ds.sweep.start_mhz;
+    s.stop_mhz = sweep_frequency(ds.sweep, ds.sweep.steps);
+    s.points = ds.sweep.steps + 1;
+  }
+  return s;
+}
+
+}  // namespace
+
+void ResultFiles::spice(const DesignRecord& ds) {
+  if (!options_.spice || ds.control.option != Option::kElectrical) return;
+  ++netlists_;
+  const SpiceLadder s = spice_ladder(ds);
+  if (const std::optional<std::string> refusal = spice_refusal(s)) {
+    err_ << "mandrelix: not written: \"" << numbered_name(*options_.spice, netlists_).string()
+         << "\": " << *refusal << '\n';
+    failed_ = true;
+    return;
+  }
+  write(*options_.spice, netlists_, ds, "SPICE netlist",
+        [&](std::ostream& os) { write_spice_netlist(os, s); });
+}
+
 void ResultFiles::analysis(const DesignRecord& ds, std::span<const SweepRow> rows) {
+  spice(ds);
   if (ds.control.option == Option::kDistributed)
     em_model(ds, ds.control.origin == Origin::kDistributedSynthesis ? synthesized_lines(ds)
                                                                     : entered_lines(ds));
@@ -239,6 +311,7 @@ void ResultFiles::analysis(const DesignRecord& ds, std::span<const SweepRow> row
 }
 
 void ResultFiles::electrical_synthesis(const DesignRecord& ds) {
+  spice(ds);
   if (!options_.save_circuit) return;
   ++syntheses_;
   LumpedCircuit c;
@@ -247,8 +320,14 @@ void ResultFiles::electrical_synthesis(const DesignRecord& ds) {
                                 : Configuration::kStandard;
   c.title = design_title(ds) + ", " + configuration_name(cfg) + " circuit";
   c.configuration = static_cast<int>(cfg);
-  for (int j = 1; j <= ds.design.sections; ++j)
-    c.values.push_back(capacitive_section(cfg, j) ? ds.ladder.shunt_pf(j) : ds.ladder.series_nh(j));
+  bool resonant = false;
+  for (int j = 1; j <= ds.design.sections; ++j) {
+    const bool shunt = capacitive_section(cfg, j);
+    c.values.push_back(shunt ? ds.ladder.shunt_pf(j) : ds.ladder.series_nh(j));
+    c.partners.push_back(shunt ? ds.ladder.trap_nh(j) : ds.ladder.tank_pf(j));
+    if (c.partners.back() != 0.0f) resonant = true;
+  }
+  if (!resonant) c.partners.clear();
   write(*options_.save_circuit, syntheses_, ds, "lumped circuit",
         [&](std::ostream& os) { write_lumped_circuit(os, c); });
 }
@@ -349,7 +428,11 @@ EnvelopeData envelope_data(const DesignRecord& ds, const StudyResult& r) {
 void ResultFiles::tolerance_study(const DesignRecord& ds, const EndSteps& ends, int threads) {
   if (!options_.tolerance) return;
   ++studies_;
-  const StudySettings settings = study_settings(options_, threads);
+  StudySettings settings = study_settings(options_, threads);
+  // Standard values come with their series' tolerance unless --component-tol says otherwise.
+  if (const auto series = preferred_series(ds.design.snap_series);
+      series && !options_.component_tol_pct)
+    settings.component_tol_pct = series->tolerance_pct;
   const StudyResult r = run_tolerance_study(ds, ends, settings);
   if (!r.mask) err_ << "mandrelix: tolerance study " << studies_ << ": " << r.mask_note << '\n';
   for (const std::string& name : r.unmatched_tolerances)

@@ -67,6 +67,8 @@ class ResultFiles {
   std::optional<MeasuredTwoPort> read_measurement(const std::filesystem::path& file);
   // The full-wave model of the filter (--em-model), when it can be modelled.
   void em_model(const DesignRecord& ds, const CoaxFilterLines& lines);
+  // The ngspice netlist of a lumped ladder (--spice).
+  void spice(const DesignRecord& ds);
   // Writes the k-th file of `asked` through `write`, checking it is not the
   // report file, and names it on the error stream.
   void write(const std::filesystem::path& asked, int k, const DesignRecord& ds, const char* what,
@@ -80,6 +82,7 @@ class ResultFiles {
   int drawings_ = 0;
   int em_models_ = 0;
   int studies_ = 0;
+  int netlists_ = 0;
   int em_corrections_ = 0;
   int fits_ = 0;
   // The measured two-ports of --fit and --fit-reference, read at the first

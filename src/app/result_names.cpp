@@ -86,6 +86,7 @@ std::span<const ResultOption> result_options() {
       {"--plot", &RunOptions::plot, envelope_name, &RunOptions::tolerance},
       {"--drawing", &RunOptions::drawing},
       {"--em-model", &RunOptions::em_model},
+      {"--spice", &RunOptions::spice},
       {"--tolerance", &RunOptions::tolerance},
       {"--allocate-tolerances", &RunOptions::allocate_tolerances},
       {"--em-correct", &RunOptions::em_correct},

@@ -114,6 +114,9 @@ Step DialogRun::lumped_typed() {
 Step DialogRun::element_values() {
   static const Format kShunt("(11X,'-Value of Shunt  Capacitor #',I2,', pF = ')");
   static const Format kSeries("(11X,'-Value of Series Inductor  #',I2,', nH = ')");
+  // A typed ladder has plain arms only.
+  ds_.ladder.tank_pf.fill(0.0f);
+  ds_.ladder.trap_nh.fill(0.0f);
   for (int k = 1; k <= ds_.design.sections; ++k) {
     // Standard circuit: shunt capacitors at odd positions; dual: at even ones.
     const bool shunt = c_.configuration == Configuration::kDual ? (k % 2 == 0) : (k % 2 == 1);

@@ -22,7 +22,13 @@ bool reads_back(const std::string& text, float v) {
 }
 
 // Exponent written without '+' and without leading zeros.
-std::string exponent_text(int e) { return "E" + std::to_string(e); }
+std::string exponent_text(int e) {
+  // Appended, not "E" + to_string(e): GCC 12 warns falsely (-Wrestrict) of
+  // the copy that operator+ makes to put text before a temporary string.
+  std::string text = "E";
+  text += std::to_string(e);
+  return text;
+}
 
 std::string title_line(const std::string& title) {
   std::string out;
@@ -111,15 +117,19 @@ std::optional<std::string> f13_text(float v) {
 void write_lumped_circuit(std::ostream& os, const LumpedCircuit& c) {
   os << title_line(c.title) << '\n';
   const bool known = c.configuration == 1 || c.configuration == 2;
+  const bool resonant = !c.partners.empty();
   std::string cfg_comment = "ICFG: ";
   if (c.configuration == 1) {
-    cfg_comment += "1 standard (shunt C first)";
+    cfg_comment += resonant ? "11 standard (shunt C first), each value followed by its partner"
+                            : "1 standard (shunt C first)";
   } else if (c.configuration == 2) {
-    cfg_comment += "2 dual (series L first)";
+    cfg_comment += resonant ? "12 dual (series L first), each value followed by its partner"
+                            : "2 dual (series L first)";
   } else {
     cfg_comment += "must be 1 (standard) or 2 (dual)";
   }
-  write_count(os, c.configuration, cfg_comment);
+  // The resonant form of ICFG k is 10 + k (files/lumped_file.h).
+  write_count(os, known && resonant ? c.configuration + 10 : c.configuration, cfg_comment);
 
   for (std::size_t i = 0; i < c.values.size(); ++i) {
     const std::size_t k = i + 1;
@@ -132,6 +142,14 @@ void write_lumped_circuit(std::ostream& os, const LumpedCircuit& c) {
       comment = "ELEMENT " + std::to_string(k);
     }
     write_value(os, c.values[i], comment);
+    if (resonant && known) {
+      const bool shunt = (k % 2 == 1) == (c.configuration == 1);
+      const std::string at = std::to_string(k);
+      const float p = i < c.partners.size() ? c.partners[i] : 0.0f;
+      write_value(os, p,
+                  shunt ? "TRAPL " + at + ", nH, in series with SHUNTC " + at + " (0: none)"
+                        : "TANKC " + at + ", pF, across SERL " + at + " (0: none)");
+    }
   }
 }
 

@@ -16,6 +16,9 @@ struct LumpedCircuit {
   std::string title;
   int configuration;          // 1 standard (shunt C first), 2 dual (series L first)
   std::vector<float> values;  // in ladder order from the source: pF for shunt C, nH for series L
+  // Empty, or one per value: pF of the capacitor across a series L, nH of the
+  // inductor in series with a shunt C, 0 for none (the resonant form).
+  std::vector<float> partners;
 };
 
 struct CoaxLine {
@@ -43,7 +46,9 @@ inline constexpr std::size_t kFieldWidth = 13;
 std::optional<std::string> f13_text(float v);
 
 // Writes the lumped circuit file: the title on line 1 (CR and LF removed),
-// the configuration on line 2 and one element value per line. A value with no
+// the configuration on line 2 and one element value per line; with partners,
+// the configuration of the resonant form (11 standard, 12 dual) and each value
+// followed by its partner's. A value with no
 // exact 13-column text (NaN, infinity) is written as 13 asterisks, which the
 // reader refuses, with a comment saying why; it never reads as another number.
 void write_lumped_circuit(std::ostream& os, const LumpedCircuit& c);

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
+#include <numbers>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,14 +37,19 @@ constexpr double kStubPaper = 16.0;        // drawn length of the source and loa
 constexpr double kBodyPaperMax = 225.0;    // longest the filter body may be drawn
 constexpr double kSectionPaperMax = 36.0;  // tallest the half-section may be drawn
 constexpr double kBlockX = 192.0;          // left edge of the notes and the title block
-constexpr double kTitleTop = 170.0;
+constexpr double kTitleRow = 7.5;          // height of a row of cells in the title block
+constexpr double kTitleTop = kFrameB - 11.0 - 4.0 * kTitleRow;  // the title, four rows of cells
 constexpr double kArrowLen = 2.2;
 constexpr double kArrowHalf = 0.55;
-constexpr double kRowSpacing = 1.5;  // rotated texts in a row: pitch in text heights
-constexpr double kGlyphShift = 0.36;
+constexpr double kRowSpacing = 1.5;         // rotated texts in a row: pitch in text heights
+constexpr double kGlyphShift = 0.36;        // rotated text: baseline offset that centres the glyphs
 constexpr double kNumberFont = 1.8;         // section numbers under the view
-constexpr double kTolerancesHeight = 17.0;  // the block of general tolerances above the title  //
-                                            // rotated text: baseline offset that centres the glyphs
+constexpr double kTolerancesHeight = 20.4;  // the block of general tolerances above the title
+// The largest edge radius of a step face, inch: the step capacitance the
+// synthesis compensates for is that of a square step, and a rounded edge
+// lowers it; 0.002 inch is the sharp edge a lathe leaves without a deburring
+// pass, a few percent of the step capacitance of the usual steps.
+constexpr double kStepEdgeRadiusIn = 0.002;
 
 const std::string kDia = "\u2300";
 const char* const kProfileLayer = "PROFILE";
@@ -305,6 +312,13 @@ std::string plus_minus(float tol) {
   return "\u00b1" + fixed(t, 4) + " [\u00b1" + fixed(t * kMmPerInch, 3) + "]";
 }
 
+// "◎ ⌀0.0005 [0.013] C": the diametral zone about datum C; a dash when negative or not finite.
+std::string concentricity(float zone) {
+  const double t = static_cast<double>(zone);
+  if (!std::isfinite(t) || t < 0.0) return "\u2014";
+  return "\u25ce " + kDia + fixed(t, 4) + " [" + fixed(t * kMmPerInch, 3) + "] C";
+}
+
 // A cut list cell with the tolerance stated for its dimension, "0.1747 [4.437] ±0.0004"; the
 // cell alone when none is (the general tolerance holds).
 std::string with_stated(std::string cell, float tol) {
@@ -324,7 +338,7 @@ std::string surface_finish(float roughness_uin) {
 
 // Conductor metal from the resistivity the losses assume: a well-known metal within 3 % of it is
 // named; any metal of that resistivity or lower will do.
-std::string material_note(const FilterDrawingData& d, bool dielectric) {
+std::string material_note(const FilterDrawingData& d) {
   static constexpr std::pair<const char*, double> kMetals[] = {
       {"silver", 1.59}, {"copper", 1.72}, {"gold", 2.44}, {"aluminium", 2.65}};
   const double rho = static_cast<double>(d.resistivity_uohm_cm);
@@ -339,9 +353,36 @@ std::string material_note(const FilterDrawingData& d, bool dielectric) {
     s += named + "conductor metal of resistivity " + short_number(rho, 3) +
          " \u00b5\u03a9\u00b7cm or lower";
   }
+  return s + ".";
+}
+
+// The named metal of the resistivity the losses assume (within 3 %), or empty.
+std::string named_metal(const FilterDrawingData& d) {
+  static constexpr std::pair<const char*, double> kMetals[] = {
+      {"Silver", 1.59}, {"Copper", 1.72}, {"Gold", 2.44}, {"Aluminium", 2.65}};
+  const double rho = static_cast<double>(d.resistivity_uohm_cm);
+  if (!std::isfinite(rho) || rho <= 0.0) return {};
+  for (const auto& [metal, value] : kMetals)
+    if (std::fabs(rho - value) <= 0.03 * value) return metal;
+  return {};
+}
+
+// The title block's material and finish: silver or gold is a plating on copper or brass.
+std::pair<std::string, std::string> material_and_finish(const FilterDrawingData& d) {
+  const std::string metal = named_metal(d);
+  if (metal == "Silver" || metal == "Gold") return {"Copper or brass", metal + " plated"};
+  if (metal.empty()) return {"See note", "\u2014"};
+  return {metal, "Unplated"};
+}
+
+// What a shaded section is and the loss tangent the losses assume.
+std::string dielectric_note(const FilterDrawingData& d) {
+  std::string s =
+      "Shaded sections are filled with dielectric from centre conductor to bore "
+      "(a sleeve on D, a sliding fit in B), Er as listed";
   const double tan_d = static_cast<double>(d.loss_tangent);
-  if (dielectric && std::isfinite(tan_d) && tan_d > 0.0)
-    s += "; dielectric of loss tangent " + short_number(tan_d, 3) + " or lower";
+  if (std::isfinite(tan_d) && tan_d > 0.0)
+    s += ", loss tangent " + short_number(tan_d, 3) + " or lower";
   return s + ".";
 }
 
@@ -355,14 +396,38 @@ std::vector<std::string> notes_of(const FilterDrawingData& d, const Input& in) {
   if (!d.lengths_note.empty()) notes.push_back(d.lengths_note);
   bool dielectric = false;
   for (const Piece& p : in.pieces) dielectric = dielectric || p.er != 1.0;
-  if (dielectric) notes.push_back("Shaded sections are filled with dielectric (Er as listed).");
-  notes.push_back(material_note(d, dielectric));
-  notes.push_back("Break all sharp edges.");
+  if (dielectric) notes.push_back(dielectric_note(d));
+  notes.push_back(material_note(d));
+  notes.push_back("Step edges (where D or B changes) stay sharp, edge radius " +
+                  inch_mm(kStepEdgeRadiusIn) +
+                  " max: part of the design's step capacitance. Break all other edges.");
   if (in.bad) notes.push_back("Input values that were negative or not finite are drawn as 0.");
-  notes.push_back("Drawn by " +
-                  (d.program_version.empty() ? std::string("this program") : d.program_version) +
-                  ".");
+  // Who drew it is the title block's DRAWN field.
   return notes;
+}
+
+// The first-angle projection symbol (ISO 5456-2) centred at paper (X, Y): a truncated cone seen
+// from the side, its end view (two circles) to the right.
+void first_angle_symbol(Sheet& sh, double X, double Y) {
+  const double h = 1.9, small = 1.0, len = 3.4;  // half heights and length, mm
+  const double left = X - 5.0;
+  sh.path({{left, Y - small},
+           {left + len, Y - h},
+           {left + len, Y + h},
+           {left, Y + small},
+           {left, Y - small}},
+          Layer::Text, Pen::Thin);
+  const double cx = X + 4.0;
+  for (const double r : {h, small}) {
+    constexpr int kSides = 24;
+    std::vector<std::pair<double, double>> ring;
+    for (int i = 0; i <= kSides; ++i) {
+      const double a = 2.0 * std::numbers::pi * i / kSides;
+      ring.emplace_back(cx + r * std::cos(a), Y + r * std::sin(a));
+    }
+    sh.path(ring, Layer::Text, Pen::Thin);
+  }
+  sh.line(left - 1.0, Y, cx + h + 1.0, Y, Layer::Text, Pen::Center);
 }
 
 Sheet build(const FilterDrawingData& d) {
@@ -676,14 +741,19 @@ Sheet build(const FilterDrawingData& d) {
 
   // Title block and frame.
   const double tb_r = kFrameR, tb_b = kFrameB, tb_t = kTitleTop;
-  const double r1 = tb_t + 11.0, r2 = r1 + 9.5;
+  const double r1 = tb_t + 11.0, r2 = r1 + kTitleRow, r3 = r2 + kTitleRow, r4 = r3 + kTitleRow;
   sh.line(kBlockX, tb_t, tb_r, tb_t, Layer::Text, Pen::Frame);
   sh.line(kBlockX, tb_t, kBlockX, tb_b, Layer::Text, Pen::Frame);
-  sh.line(kBlockX, r1, tb_r, r1, Layer::Text, Pen::Grid);
-  sh.line(kBlockX, r2, tb_r, r2, Layer::Text, Pen::Grid);
-  for (const double x : {22.0, 47.5, 72.0})
-    sh.line(kBlockX + x, r1, kBlockX + x, r2, Layer::Text, Pen::Grid);
-  sh.line(kBlockX + 47.5, r2, kBlockX + 47.5, tb_b, Layer::Text, Pen::Grid);
+  for (const double r : {r1, r2, r3, r4}) sh.line(kBlockX, r, tb_r, r, Layer::Text, Pen::Grid);
+  // Cell edges of each row, from the block's left edge.
+  const auto cells = [&](double top, std::initializer_list<double> xs) {
+    for (const double x : xs)
+      sh.line(kBlockX + x, top, kBlockX + x, top + kTitleRow, Layer::Text, Pen::Grid);
+  };
+  cells(r1, {22.0, 47.5, 72.0});
+  cells(r2, {47.5, 63.0});
+  cells(r3, {31.5, 63.0});
+  cells(r4, {47.5});
   sh.text(kBlockX + 2.0, tb_t + 5.0, "COAXIAL LOW-PASS FILTER", 3.2, Align::Left, false, true);
   std::string sub = (d.response.empty() ? std::string("Low-pass") : d.response) + ", " +
                     std::to_string(n) + (n == 1 ? " section" : " sections");
@@ -692,8 +762,8 @@ Sheet build(const FilterDrawingData& d) {
   if (!d.configuration.empty()) sub += ", " + d.configuration;
   sh.text(kBlockX + 2.0, tb_t + 9.2, sub, 2.2, Align::Left);
   const auto cell = [&](double x, double top, const std::string& cap, const std::string& val) {
-    sh.text(x + 1.5, top + 2.6, cap, 1.6, Align::Left, false, false, true);
-    sh.text(x + 1.5, top + 7.4, val, 2.5, Align::Left);
+    sh.text(x + 1.5, top + 2.3, cap, 1.5, Align::Left, false, false, true);
+    sh.text(x + 1.5, top + 6.2, val, 2.3, Align::Left);
   };
   const auto or_dash = [](const std::string& v) { return v.empty() ? std::string("\u2014") : v; };
   cell(kBlockX, r1, "SCALE", scale.text);
@@ -701,7 +771,15 @@ Sheet build(const FilterDrawingData& d) {
   cell(kBlockX + 47.5, r1, "DATE", or_dash(d.date));
   cell(kBlockX + 72.0, r1, "SHEET", "A4  1 of 1");
   cell(kBlockX, r2, "DWG NO.", drawing_number(d));
-  cell(kBlockX + 47.5, r2, "PROGRAM", or_dash(d.program_version));
+  cell(kBlockX + 47.5, r2, "REV", "A");
+  cell(kBlockX + 63.0, r2, "PROJECTION", "");
+  first_angle_symbol(sh, kBlockX + 84.0, r2 + 4.4);
+  cell(kBlockX, r3, "DRAWN", or_dash(d.program_version));
+  cell(kBlockX + 31.5, r3, "CHECKED", "");
+  cell(kBlockX + 63.0, r3, "APPROVED", "");
+  const auto [material, finish] = material_and_finish(d);
+  cell(kBlockX, r4, "MATERIAL", material);
+  cell(kBlockX + 47.5, r4, "FINISH", finish);
 
   // General tolerances and the surface finish, boxed above the title block.
   const double tol_t = kTitleTop - kTolerancesHeight;
@@ -712,8 +790,9 @@ Sheet build(const FilterDrawingData& d) {
   const std::pair<std::string, std::string> tolerances[] = {
       {"Lengths, step positions", plus_minus(d.length_tol_in)},
       {"Diameters D and B", plus_minus(d.diameter_tol_in)},
+      {"Concentricity, D to bore axis C", concentricity(d.concentricity_in)},
       {"Surface finish, conductors", surface_finish(d.roughness_uin)}};
-  for (std::size_t i = 0; i < 3; ++i) {
+  for (std::size_t i = 0; i < std::size(tolerances); ++i) {
     const double y = tol_t + 7.4 + 3.4 * static_cast<double>(i);
     sh.text(kBlockX + 2.0, y, tolerances[i].first, 2.0, Align::Left);
     sh.text(kBlockX + 42.0, y, tolerances[i].second, 2.0, Align::Left);
@@ -810,9 +889,18 @@ std::string dxf_text(const std::string& s) {
 std::string drawing_number(const FilterDrawingData& d) {
   const Input in = read_input(d);
   std::string figures = design_line(d, in.n);
-  for (const Piece& p : in.pieces)
-    figures += "|" + fixed(p.len, 4) + "," + fixed(p.d, 4) + "," + fixed(p.b, 4) + "," +
-               short_number(p.er, 4);
+  // Each piece appended part by part (text put before a temporary string
+  // makes GCC 12 warn falsely, -Wrestrict).
+  for (const Piece& p : in.pieces) {
+    figures += '|';
+    figures += fixed(p.len, 4);
+    figures += ',';
+    figures += fixed(p.d, 4);
+    figures += ',';
+    figures += fixed(p.b, 4);
+    figures += ',';
+    figures += short_number(p.er, 4);
+  }
   std::uint32_t h = 2166136261u;  // FNV-1a, 32 bits
   for (const char c : figures) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
   std::string date;
@@ -884,7 +972,7 @@ void write_drawing_svg(std::ostream& os, const FilterDrawingData& d) {
     if (l.vertical) out += " transform=\"rotate(-90 " + mm(X) + " " + mm(Y) + ")\"";
     if (l.bold) out += " font-weight=\"bold\"";
     if (l.grey) out += " fill=\"#555555\"";
-    out += ">" + xml_text(l.text) + "</text>\n";
+    ((out += '>') += xml_text(l.text)) += "</text>\n";
   }
   out += "</g>\n</svg>\n";
   os << out;

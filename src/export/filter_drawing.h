@@ -47,6 +47,9 @@ struct FilterDrawingData {
   std::string configuration;            // "standard" / "dual"
   // General tolerances, +/- inch, of lengths and step positions and of diameters.
   float length_tol_in = 0, diameter_tol_in = 0;
+  // Concentricity of every centre-conductor diameter to datum C, the bore axis: the diameter of
+  // the tolerance zone, inch.
+  float concentricity_in = 0;
   // Tolerances stated for single sections, +/- inch, one entry per section from the source end
   // (fewer entries, or NaN: the general tolerance holds); the cut list gives them beside their
   // dimension.

@@ -1,5 +1,6 @@
 #include "files/lumped_file.h"
 
+#include <cmath>
 #include <string>
 
 #include "base/convert.h"
@@ -51,12 +52,20 @@ bool read_lumped_file(DesignRecord& ds, TextOut& console, const std::filesystem:
     return configuration_failure(ds, console);
   }
   const int code = nint(cfg);  // ICFG
-  ds.control.configuration = static_cast<Configuration>(code);
-  if (code != 1 && code != 2) return configuration_failure(ds, console);
+  // 11 and 12: the standard and the dual circuit with resonant arms.
+  const bool resonant = code == kStandardResonant || code == kDualResonant;
+  ds.control.configuration =
+      static_cast<Configuration>(resonant ? code - kStandardResonant + 1 : code);
+  if ((code < 1 || code > 2) && !resonant) return configuration_failure(ds, console);
+  ds.ladder.tank_pf.fill(0.0f);
+  ds.ladder.trap_nh.fill(0.0f);
 
   // Element values in ladder order, alternating shunt capacitor (pF) and
-  // series inductor (nH); the standard circuit starts with the capacitor.
-  bool shunt = code == 1;
+  // series inductor (nH); the standard circuit starts with the capacitor. In
+  // the resonant form each value is followed by its partner: the capacitor
+  // across the series inductor (pF), the inductor in series with the shunt
+  // capacitor (nH), 0 for none.
+  bool shunt = ds.control.configuration == Configuration::kStandard;
   for (;;) {
     ++k;
     const char* label = shunt ? "SHUNTC" : "SERL";
@@ -69,6 +78,12 @@ bool read_lumped_file(DesignRecord& ds, TextOut& console, const std::filesystem:
     float& slot = shunt ? ds.ladder.shunt_pf(k) : ds.ladder.series_nh(k);
     slot = value;
     if (!(slot > 0.0f)) return element_failure(ds, console, label, k);
+    if (resonant) {
+      const char* partner_label = shunt ? "TRAPL" : "TANKC";
+      float& partner = shunt ? ds.ladder.trap_nh(k) : ds.ladder.tank_pf(k);
+      if (!in.number(partner) || !(partner >= 0.0f) || std::isinf(partner))
+        return element_failure(ds, console, partner_label, k);
+    }
     shunt = !shunt;
   }
   ds.design.sections = k - 1;

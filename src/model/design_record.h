@@ -25,8 +25,16 @@ enum class Function : int { kNone = 0, kAnalysis = 1, kSynthesis = 2 };
 // "Synthesis OPTION" / "Frequency Analysis OPTION": the kind of circuit.
 enum class Option : int { kNone = 0, kElectrical = 1, kDistributed = 2 };
 
-// "Response SUBOPTION": the ladder's response.
-enum class Response : int { kNone = 0, kChebyshev = 1, kButterworth = 2 };
+// "Response SUBOPTION": the ladder's response. The dialog offers the first
+// two; the others come from a design file.
+enum class Response : int {
+  kNone = 0,
+  kChebyshev = 1,
+  kButterworth = 2,
+  kBessel = 3,    // maximally flat delay
+  kLegendre = 4,  // optimum-L: the steepest monotonic skirt
+  kElliptic = 5,  // equal ripple in both bands, finite transmission zeros
+};
 
 // "Analysis SUBOPTION": how the circuit to analyse is given.
 enum class CircuitEntry : int { kNone = 0, kTyped = 1, kDataFile = 2 };
@@ -81,13 +89,16 @@ struct Control {
 
 // The design data of a synthesis (and the section count of any circuit).
 struct DesignData {
-  float cutoff_mhz = 0;        // FC1
-  float ripple_db = 0;         // Am: passband ripple (magnitude)
-  float skirt_mhz = 0;         // F1: out-of-band skirt frequency
-  float skirt_atten_db = 0;    // A1: attenuation wanted at F1 (magnitude)
-  float skirt_reached_db = 0;  // A1 of the report: attenuation N sections reach at F1
-  float system_impedance = 0;  // Zo: impedance level of the system, ohm
-  int sections = 0;            // N: sections of the filter (synthesized or entered)
+  float cutoff_mhz = 0;         // FC1
+  float ripple_db = 0;          // Am: passband ripple (magnitude)
+  float skirt_mhz = 0;          // F1: out-of-band skirt frequency
+  float skirt_atten_db = 0;     // A1: attenuation wanted at F1 (magnitude)
+  float skirt_reached_db = 0;   // A1 of the report: attenuation N sections reach at F1
+  float system_impedance = 0;   // Zo: impedance level of the system, ohm
+  int sections = 0;             // N: sections of the filter (synthesized or entered)
+  float stopband_db = 0;        // elliptic: least stopband attenuation asked for (magnitude)
+  float stopband_edge_mhz = 0;  // elliptic: where the loss first reaches stopband_db
+  int snap_series = 0;  // values per decade of the standard values a lumped design takes, 0: exact
 };
 
 // Source and load impedances of an analysis, ohm.
@@ -121,6 +132,12 @@ struct Ladder {
   IndexArray<float, 1, 31> series_nh;  // SERL: series inductor at position k, nH
   float load_standard = 0;             // load resistance of the standard circuit, ohm
   float load_dual = 0;                 // load resistance of the dual circuit, ohm
+  // Resonating partners (0 where there is none): the capacitor across the
+  // series inductor at position k of the standard circuit, pF, and the
+  // inductor in series with the shunt capacitor at position k of the dual
+  // circuit, nH. Both resonate with their element at a transmission zero.
+  IndexArray<float, 1, 31> tank_pf;
+  IndexArray<float, 1, 31> trap_nh;
 };
 
 // Cross-sections of the four line kinds of a coaxial synthesis (LineKind).

@@ -1,5 +1,6 @@
 #include "report/synthesis_report.h"
 
+#include "analysis/elements.h"
 #include "base/units.h"
 
 namespace mx {
@@ -24,7 +25,46 @@ Shown inductance(float nh) {
   return {nh, "nH"};
 }
 
+// The arms with a resonating partner, each with its transmission zero; nothing
+// when the ladder has none.
+void print_resonant_arms(Report& r, const DesignRecord& ds) {
+  static const Format kHeading(
+      "(/,7X,'Resonant arms, each at a transmission zero: a C across the series L',/,7X,'of the "
+      "standard circuit, an L in series with the shunt C of the dual.',/,7X,'Section',6X,"
+      "'Standard Circuit',10X,'Dual Circuit',10X,'Resonance',/,7X,69(1H-))");
+  static const Format kArm("(8X,I3,F11.4,1X,A2,F10.4,1X,A2,F11.4,1X,A2,F10.4,1X,A2,F11.4,' MHz')");
+  const Ladder& lad = ds.ladder;
+  bool heading = false;
+  for (int k = 1; k <= ds.design.sections; ++k) {
+    if (lad.tank_pf(k) == 0.0f && lad.trap_nh(k) == 0.0f) continue;
+    if (!heading) r.both(kHeading);
+    heading = true;
+    const Shown l = inductance(lad.series_nh(k));
+    const Shown ct = capacitance(lad.tank_pf(k));
+    const Shown c = capacitance(lad.shunt_pf(k));
+    const Shown lt = inductance(lad.trap_nh(k));
+    r.both(kArm, {k, l.value, l.unit, ct.value, ct.unit, c.value, c.unit, lt.value, lt.unit,
+                  resonance_mhz(lad.series_nh(k), lad.tank_pf(k))});
+  }
+}
+
 }  // namespace
+
+void print_standard_values(Report& r, const StandardValuesReport& s) {
+  static const Format kHeading(
+      "(/,7X,'Standard values (',A3,'): each component moved to the nearest value',/,7X,'of the "
+      "series, and the filter analysed again.',/,7X,'Part',11X,'Exact',10X,'Chosen',5X,'Change',/,"
+      "7X,50(1H-))");
+  static const Format kRow("(7X,A5,F13.4,1X,A2,F13.4,1X,A2,F9.2,' %')");
+  static const Format kFigures(
+      "(/,7X,'Figure',21X,'Exact',6X,'Standard',/,7X,'Passband edge, MHz',F14.4,F14.4,/,7X,"
+      "'Ripple, dB',F22.3,F14.3,/,7X,'Stopband, dB',F20.2,F14.2,' from',F11.4,' MHz')");
+  r.both(kHeading, {s.series});
+  for (const SnappedValue& v : s.values)
+    r.both(kRow, {v.part, v.exact, v.unit, v.chosen, v.unit, (v.chosen / v.exact - 1.0f) * 100.0f});
+  r.both(kFigures, {s.exact.passband_edge_mhz, s.chosen.passband_edge_mhz, s.exact.ripple_db,
+                    s.chosen.ripple_db, s.exact.stopband_db, s.chosen.stopband_db, s.stop_mhz});
+}
 
 void print_report_header(Report& r, const LocalTime& t) {
   static const Format kHeader(
@@ -65,9 +105,14 @@ void print_synthesis_heading(Report& r, const DesignRecord& ds) {
            {s.cutoff_mhz, l.design, s.skirt_mhz, s.sections, s.skirt_reached_db, l.response});
   }
   if (c.response == Response::kChebyshev) r.both(kRipple, {s.ripple_db});
+  if (c.response == Response::kElliptic) {
+    static const Format kStopband("(44X,'Stopband =',F7.2,' dB from',F11.4,' MHz')");
+    r.both(kRipple, {s.ripple_db});
+    r.both(kStopband, {s.stopband_db, s.stopband_edge_mhz});
+  }
 }
 
-void print_element_table(Report& r, const DesignRecord& ds) {
+void print_element_table(Report& r, const DesignRecord& ds, const StandardValuesReport* standard) {
   static const Format kHeading(
       "(/,7X,'Section',2X,'Prototype',5X,'Standard',3X,'Connection',5X,'Dual',6X,'Connection',/,"
       "7X,'Number',4X,'Element',6X,'Circuit',4X,'in Circuit',4X,'Circuit',4X,'in ','Circuit',/,"
@@ -102,6 +147,8 @@ void print_element_table(Report& r, const DesignRecord& ds) {
     r.both(kShuntFirst, {n, lad.g(n), c.value, c.unit, l.value, l.unit});
   }
   r.both(kLoad, {n + 1, lad.g(n + 1), lad.load_standard, lad.load_dual});
+  print_resonant_arms(r, ds);
+  if (standard != nullptr) print_standard_values(r, *standard);
   r.close(ds.files.report);
 }
 

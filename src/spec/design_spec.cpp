@@ -17,7 +17,9 @@
 #include "files/lumped_file.h"
 #include "line/impedance.h"
 #include "spec/toml.h"
+#include "synthesis/ladder.h"
 #include "synthesis/section_count.h"
+#include "synthesis/standard_values.h"
 
 namespace mx {
 namespace {
@@ -27,8 +29,9 @@ using namespace std::string_view_literals;
 
 // Add a response here and it can be named in a design file.
 constexpr ResponseType kResponseTypes[] = {
-    {"chebyshev", Response::kChebyshev, true},
-    {"butterworth", Response::kButterworth, false},
+    {"chebyshev", Response::kChebyshev, true}, {"butterworth", Response::kButterworth, false},
+    {"bessel", Response::kBessel, false},      {"legendre", Response::kLegendre, false},
+    {"elliptic", Response::kElliptic, true},
 };
 
 struct ConfigurationName {
@@ -147,6 +150,8 @@ class Reader {
 
   void response(const toml::table* r, const ResponseType& type);
   void section_count(const toml::table* r, const ResponseType& type);
+  void computed_response_checks(const toml::table* r, const ResponseType& type, bool coaxial);
+  void standard_values(const toml::table* r, bool coaxial);
   void coax_lines(const toml::table* coax);
   void coax_line(const toml::table* coax, int j);
   void losses(const toml::table* t);
@@ -240,9 +245,9 @@ DesignSpec Reader::run(const fs::path& workdir) {
     spec.title = title->as_string()->get();
   }
 
-  const toml::table* r = table(
-      &root_, "response",
-      {"type", "ripple_db", "sections", "skirt_mhz", "skirt_db", "cutoff_mhz", "configuration"});
+  const toml::table* r = table(&root_, "response",
+                               {"type", "ripple_db", "sections", "skirt_mhz", "skirt_db",
+                                "cutoff_mhz", "configuration", "stopband_db", "snap"});
   const toml::table* t = table(
       &root_, "terminations",
       {"impedance_ohm", "source_ohm", "load_ohm", "source_reactance_ohm", "load_reactance_ohm"});
@@ -273,6 +278,7 @@ DesignSpec Reader::run(const fs::path& workdir) {
             .configuration;
     if (coax != nullptr) coax_lines(coax);
     response(r, type);
+    computed_response_checks(r, type, coax != nullptr);
     if (!defaults_ && (t == nullptr || !t->contains("impedance_ohm")))
       missing(t, "terminations", "impedance_ohm");
     if (coax != nullptr) {
@@ -309,6 +315,53 @@ void Reader::response(const toml::table* r, const ResponseType& type) {
          "a " + std::string(type.name) + " response has no passband ripple");
   }
   section_count(r, type);
+}
+
+// [response] snap: the standard values a lumped design takes.
+void Reader::standard_values(const toml::table* r, bool coaxial) {
+  const toml::node* snap = r == nullptr ? nullptr : r->get("snap");
+  ds_.design.snap_series = 0;
+  if (snap == nullptr) return;
+  const auto* name = snap->as_string();
+  const std::optional<PreferredSeries> series =
+      name == nullptr ? std::nullopt : preferred_series(name->get());
+  if (!series)
+    fail(snap, "response.snap",
+         "expected one of \"E6\", \"E12\", \"E24\", \"E48\", \"E96\", not " + shown(*snap));
+  if (coaxial)
+    fail(snap, "response.snap",
+         "standard values belong to lumped components; this design is coaxial");
+  ds_.design.snap_series = series->per_decade;
+}
+
+// The keys of the computed responses (Bessel, Legendre, elliptic), and
+// whether their ladder can be made: refused here, in one line, rather than
+// after the report has begun.
+void Reader::computed_response_checks(const toml::table* r, const ResponseType& type,
+                                      bool coaxial) {
+  DesignData& s = ds_.design;
+  const toml::node* stop = r == nullptr ? nullptr : r->get("stopband_db");
+  const bool elliptic = type.response == Response::kElliptic;
+  if (elliptic) {
+    if (stop == nullptr) fail(r, "response.stopband_db", "an elliptic response needs stopband_db");
+    s.stopband_db = *number(r, "response", "stopband_db", kAboveZero);
+    if (coaxial)
+      fail(r, "response.type",
+           "an elliptic ladder has resonant arms, which a stepped coaxial filter cannot make");
+  } else if (stop != nullptr) {
+    fail(stop, "response.stopband_db",
+         "only an elliptic response has a stopband attenuation, not a " + std::string(type.name) +
+             " one");
+  }
+  standard_values(r, coaxial);
+  if (!computed_response(type.response)) return;
+  if (ds_.control.count_from_skirt)
+    fail(r, "response.sections",
+         "a " + std::string(type.name) + " response takes sections, not skirt_mhz and skirt_db");
+  Ladder trial;
+  DesignData d = s;
+  const std::string refusal = synthesize_computed_ladder(trial, d, type.response);
+  if (!refusal.empty()) fail(r, "response", refusal);
 }
 
 void Reader::section_count(const toml::table* r, const ResponseType& type) {

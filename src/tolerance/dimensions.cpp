@@ -69,6 +69,10 @@ std::vector<Dimension> study_dimensions(const DesignRecord& ds) {
       const bool series = ladder.series[static_cast<std::size_t>(k - 1)];
       add(series ? DimensionKind::kSeriesInductor : DimensionKind::kShuntCapacitor, k,
           (series ? "L" : "C") + std::to_string(k));
+      // The partner that resonates with it: C across a series L, L in series with a shunt C.
+      if (ladder.partner[static_cast<std::size_t>(k - 1)] != 0.0f)
+        add(series ? DimensionKind::kTankCapacitor : DimensionKind::kTrapInductor, k,
+            (series ? "C" : "L") + std::to_string(k) + "'");
     }
     return dims;
   }
@@ -128,6 +132,12 @@ void TrialBuilder::build(const std::vector<double>& moves, DesignRecord& t, EndS
         break;
       case DimensionKind::kSeriesInductor:
         t.ladder.series_nh(k) *= 1.0f + by / 100.0f;
+        break;
+      case DimensionKind::kTankCapacitor:
+        t.ladder.tank_pf(k) *= 1.0f + by / 100.0f;
+        break;
+      case DimensionKind::kTrapInductor:
+        t.ladder.trap_nh(k) *= 1.0f + by / 100.0f;
         break;
     }
   }

@@ -15,7 +15,7 @@
 //   with the static step capacitance of its junction (so the synthesis's
 //   proximity reduction is kept); the gap of the frequency factor follows the
 //   moved diameters in the network;
-// - a lumped ladder: each element value, in percent.
+// - a lumped ladder: each element value, and each resonating partner, in percent.
 // Nothing moved: the copy is the record, bit for bit.
 #pragma once
 
@@ -36,6 +36,8 @@ enum class DimensionKind {
   kEnteredOuter,       // ds.entered.outer(index)
   kShuntCapacitor,     // ds.ladder.shunt_pf(index), moved in percent
   kSeriesInductor,     // ds.ladder.series_nh(index), moved in percent
+  kTankCapacitor,      // ds.ladder.tank_pf(index), across series inductor index, in percent
+  kTrapInductor,       // ds.ladder.trap_nh(index), in series with shunt capacitor index, in percent
 };
 
 struct Dimension {
@@ -43,7 +45,8 @@ struct Dimension {
   int index = 0;
   std::string name;  // "L3", "D high", "B 2", "C1" ...
   bool percent() const {
-    return kind == DimensionKind::kShuntCapacitor || kind == DimensionKind::kSeriesInductor;
+    return kind == DimensionKind::kShuntCapacitor || kind == DimensionKind::kSeriesInductor ||
+           kind == DimensionKind::kTankCapacitor || kind == DimensionKind::kTrapInductor;
   }
   bool length() const {
     return kind == DimensionKind::kSynthesizedLength || kind == DimensionKind::kEnteredLength;

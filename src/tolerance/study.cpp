@@ -22,7 +22,7 @@ using detail::TrialFigures;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr float kThreeDb = 3.0f;
 constexpr float kInf = std::numeric_limits<float>::infinity();
-constexpr float kButterworthEdgeDb = 3.0103f;  // 10 log10 2: a Butterworth response at FC1
+constexpr float kHalfPowerDb = 3.0103f;  // 10 log10 2: Butterworth, Bessel, Legendre at FC1
 
 std::string circuit_name(const DesignRecord& ds) {
   if (lumped_study(ds)) return "lumped ladder";
@@ -55,9 +55,14 @@ std::optional<LossMask> design_mask(const DesignRecord& ds) {
   if (o != Origin::kDistributedSynthesis && o != Origin::kElectricalSynthesis) return std::nullopt;
   LossMask m;
   m.pass_mhz = ds.design.cutoff_mhz;
-  m.pass_db =
-      ds.control.response == Response::kButterworth ? kButterworthEdgeDb : ds.design.ripple_db;
-  if (ds.control.count_from_skirt) {
+  const Response r = ds.control.response;
+  const bool half_power =
+      r == Response::kButterworth || r == Response::kBessel || r == Response::kLegendre;
+  m.pass_db = half_power ? kHalfPowerDb : ds.design.ripple_db;
+  if (r == Response::kElliptic) {
+    m.stop_mhz = ds.design.stopband_edge_mhz;
+    m.stop_db = ds.design.stopband_db;
+  } else if (ds.control.count_from_skirt) {
     m.stop_mhz = ds.design.skirt_mhz;
     m.stop_db = ds.design.skirt_atten_db;
   }

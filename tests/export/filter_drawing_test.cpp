@@ -256,7 +256,8 @@ TEST(FilterDrawingSvg, A4SheetWithDimensionsCutListAndNotes) {
                            "CUT LIST",
                            "Zo \u03a9",
                            "96.50",
-                           "Break all sharp edges",
+                           "stay sharp, edge radius 0.0020 [0.051] max",
+                           "Break all other edges",
                            "Mandrelix 1.1",
                            "FC1 = 1000 MHz",
                            "ripple Am = 0.1 dB",
@@ -360,6 +361,36 @@ TEST(FilterDrawingSvg, StaysOnTheSheetAndLegibleFromTwoToThirtySections) {
   }
 }
 
+// What the shop files: the title block's fields, the plating of a silver or gold design, and the
+// concentricity of the centre conductor to the bore axis.
+TEST(FilterDrawingSvg, TitleBlockMaterialFinishAndConcentricity) {
+  struct Case {
+    float resistivity, concentricity;
+    const char* material;
+    const char* finish;
+    const char* zone;
+  };
+  const Case cases[] = {
+      {1.72f, 0.0003f, "Copper", "Unplated", "\u25ce \u23000.0003 [0.008] C"},
+      {1.59f, 0.001f, "Copper or brass", "Silver plated", "\u25ce \u23000.0010 [0.025] C"},
+      {2.44f, 0.0f, "Copper or brass", "Gold plated", "\u25ce \u23000.0000 [0.000] C"},
+      {2.0f, -1.0f, "See note", "\u2014", "\u2014"},  // no metal named; a bad zone is a dash
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.material);
+    FilterDrawingData d = with_short_ends();
+    d.resistivity_uohm_cm = c.resistivity;
+    d.concentricity_in = c.concentricity;
+    const std::string words = sheet_text(svg_of(d));
+    for (const char* want : {"DRAWN", "CHECKED", "APPROVED", "REV", "PROJECTION", "MATERIAL",
+                             "FINISH", "Concentricity, D to bore axis C"})
+      EXPECT_NE(words.find(want), std::string::npos) << want;
+    EXPECT_NE(words.find(std::string("MATERIAL ") + c.material), std::string::npos) << words;
+    EXPECT_NE(words.find(std::string("FINISH ") + c.finish), std::string::npos) << words;
+    EXPECT_NE(words.find(c.zone), std::string::npos) << words;
+  }
+}
+
 TEST(FilterDrawingSvg, DualDielectricDesignIsShadedAndNoted) {
   const std::string svg = svg_of(stepped(30, true, true));
   EXPECT_EQ(elements(svg, "path").empty(), false);
@@ -367,7 +398,8 @@ TEST(FilterDrawingSvg, DualDielectricDesignIsShadedAndNoted) {
   for (const std::string& p : elements(svg, "path")) shaded += attr(p, "class") == "dielectric";
   EXPECT_EQ(shaded, 6u);
   EXPECT_NE(sheet_text(svg).find("dual configuration (series L first)"), std::string::npos);
-  EXPECT_NE(sheet_text(svg).find("filled with dielectric"), std::string::npos);
+  EXPECT_NE(sheet_text(svg).find("filled with dielectric from centre conductor to bore"),
+            std::string::npos);
   EXPECT_NE(svg.find("2.08"), std::string::npos);
 }
 

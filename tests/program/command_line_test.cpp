@@ -115,6 +115,7 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
   EXPECT_EQ(p.out + p.err, "");
 
   EXPECT_EQ(parse({"--directory", "elsewhere"}).cl.directory, fs::path("elsewhere"));
+  EXPECT_EQ(parse({"--concentricity", "0.001"}).cl.options.concentricity_in, 0.001f);
 }
 
 TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
@@ -170,6 +171,7 @@ TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
                            "--version",
                            "--em-correct",
                            "--em-resolution",
+                           "--concentricity",
                            "--fit",
                            "--fit-report",
                            "--fit-diameters",
@@ -219,6 +221,7 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--tolerance", "y.txt", "--pass-mhz", "900", "--pass-db", "0.5", "--stop-mhz", "800",
        "--stop-db", "30"},                                         // a stopband inside the passband
       {"--length-tol", "1e39"},                                    // beyond a float
+      {"--concentricity", "-0.001"},                               // a negative zone
       {"--min-section", "-1"},                                     // a negative minimum
       {"--min-wall", "inf"},                                       // not finite
       {"--power", "0"},                                            // no power

@@ -58,6 +58,17 @@ TEST(ShopWarnings, EachTriggeredOnceAndNotOnce) {
        "peak power 4588 W of section 2 (the lowest of the lines) is below the 5000 W asked "
        "(--power)"},
       {"peak power above it", [](auto&, auto& o, float&) { o.power_w = 4500.0f; }, nullptr},
+      {"length tolerance of five inches", [](auto&, auto& o, float&) { o.length_tol_in = 5.0f; },
+       "the length tolerance +/-5.0000 inch exceeds the shortest section, section 1 of 0.1747 "
+       "inch (--length-tol)"},
+      {"length tolerance at the shortest section",
+       [](auto&, auto& o, float&) { o.length_tol_in = 0.1747f; }, nullptr},
+      {"diameter tolerance above the 0.025 inch wall of the low lines",
+       [](auto&, auto& o, float&) { o.diameter_tol_in = 0.03f; },
+       "the diameter tolerance +/-0.0300 inch exceeds the thinnest radial wall (B-D)/2, 0.0250 "
+       "inch of section 1 (--diameter-tol)"},
+      {"diameter tolerance below it", [](auto&, auto& o, float&) { o.diameter_tol_in = 0.02f; },
+       nullptr},
   };
   for (const WarningCase& c : cases) {
     SCOPED_TRACE(c.name);
