@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 SECONDS_EACH=${FUZZ_SECONDS:-60}
 BUILD=${FUZZ_BUILD:-build-fuzz}
-TARGETS=${FUZZ_TARGETS:-"fuzz_read_f13 fuzz_format fuzz_defaults_file fuzz_lumped_file fuzz_coax_file fuzz_program fuzz_design_spec fuzz_touchstone"}
+TARGETS=${FUZZ_TARGETS:-"fuzz_read_f13 fuzz_format fuzz_defaults_file fuzz_lumped_file fuzz_coax_file fuzz_program fuzz_design_file fuzz_touchstone"}
 
 GEN=()
 command -v ninja >/dev/null 2>&1 && GEN=(-G Ninja)
@@ -46,12 +46,12 @@ for f in data/*; do
     *.cxf) [ -d "$STARTS/fuzz_coax_file" ] && cp "$f" "$STARTS/fuzz_coax_file/" ;;
   esac
 done
-if [ -d "$STARTS/fuzz_design_spec" ]; then
+if [ -d "$STARTS/fuzz_design_file" ]; then
   # The design files of the docs and tests, each with and without the shipped defaults.
-  for f in docs/*.toml tests/spec/*.toml; do
+  for f in docs/*.toml tests/design_file/*.toml; do
     [ -e "$f" ] || continue
-    { printf '\x00'; cat "$f"; } > "$STARTS/fuzz_design_spec/$(basename "$f")"
-    { printf '\x01'; cat "$f"; } > "$STARTS/fuzz_design_spec/nodef-$(basename "$f")"
+    { printf '\x00'; cat "$f"; } > "$STARTS/fuzz_design_file/$(basename "$f")"
+    { printf '\x01'; cat "$f"; } > "$STARTS/fuzz_design_file/nodef-$(basename "$f")"
   done
 fi
 if [ -d "$STARTS/fuzz_read_f13" ]; then
@@ -95,7 +95,7 @@ for t in $TARGETS; do
     fuzz_program) extra=(-dict=fuzz/program.dict -max_len=4096) ;;
     fuzz_read_f13) extra=(-max_len=64) ;;
     fuzz_format) extra=(-max_len=256) ;;
-    fuzz_design_spec) extra=(-dict=fuzz/design_spec.dict -max_len=4096) ;;
+    fuzz_design_file) extra=(-dict=fuzz/design_file.dict -max_len=4096) ;;
     *) extra=(-max_len=8192) ;;
   esac
   log="$BUILD/artifacts/$t.log"

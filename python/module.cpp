@@ -24,10 +24,10 @@
 #include "app/standard_values_run.h"
 #include "base/clock.h"
 #include "base/text_out.h"
+#include "design_file/design_file.h"
 #include "export/s_parameters.h"
 #include "line/ratings.h"
 #include "report/dimension_report.h"
-#include "spec/design_spec.h"
 #include "synthesis/ladder.h"
 #include "synthesis/stepped_line.h"
 
@@ -295,7 +295,7 @@ class Design {
  private:
   fs::path workdir_;
   mx::DesignRecord ds_;
-  mx::DesignSpec spec_;
+  mx::DesignFile spec_;
   mx::SteppedLineResult stepped_;
   std::optional<mx::StandardValuesReport> standard_;
 };

@@ -15,6 +15,7 @@
 #include "app/standard_values_run.h"
 #include "base/fields.h"
 #include "base/program_exit.h"
+#include "design_file/design_file.h"
 #include "dialog/dialog.h"
 #include "dialog/operation_menus.h"
 #include "model/design_record.h"
@@ -23,7 +24,6 @@
 #include "report/report.h"
 #include "report/report_file.h"
 #include "report/synthesis_report.h"
-#include "spec/design_spec.h"
 #include "synthesis/ladder.h"
 #include "synthesis/stepped_line.h"
 
@@ -218,9 +218,9 @@ void connect_report_file(Console& con, DesignRecord& ds, ReportFile& file,
 // built (its report says why; nothing of it is analysed).
 int run_design_file(const std::filesystem::path& file, const std::filesystem::path& workdir,
                     const Clock& clock, DesignRecord& ds, Cycle& cycle, std::ostream& err) {
-  DesignSpec spec;
+  DesignFile spec;
   try {
-    spec = read_design_spec(file, workdir, ds);
+    spec = read_design_file(file, workdir, ds);
   } catch (const SpecError& e) {
     err << "mandrelix: " << e.what() << '\n';
     return 1;

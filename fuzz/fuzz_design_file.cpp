@@ -11,17 +11,17 @@
 #include <cstdint>
 #include <string>
 
+#include "design_file/design_file.h"
 #include "dialog/dialog.h"
 #include "fuzz_support.h"
 #include "model/design_record.h"
-#include "spec/design_spec.h"
 #include "synthesis/section_count.h"
 
 namespace {
 
 using mxfuzz::fail;
 
-void check_accepted(const mx::DesignRecord& ds, const mx::DesignSpec& spec) {
+void check_accepted(const mx::DesignRecord& ds, const mx::DesignFile& spec) {
   const mx::Control& c = ds.control;
   if (!spec.circuit_file) {
     const mx::DesignData& d = ds.design;
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
   mx::DesignRecord ds;
   try {
-    const mx::DesignSpec spec = mx::read_design_text(text, "design.toml", true, box.path(), ds);
+    const mx::DesignFile spec = mx::read_design_text(text, "design.toml", true, box.path(), ds);
     check_accepted(ds, spec);
   } catch (const mx::SpecError& e) {
     const std::string message = e.what();

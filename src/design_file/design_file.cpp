@@ -1,4 +1,4 @@
-#include "spec/design_spec.h"
+#include "design_file/design_file.h"
 
 #include <array>
 #include <charconv>
@@ -11,12 +11,12 @@
 #include "base/program_exit.h"
 #include "base/text_out.h"
 #include "base/units.h"
+#include "design_file/toml.h"
 #include "dialog/dialog.h"
 #include "files/coax_file.h"
 #include "files/defaults_file.h"
 #include "files/lumped_file.h"
 #include "line/impedance.h"
-#include "spec/toml.h"
 #include "synthesis/ladder.h"
 #include "synthesis/section_count.h"
 #include "synthesis/standard_values.h"
@@ -127,7 +127,7 @@ class Reader {
          DesignRecord& ds)
       : root_(root), source_(source), lines_(lines), defaults_(defaults), ds_(ds) {}
 
-  DesignSpec run(const fs::path& workdir);
+  DesignFile run(const fs::path& workdir);
 
  private:
   [[noreturn]] void fail(const toml::node* at, std::string_view key, std::string_view what) const;
@@ -156,7 +156,7 @@ class Reader {
   void coax_line(const toml::table* coax, int j);
   void losses(const toml::table* t);
   void sweep(const toml::table* t);
-  void circuit(const toml::table* t, const fs::path& workdir, DesignSpec& spec);
+  void circuit(const toml::table* t, const fs::path& workdir, DesignFile& spec);
   void reactances(const toml::table* t, bool from_defaults);
 
   const toml::table& root_;
@@ -233,8 +233,8 @@ const Choice& Reader::choice(const toml::table* t, const std::string& path, std:
   fail(n, path + "." + std::string(key), "expected one of " + list + ", not " + shown(*n));
 }
 
-DesignSpec Reader::run(const fs::path& workdir) {
-  DesignSpec spec;
+DesignFile Reader::run(const fs::path& workdir) {
+  DesignFile spec;
   static constexpr auto kTables = {"title"sv,  "response"sv, "terminations"sv, "coax"sv,
                                    "losses"sv, "analysis"sv, "circuit"sv};
   for (const auto& [key, value] : root_)
@@ -508,7 +508,7 @@ void Reader::reactances(const toml::table* t, bool from_defaults) {
   p.xl = number(t, "terminations", "load_reactance_ohm", kAnyNumber).value_or(0.0f);
 }
 
-void Reader::circuit(const toml::table* t, const fs::path& workdir, DesignSpec& spec) {
+void Reader::circuit(const toml::table* t, const fs::path& workdir, DesignFile& spec) {
   spec.circuit_file = true;
   const toml::node* lumped = t->get("lumped_file");
   const toml::node* coaxial = t->get("coaxial_file");
@@ -589,7 +589,7 @@ bool read_defaults(const fs::path& workdir, DesignRecord& ds) {
 
 }  // namespace
 
-DesignSpec read_design_text(std::string_view text, std::string_view source, bool lines,
+DesignFile read_design_text(std::string_view text, std::string_view source, bool lines,
                             const fs::path& workdir, DesignRecord& ds) {
   toml::table root;
   try {
@@ -603,7 +603,7 @@ DesignSpec read_design_text(std::string_view text, std::string_view source, bool
   return Reader(root, source, lines, defaults, ds).run(workdir);
 }
 
-DesignSpec read_design_spec(const fs::path& file, const fs::path& workdir, DesignRecord& ds) {
+DesignFile read_design_file(const fs::path& file, const fs::path& workdir, DesignRecord& ds) {
   const std::string name = file.string();
   std::ifstream in(file, std::ios::binary);
   std::ostringstream text;
@@ -612,7 +612,7 @@ DesignSpec read_design_spec(const fs::path& file, const fs::path& workdir, Desig
   return read_design_text(text.str(), name, true, workdir, ds);
 }
 
-void prepare_analysis(const DesignSpec& spec, DesignRecord& ds) {
+void prepare_analysis(const DesignFile& spec, DesignRecord& ds) {
   Control& c = ds.control;
   c.function = Function::kAnalysis;
   if (c.origin == Origin::kDistributedSynthesis) {

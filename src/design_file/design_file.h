@@ -34,7 +34,7 @@ struct ResponseType {
 std::span<const ResponseType> response_types();
 
 // What a design file asks for besides the values of the record.
-struct DesignSpec {
+struct DesignFile {
   std::string title;
   // [circuit]: a circuit data file is analysed; nothing is synthesized.
   bool circuit_file = false;
@@ -48,18 +48,18 @@ struct DesignSpec {
 // Reads the design file `file` into ds, with defaults from workdir's
 // Mandrelix.DEF when that file is there. Throws SpecError for a file that
 // cannot be read or used; ds is then of no use.
-DesignSpec read_design_spec(const std::filesystem::path& file, const std::filesystem::path& workdir,
+DesignFile read_design_file(const std::filesystem::path& file, const std::filesystem::path& workdir,
                             DesignRecord& ds);
 
 // The same from the text of a design file; `source` names it in the
 // messages, which give the line of a key only when `lines` is set (a text
 // made from something else has no lines worth naming).
-DesignSpec read_design_text(std::string_view text, std::string_view source, bool lines,
+DesignFile read_design_text(std::string_view text, std::string_view source, bool lines,
                             const std::filesystem::path& workdir, DesignRecord& ds);
 
 // Turns the record of a completed synthesis into that of its analysis, as
 // answer 1 of the synthesis menu and blank answers to the questions that
 // follow it would.
-void prepare_analysis(const DesignSpec& spec, DesignRecord& ds);
+void prepare_analysis(const DesignFile& spec, DesignRecord& ds);
 
 }  // namespace mx

@@ -1,6 +1,6 @@
 // The design file reader without a defaults file: every value comes from the
 // file, as the dialog's answers would give it.
-#include "spec/design_spec.h"
+#include "design_file/design_file.h"
 
 #include <gtest/gtest.h>
 
@@ -28,12 +28,12 @@ std::string coax_design(const std::string& inner, const std::string& extra = "se
          inner + "\nroughness_uin = 32\nloss_tangent = 0.0002\n";
 }
 
-mx::DesignSpec read(const std::string& text, mx::DesignRecord& ds) {
+mx::DesignFile read(const std::string& text, mx::DesignRecord& ds) {
   mxtest::TempDir empty;  // no Mandrelix.DEF
   return mx::read_design_text(text, "t.toml", true, empty.path(), ds);
 }
 
-TEST(DesignSpec, ANumberIsTheFloatTheSameTextTypedAsAnAnswerGives) {
+TEST(DesignFile, ANumberIsTheFloatTheSameTextTypedAsAnAnswerGives) {
   // Texts whose double, rounded again to float, is not the nearest float
   // would show here; the dialog's own reading is the reference.
   for (const char* text :
@@ -47,9 +47,9 @@ TEST(DesignSpec, ANumberIsTheFloatTheSameTextTypedAsAnAnswerGives) {
   }
 }
 
-TEST(DesignSpec, FillsTheLinesAsTheDimensionalQuestionsDo) {
+TEST(DesignFile, FillsTheLinesAsTheDimensionalQuestionsDo) {
   mx::DesignRecord ds;
-  const mx::DesignSpec spec = read(coax_design("0.2172"), ds);
+  const mx::DesignFile spec = read(coax_design("0.2172"), ds);
   EXPECT_FALSE(spec.analyse);
   EXPECT_EQ(ds.control.option, mx::Option::kDistributed);
   EXPECT_EQ(ds.control.configuration, mx::Configuration::kStandard);
@@ -66,7 +66,7 @@ TEST(DesignSpec, FillsTheLinesAsTheDimensionalQuestionsDo) {
   EXPECT_EQ(ds.losses.roughness, 32.0f * 1.0e-6f);
 }
 
-TEST(DesignSpec, CountsTheSectionsFromTheSkirt) {
+TEST(DesignFile, CountsTheSectionsFromTheSkirt) {
   struct Case {
     const char* type;
     float ripple_db;
@@ -86,7 +86,7 @@ TEST(DesignSpec, CountsTheSectionsFromTheSkirt) {
   }
 }
 
-TEST(DesignSpec, TheAnalysisOfALadderTakesZoAndTheLoadThatEndsIt) {
+TEST(DesignFile, TheAnalysisOfALadderTakesZoAndTheLoadThatEndsIt) {
   struct Case {
     const char* terminations;
     mx::Configuration configuration;
@@ -101,7 +101,7 @@ TEST(DesignSpec, TheAnalysisOfALadderTakesZoAndTheLoadThatEndsIt) {
   for (const Case& c : cases) {
     mx::DesignRecord ds;
     const bool dual = c.configuration == mx::Configuration::kDual;
-    const mx::DesignSpec spec =
+    const mx::DesignFile spec =
         read(std::string("[response]\ncutoff_mhz = 1000\nripple_db = 0.5\nsections = 4\n") +
                  "configuration = \"" + (dual ? "dual" : "standard") +
                  "\"\n[terminations]\nimpedance_ohm = 50\n" + c.terminations +
@@ -120,7 +120,7 @@ TEST(DesignSpec, TheAnalysisOfALadderTakesZoAndTheLoadThatEndsIt) {
   }
 }
 
-TEST(DesignSpec, ATableMadeElsewhereIsNamedWithoutLines) {
+TEST(DesignFile, ATableMadeElsewhereIsNamedWithoutLines) {
   mx::DesignRecord ds;
   mxtest::TempDir empty;
   try {
