@@ -186,6 +186,12 @@ TEST(DesignFileRun, RefusesAFileItCannotUseInOneLineBeforeAnything) {
       {"[response]\ntype = \"elliptic\"\nstopband_db = 40\n[coax]\n",
        ":1: response.type: an elliptic ladder has resonant arms"},
       {"title = 'a'\ntitle = 'b'\n", ":2: "},  // the parser's own words
+      // Text on which the parser, left as it ships, aborts or runs into undefined behaviour.
+      {"title = 'x'\n\xC3\xA9 = 1\n", ":2: "},
+      {"\xEF\xBB\xAFhe = 1\n", ":1: "},
+      {"[\\ua]\n", ":1: "},
+      {"t = 1.a'''\xE3\x81\x82\n", ":1: "},
+      {"t = \"\"\"\\\xE3\x80\x81\"\"\"\n", ":1: "},
       {"[response]\ncutoff_mhz = 1000\nripple_db = 0.1\nsections = 5\n",
        ": terminations.impedance_ohm: missing, and the working folder has no Mandrelix.DEF", false},
   };
