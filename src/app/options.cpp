@@ -33,6 +33,7 @@ Examples:
   mandrelix --em-model filter.py             each coaxial filter as an openEMS full-wave model
   mandrelix --em-correct fw.json             lengths of each coaxial synthesis corrected by openEMS
   mandrelix --em-resolution coarse --em-correct fw.json   ... on the quick mesh
+  mandrelix --reference-ohm 50 --touchstone r.s2p   ... the S-parameters referred to 50 ohm
   mandrelix --threads 1                      sweep on one thread
   mandrelix --length-tol 0.002               machining tolerance of the lengths, +/- inch
   mandrelix --diameter-tol 0.0002            machining tolerance of the diameters, +/- inch
@@ -143,6 +144,24 @@ std::string random_state_check(const std::string& text) {
     if (*end == '\0' && errno != ERANGE) return {};
   }
   return "a random state is a whole number, 0 or more: " + text;
+}
+
+// The impedance the S-parameters are referred to: ohm, above zero, at most
+// kMaxReferenceOhm (a filter's ports are never of megohms; beyond it a
+// typing slip is likelier than a wish).
+constexpr double kMaxReferenceOhm = 1.0e6;
+std::optional<double> reference_value(const std::string& text) {
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(v) || !(v > 0.0) ||
+      v > kMaxReferenceOhm)
+    return std::nullopt;
+  return v;
+}
+std::string reference_check(const std::string& text) {
+  if (!reference_value(text))
+    return "a reference impedance is a number of ohms above zero, at most 1000000: " + text;
+  return {};
 }
 
 // The report of a tolerance study is plain text or JSON, by the extension.
@@ -287,6 +306,14 @@ const OptionRow kOptions[] = {
      "write an openEMS full-wave model (Python) of every coaxial synthesis and "
      "analysis; python3 FILE.py OUT.s2p simulates it",
      nullptr, nullptr, store_path<&RunOptions::em_model>, nullptr},
+    {"--reference-ohm", "Z",
+     "refer the Touchstone file, the CSV's S columns and the plot to Z ohm at both ports "
+     "(default: the S-parameters to Rs and Rl, the plot to the source and load)",
+     reference_check, "OHM",
+     [](const std::string& text, CommandLine& cl) {
+       cl.options.reference_ohm = reference_value(text);
+     },
+     nullptr},
     {"--threads", "N", "threads of a frequency sweep (default: all cores)",
      whole_check<1, 256, kThreadsRefusal>, "INT in [1 - 256]",
      [](const std::string& text, CommandLine& cl) {
@@ -483,6 +510,13 @@ CommandLine parse_command_line(int argc, const char* const* argv, std::ostream& 
   if (o.stop_mhz && o.pass_mhz && !(*o.stop_mhz > *o.pass_mhz)) {
     err << "mandrelix: --stop-mhz " << *o.stop_mhz << " must lie above --pass-mhz " << *o.pass_mhz
         << " (see mandrelix --help)\n";
+    cl.exit_now = true;
+    cl.exit_status = 2;
+    return cl;
+  }
+  if (o.reference_ohm && !o.touchstone && !o.csv && !o.plot) {
+    err << "mandrelix: --reference-ohm needs --touchstone, --csv or --plot (see mandrelix "
+           "--help)\n";
     cl.exit_now = true;
     cl.exit_status = 2;
     return cl;

@@ -41,6 +41,10 @@ struct RunOptions {
   std::optional<std::filesystem::path> drawing;       // every distributed synthesis: SVG or DXF
   // Every distributed synthesis and coaxial analysis: an openEMS script of the filter.
   std::optional<std::filesystem::path> em_model;
+  // The one real impedance, ohm, the Touchstone file, the CSV's S columns and
+  // the response plot are referred to at both ports; unset: the S-parameters
+  // are referred to Rs and Rl, the plot shows the report's loss and return loss.
+  std::optional<double> reference_ohm;
   // Threads of a sweep; 0 for as many as the machine has.
   int threads = 0;
   // Machining tolerances, inch (+/-): of every section length and of every

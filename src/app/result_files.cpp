@@ -63,8 +63,10 @@ std::string configuration_name(Configuration c) {
   return c == Configuration::kDual ? "dual" : "standard";
 }
 
-SweepData sweep_data(const DesignRecord& ds, std::span<const SweepRow> rows) {
+SweepData sweep_data(const DesignRecord& ds, std::span<const SweepRow> rows,
+                     std::optional<double> reference_ohm) {
   SweepData d;
+  d.info.reference_ohm = reference_ohm.value_or(0.0);
   SweepInfo& i = d.info;
   i.program_version = kProgramVersion;
   i.coaxial = ds.control.option == Option::kDistributed;
@@ -299,7 +301,7 @@ void ResultFiles::analysis(const DesignRecord& ds, std::span<const SweepRow> row
                                                                     : entered_lines(ds));
   if (!options_.touchstone && !options_.csv && !options_.plot) return;
   ++analyses_;
-  const SweepData data = sweep_data(ds, rows);
+  const SweepData data = sweep_data(ds, rows, options_.reference_ohm);
   if (options_.touchstone)
     write(*options_.touchstone, analyses_, ds, "S-parameters",
           [&](std::ostream& os) { write_touchstone(os, data); });

@@ -52,9 +52,9 @@ void line(std::string& out, const char* cls, double x1, double y1, double x2, do
 }
 
 void text(std::string& out, double x, double y, const std::string& body, int size,
-          const char* anchor) {
+          const char* anchor, const char* extra) {
   out += "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\" font-size=\"" + std::to_string(size) +
-         "\" text-anchor=\"" + anchor + "\">" + body + "</text>\n";
+         "\" text-anchor=\"" + anchor + "\"" + extra + ">" + body + "</text>\n";
 }
 
 std::string tick(double v, double step) {

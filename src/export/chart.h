@@ -11,8 +11,8 @@
 
 namespace mx::chart {
 
-// The sheet of a plot, px: 960 x 720, its panels between the columns
-// kPanelLeft and kPanelRight.
+// The sheet of a plot, px: 960 x 720 (the response plot's too), the panels of
+// the plots drawn here between the columns kPanelLeft and kPanelRight.
 inline constexpr double kSheetWidth = 960, kSheetHeight = 720;
 inline constexpr double kPanelLeft = 80, kPanelRight = 930;
 
@@ -44,8 +44,9 @@ std::string px(double v);
 
 void line(std::string& out, const char* cls, double x1, double y1, double x2, double y2,
           const char* colour, const char* extra = "");
+// A text at (x, y); extra holds further attributes, each with its leading blank.
 void text(std::string& out, double x, double y, const std::string& body, int size,
-          const char* anchor);
+          const char* anchor, const char* extra = "");
 
 // The label of tick value v on a scale of that step: as many decimals as the step needs.
 std::string tick(double v, double step);

@@ -15,7 +15,9 @@ namespace mx {
 // inf or -inf. s21_db is 20 log10 |S21| of the point's chain matrix referred to
 // Rs at port 1 and Rl at port 2 (as in the Touchstone export), worked in double
 // and given in single precision; it is nan when Rs or Rl is not a positive
-// finite number or the matrix holds NaN, -inf when S21 is 0.
+// finite number or the matrix holds NaN, -inf when S21 is 0. With
+// info.reference_ohm set, s21_db is referred to that impedance at both ports
+// and one column more ends each row: s11_db, 20 log10 |S11| referred to it.
 void write_csv(std::ostream& os, const SweepData& d);
 
 }  // namespace mx

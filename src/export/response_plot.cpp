@@ -4,12 +4,19 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "export/chart.h"
 #include "export/picture_text.h"
+#include "export/s_parameters.h"
 
 namespace mx {
+
+namespace {
+constexpr double kSpikeFactor = 5.0;  // |delay| above this many times its 90th percentile: a spike
+}  // namespace
 
 AxisScale nice_axis_scale(double lo, double hi, int max_intervals) {
   constexpr double kLimit = 1e300;
@@ -42,22 +49,64 @@ AxisScale nice_axis_scale(double lo, double hi, int max_intervals) {
   return s;
 }
 
+ResponseRanges response_ranges(std::span<const double> db, std::span<const double> delay,
+                               double ripple_db) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  ResponseRanges r;
+  double lo = kInf, hi = 0.0;
+  bool perfect = false;
+  for (const double v : db) {
+    if (std::isinf(v) && v < 0.0) perfect = true;
+    if (!std::isfinite(v)) continue;
+    lo = std::min(lo, v);
+    hi = std::max(hi, v);
+  }
+  if (lo == kInf) lo = -10.0;
+  if (ripple_db > 0.0 && std::isfinite(ripple_db)) lo = std::min(lo, -ripple_db);
+  if (perfect) lo = std::min(lo - 10.0, -40.0);  // room below the worst real match
+  lo = std::clamp(lo, kResponseDbFloor, kResponseDbCeiling);
+  hi = std::clamp(hi, kResponseDbFloor, kResponseDbCeiling);
+  r.db_lo = std::min(lo, hi - 1.0);
+  r.db_hi = hi;
+
+  // Delay: scaled to the values that are not phase-wrap spikes.
+  std::vector<double> mags;
+  for (const double v : delay)
+    if (std::isfinite(v)) mags.push_back(std::fabs(v));
+  if (!mags.empty()) {
+    const std::size_t k = (mags.size() - 1) * 9 / 10;
+    std::nth_element(mags.begin(), mags.begin() + static_cast<std::ptrdiff_t>(k), mags.end());
+    const double p90 = mags[k];
+    if (p90 > 0.0) r.spike_limit = kSpikeFactor * p90;
+  }
+  r.delay_lo = 0.0;
+  r.delay_hi = 0.0;
+  for (const double v : delay) {
+    if (!std::isfinite(v)) continue;
+    if (std::fabs(v) > r.spike_limit) {
+      ++r.spikes;
+      continue;
+    }
+    r.delay_lo = std::min(r.delay_lo, v);
+    r.delay_hi = std::max(r.delay_hi, v);
+  }
+  if (r.delay_hi - r.delay_lo <= 0.0) r.delay_hi = r.delay_lo + 1.0;
+  return r;
+}
+
 namespace {
 
 using picture::fixed;
 using picture::xml_text;
 
-constexpr int kWidth = 960;
-constexpr int kHeight = 720;
+constexpr double kWidth = chart::kSheetWidth;
+constexpr double kHeight = chart::kSheetHeight;
 constexpr double kLeft = 84.0;
 constexpr double kRight = 928.0;
 constexpr double kTop1 = 100.0;  // dB panel
 constexpr double kBottom1 = 424.0;
 constexpr double kTop2 = 476.0;  // delay panel
 constexpr double kBottom2 = 640.0;
-constexpr double kDbFloor = -200.0;
-constexpr double kDbCeiling = 50.0;
-constexpr double kSpikeFactor = 5.0;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 constexpr const char* kLossColour = "#1f4e9c";
@@ -126,26 +175,11 @@ struct Panel {
   }
 };
 
-std::string px(double v) { return fixed(v, 2); }
-
-// Decimals that show every tick of a 1-2-5 step without trailing noise.
-int tick_decimals(double step) {
-  const double l = std::floor(std::log10(step) + 1e-9);
-  return l >= 0.0 ? 0 : static_cast<int>(std::min(-l, 12.0));
-}
-
-std::string tick_label(double v, double step) {
-  if (std::fabs(v) < step * 1e-6) v = 0.0;
-  return fixed(v, tick_decimals(step));
-}
+using chart::px;
+using chart::text;
+const auto tick_label = chart::tick;
 
 std::string number(double v) { return picture::short_number(v); }
-
-void text(std::string& out, double x, double y, const std::string& body, int size,
-          const char* anchor, const char* extra = "") {
-  out += "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\" font-size=\"" + std::to_string(size) +
-         "\" text-anchor=\"" + anchor + "\"" + extra + ">" + body + "</text>\n";
-}
 
 void panel_frame(std::string& out, const Panel& p, const std::string& y_label, bool zero_line) {
   out += "<g id=\"" + p.id + "\" class=\"panel\" data-x0=\"" + fixed(p.x.lo, 9) + "\" data-x1=\"" +
@@ -424,6 +458,8 @@ std::string subtitle_of(const SweepInfo& info) {
     s += "   \u00b7   FC1 = " + number(static_cast<double>(info.cutoff_mhz)) + " MHz";
   if (info.ripple_db > 0.0f)
     s += "   \u00b7   ripple " + number(static_cast<double>(info.ripple_db)) + " dB";
+  if (info.reference_ohm > 0.0)
+    s += "   \u00b7   S referred to " + number(info.reference_ohm) + " \u03a9";
   return s;
 }
 
@@ -456,7 +492,21 @@ std::string line_swatch(const char* colour, const char* dash = nullptr) {
 
 }  // namespace
 
-void write_response_plot(std::ostream& os, const SweepData& d) {
+void write_response_plot(std::ostream& os, const SweepData& sweep) {
+  // Referred to one impedance, the dB curves are |S21| and |S11| of the chain matrix referred to
+  // it at both ports in place of the report's loss and return loss.
+  SweepData referred;
+  const bool to_reference = sweep.info.reference_ohm > 0.0;
+  if (to_reference) {
+    referred = sweep;
+    const double z = sweep.info.reference_ohm;
+    for (SweepPoint& p : referred.points) {
+      const SParameters s = abcd_to_s(p.abcd, z, z);
+      p.loss_db = static_cast<float>(20.0 * std::log10(std::abs(s.s21)));
+      p.return_loss_db = static_cast<float>(20.0 * std::log10(std::abs(s.s11)));
+    }
+  }
+  const SweepData& d = to_reference ? referred : sweep;
   const SweepInfo& info = d.info;
   const std::vector<Run> loss = runs_of(d, Curve::Loss);
   const std::vector<Run> ret = runs_of(d, Curve::ReturnLoss);
@@ -480,51 +530,19 @@ void write_response_plot(std::ostream& os, const SweepData& d) {
   }
   const bool any_f = fmin <= fmax;
 
-  // dB axis.
-  double db_lo = kInf, db_hi = 0.0;
-  for (const auto* curve : {&loss, &ret}) {
-    for (const Run& r : *curve) {
-      for (const Sample& s : r) {
-        if (!std::isfinite(s.v)) continue;
-        db_lo = std::min(db_lo, s.v);
-        db_hi = std::max(db_hi, s.v);
-      }
-    }
-  }
-  if (db_lo == kInf) db_lo = -10.0;
+  // The axes' ranges, from the values drawn.
+  std::vector<double> db, delay_values;
+  for (const auto* curve : {&loss, &ret})
+    for (const Run& r : *curve)
+      for (const Sample& s : r) db.push_back(s.v);
+  for (const Run& r : delay)
+    for (const Sample& s : r) delay_values.push_back(s.v);
   const double ripple = static_cast<double>(info.ripple_db);
   const bool show_ripple = ripple > 0.0 && std::isfinite(ripple);
-  if (show_ripple) db_lo = std::min(db_lo, -ripple);
-  if (perfect_rows > 0) db_lo = std::min(db_lo - 10.0, -40.0);  // room below the worst real match
-  db_lo = std::clamp(db_lo, kDbFloor, kDbCeiling);
-  db_hi = std::clamp(db_hi, kDbFloor, kDbCeiling);
-  db_lo = std::min(db_lo, db_hi - 1.0);
-
-  // Delay axis: scaled to the values that are not phase-wrap spikes.
-  std::vector<double> mags;
-  for (const Run& r : delay) {
-    for (const Sample& s : r) mags.push_back(std::fabs(s.v));
-  }
-  double spike_limit = kInf;
-  if (!mags.empty()) {
-    const std::size_t k = (mags.size() - 1) * 9 / 10;
-    std::nth_element(mags.begin(), mags.begin() + static_cast<std::ptrdiff_t>(k), mags.end());
-    const double p90 = mags[k];
-    if (p90 > 0.0) spike_limit = kSpikeFactor * p90;
-  }
-  double t_lo = 0.0, t_hi = 0.0;
-  std::size_t spikes = 0;
-  for (const Run& r : delay) {
-    for (const Sample& s : r) {
-      if (std::fabs(s.v) > spike_limit) {
-        ++spikes;
-        continue;
-      }
-      t_lo = std::min(t_lo, s.v);
-      t_hi = std::max(t_hi, s.v);
-    }
-  }
-  if (t_hi - t_lo <= 0.0) t_hi = t_lo + 1.0;
+  const ResponseRanges range = response_ranges(db, delay_values, show_ripple ? ripple : 0.0);
+  const double db_lo = range.db_lo, db_hi = range.db_hi, t_lo = range.delay_lo,
+               t_hi = range.delay_hi, spike_limit = range.spike_limit;
+  const std::size_t spikes = range.spikes;
 
   Panel top{"response-panel",
             nice_axis_scale(any_f ? fmin : 0.0, any_f ? fmax : 1.0, 10),
@@ -539,10 +557,9 @@ void write_response_plot(std::ostream& os, const SweepData& d) {
   std::string out;
   out.reserve(4096 + d.points.size() * 48);
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-         std::to_string(kWidth) + "\" height=\"" + std::to_string(kHeight) + "\" viewBox=\"0 0 " +
-         std::to_string(kWidth) + " " + std::to_string(kHeight) +
-         "\" font-family=\"sans-serif\" fill=\"" + kTextColour + "\">\n";
+  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + fixed(kWidth, 0) +
+         "\" height=\"" + fixed(kHeight, 0) + "\" viewBox=\"0 0 " + fixed(kWidth, 0) + " " +
+         fixed(kHeight, 0) + "\" font-family=\"sans-serif\" fill=\"" + kTextColour + "\">\n";
   const std::string title = xml_text(title_of(info));
   out += "<title>" + title + "</title>\n";
   out += "<defs>\n";
@@ -569,14 +586,14 @@ void write_response_plot(std::ostream& os, const SweepData& d) {
   }
   if (perfect_rows > 0) {
     note += std::string(note.empty() ? "" : " ") +
-            "Return loss of \u2212\u221e (perfect match) is drawn at the axis floor.";
+            "|S11| of \u2212\u221e dB (perfect match) is drawn at the axis floor.";
   }
   if (!note.empty())
     text(out, kLeft, 68, xml_text(note), 12, "start", " class=\"note\" fill=\"#a04000\"");
 
   std::vector<LegendEntry> entries;
-  entries.push_back({"Insertion loss", line_swatch(kLossColour)});
-  entries.push_back({"Return loss", line_swatch(kReturnColour)});
+  entries.push_back({"|S21|", line_swatch(kLossColour)});
+  entries.push_back({"|S11|", line_swatch(kReturnColour)});
   const double cutoff = static_cast<double>(info.cutoff_mhz);
   const bool show_cutoff = cutoff > 0.0 && cutoff >= top.x.lo && cutoff <= top.x.hi;
   if (show_ripple) {
@@ -589,7 +606,7 @@ void write_response_plot(std::ostream& os, const SweepData& d) {
   legend(out, entries);
 
   // dB panel.
-  panel_frame(out, top, "Insertion loss, return loss (dB)", true);
+  panel_frame(out, top, "|S21|, |S11| (dB)", true);
   if (show_ripple) {
     const double y0 = top.map_y(0.0);
     const double y1 = std::max(top.map_y(-ripple), y0 + 1.0);

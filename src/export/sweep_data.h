@@ -28,6 +28,10 @@ struct SweepInfo {
   float rs = 50, xs = 0, rl = 50, xl = 0;  // source and load impedance, ohm
   float cutoff_mhz = 0;                    // FC1 when the circuit came from a synthesis, else 0
   float ripple_db = 0;                     // passband ripple Am of a Chebyshev synthesis, else 0
+  // The one real impedance, ohm, the S-parameters of the Touchstone file, the CSV's S columns and
+  // the plot are referred to at both ports (--reference-ohm); 0: Rs at port 1 and Rl at port 2
+  // for the S-parameters, the report's own loss and return loss for the plot.
+  double reference_ohm = 0;
 };
 struct SweepData {
   SweepInfo info;

@@ -88,7 +88,10 @@ void write_comments(std::ostream& os, const SweepInfo& info, const Selection& se
   }
   os << "! Source " << impedance_text(info.rs, info.xs) << ", load "
      << impedance_text(info.rl, info.xl) << '\n';
-  if (info.xs != 0.0f || info.xl != 0.0f) {
+  if (info.reference_ohm > 0.0) {
+    os << "! The S-parameters are referred to " << double_text9(info.reference_ohm)
+       << " ohm at both ports, not to the source and load.\n";
+  } else if (info.xs != 0.0f || info.xl != 0.0f) {
     os << "! The reactive parts of the source and load are not part of this file: the "
           "S-parameters\n"
           "! are referred to their real parts only, Rs at port 1 and Rl at port 2.\n";
@@ -122,8 +125,9 @@ void write_row(std::ostream& os, const Row& r) {
 
 void write_touchstone(std::ostream& os, const SweepData& d) {
   const SweepInfo& info = d.info;
-  const double rs = static_cast<double>(info.rs);
-  const double rl = static_cast<double>(info.rl);
+  const bool referred = info.reference_ohm > 0.0;
+  const double rs = referred ? info.reference_ohm : static_cast<double>(info.rs);
+  const double rl = referred ? info.reference_ohm : static_cast<double>(info.rl);
   const bool refs_ok = valid_reference(rs) && valid_reference(rl);
   const Selection sel = refs_ok ? select_rows(d.points, rs, rl) : Selection{};
 
@@ -131,6 +135,12 @@ void write_touchstone(std::ostream& os, const SweepData& d) {
   if (!refs_ok) {
     // An option line a reader accepts, with no data after it.
     os << "# MHz S RI R 50\n";
+    return;
+  }
+  if (referred) {
+    os << "# MHz S RI R " << double_text9(info.reference_ohm) << '\n';
+    os << "! f S11 S21 S12 S22 (real, imaginary)\n";
+    for (const Row& r : sel.rows) write_row(os, r);
     return;
   }
 

@@ -12,7 +12,9 @@ namespace mx {
 // point's chain matrix, referred to Rs at port 1 and Rl at port 2 (the
 // reactive parts Xs and Xl are left out; a comment says so when they are not
 // zero). With Rs == Rl the file is a version 1 file, otherwise a version 2.0
-// file with a [Reference] line for the two ports.
+// file with a [Reference] line for the two ports. With info.reference_ohm
+// set they are referred to that impedance at both ports instead, in a
+// version 1 file ("# MHz S RI R <Z>").
 //
 // Only rows a reader accepts are written: a row is dropped when its frequency
 // is negative or not finite (0 MHz is kept: the format allows a DC point),
