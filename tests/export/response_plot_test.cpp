@@ -430,3 +430,74 @@ TEST(ResponsePlotRendered, CoaxialButterworthWithoutSynthesisFigures) {
 
 }  // namespace
 }  // namespace mx
+
+namespace mx {
+namespace {
+
+TEST(ResponsePlotRanges, DbRangeAndSpikeRule) {
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+  const std::vector<double> ten_ns(20, 10.0);  // a flat delay: 90th percentile 10 ns
+  std::vector<double> one_spike = ten_ns;
+  one_spike[7] = -51.0;  // beyond 5 x 10 ns
+  std::vector<double> at_limit = ten_ns;
+  at_limit[3] = 50.0;  // exactly 5 x: kept
+  const struct {
+    const char* what;
+    std::vector<double> db, delay;
+    double ripple;
+    double db_lo, db_hi, t_lo, t_hi, limit;
+    std::size_t spikes;
+  } cases[] = {
+      {"plain", {-0.1, -30.0, -12.0}, ten_ns, 0.0, -30.0, 0.0, 0.0, 10.0, 50.0, 0},
+      {"ripple below the values", {-0.05, -0.2}, {}, 1.5, -1.5, 0.0, 0.0, 1.0, inf, 0},
+      {"perfect match", {-0.1, -inf, -25.0}, {}, 0.0, -40.0, 0.0, 0.0, 1.0, inf, 0},
+      {"perfect match below -30", {-inf, -60.0}, {}, 0.0, -70.0, 0.0, 0.0, 1.0, inf, 0},
+      {"floor and ceiling", {-900.0, 80.0}, {}, 0.0, -200.0, 50.0, 0.0, 1.0, inf, 0},
+      {"no finite value", {nan, inf}, {nan}, 0.0, -10.0, 0.0, 0.0, 1.0, inf, 0},
+      {"span under 1 dB", {-0.2}, {}, 0.0, -1.0, 0.0, 0.0, 1.0, inf, 0},
+      {"gain only", {3.0, 2.0}, {}, 0.0, 2.0, 3.0, 0.0, 1.0, inf, 0},
+      {"one spike", {-1.0}, one_spike, 0.0, -1.0, 0.0, 0.0, 10.0, 50.0, 1},
+      {"at the limit", {-1.0}, at_limit, 0.0, -1.0, 0.0, 0.0, 50.0, 50.0, 0},
+      {"negative delay", {-1.0}, {-2.0, -3.0}, 0.0, -1.0, 0.0, -3.0, 0.0, 10.0, 0},
+      {"zero delay", {-1.0}, {0.0, 0.0}, 0.0, -1.0, 0.0, 0.0, 1.0, inf, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ResponseRanges r = response_ranges(c.db, c.delay, c.ripple);
+    EXPECT_EQ(r.db_lo, c.db_lo);
+    EXPECT_EQ(r.db_hi, c.db_hi);
+    EXPECT_EQ(r.delay_lo, c.t_lo);
+    EXPECT_EQ(r.delay_hi, c.t_hi);
+    EXPECT_EQ(r.spike_limit, c.limit);
+    EXPECT_EQ(r.spikes, c.spikes);
+  }
+}
+
+// Referred to an impedance, the dB curves are |S21| and |S11| of the chain matrix at that
+// impedance, not the report's figures (here left at 0 dB).
+TEST(ResponsePlot, ReferredCurvesAreTheSParametersAtTheReference) {
+  SweepData d = chebyshev_sweep();
+  const double pi = std::acos(-1.0);
+  for (SweepPoint& p : d.points) {
+    // A shunt capacitor of 2 pF: |S21|^2 = 1 / (1 + (w C Z / 2)^2), |S11| = w C Z / 2 / ...
+    const double b = 2.0 * pi * static_cast<double>(p.f_mhz) * 1e6 * 2e-12;
+    p.abcd = {1, 0, 0, 0, 0, static_cast<float>(b), 1, 0};
+    p.loss_db = p.return_loss_db = 0.0f;
+  }
+  d.info.reference_ohm = 75.0;
+  const std::string svg = plot(d);
+  EXPECT_NE(svg.find("S referred to 75 \u03a9"), std::string::npos);
+  const Axis top = axis_of(svg, "response-panel");
+  const auto s21 = points_of(of_class(svg, "polyline", "loss").at(0));
+  const auto s11 = points_of(of_class(svg, "polyline", "return-loss").at(0));
+  ASSERT_EQ(s21.size(), d.points.size());
+  ASSERT_EQ(s11.size(), d.points.size());
+  for (std::size_t i = 0; i < d.points.size(); ++i) {
+    const double x = static_cast<double>(d.points[i].abcd[5]) * 75.0 / 2.0;
+    EXPECT_NEAR(s21[i].second, top.y_px(-10.0 * std::log10(1.0 + x * x)), 0.011) << i;
+    EXPECT_NEAR(s11[i].second, top.y_px(20.0 * std::log10(x / std::sqrt(1.0 + x * x))), 0.011) << i;
+  }
+}
+
+}  // namespace
+}  // namespace mx

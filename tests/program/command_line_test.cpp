@@ -116,6 +116,8 @@ TEST(ParseCommandLine, EveryOptionReachesTheRunOptions) {
 
   EXPECT_EQ(parse({"--directory", "elsewhere"}).cl.directory, fs::path("elsewhere"));
   EXPECT_EQ(parse({"--concentricity", "0.001"}).cl.options.concentricity_in, 0.001f);
+  EXPECT_EQ(parse({"--plot", "p.svg", "--reference-ohm", "49.99276"}).cl.options.reference_ohm,
+            49.99276);
 }
 
 TEST(ParseCommandLine, HelpShowsUsageAndAnExampleOfEveryOption) {
@@ -250,6 +252,13 @@ TEST(ParseCommandLine, BadCommandLineIsOneLineAndStatus2) {
       {"--fit-diameters"},                               // no fit to free them in
       {"--fit-reference", "n.s2p"},                      // no fit to refer
       {"--fit", "m.s2p", "--fit-report", "f.txt", "--fit-step-scale", "all"},
+      {"--csv", "s.csv", "--reference-ohm", "0"},       // no impedance
+      {"--csv", "s.csv", "--reference-ohm", "-50"},     // a negative one
+      {"--csv", "s.csv", "--reference-ohm", "nan"},     // not finite
+      {"--csv", "s.csv", "--reference-ohm", "1e7"},     // beyond any port
+      {"--csv", "s.csv", "--reference-ohm", "50ohm"},   // not a number
+      {"--reference-ohm", "50"},                        // no file it refers
+      {"--drawing", "f.dxf", "--reference-ohm", "50"},  // nor with a drawing
   };
   for (const auto& args : bad) {
     std::string shown;
