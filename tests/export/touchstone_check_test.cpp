@@ -12,11 +12,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <numbers>
 #include <sstream>
 #include <string>
 
 #include "export/csv.h"
+#include "export/number_text.h"
 #include "export/touchstone.h"
 #include "ladder_abcd.h"
 
@@ -159,6 +161,66 @@ TEST_F(TouchstoneCheck, MismatchesAreCaught) {
   EXPECT_EQ(
       check(d, kTolerances, out, "[Number of Frequencies] 298", "[Number of Frequencies] 297"), 2)
       << out;
+}
+
+}  // namespace
+}  // namespace mx
+
+namespace mx {
+namespace {
+
+const std::string kReferenceScript = MANDRELIX_SOURCE_DIR "/tests/export/check_reference.py";
+
+// The file referred to one impedance against scikit-rf's renormalisation of
+// the file referred to Rs and Rl: one version 1 pair (Rs = Rl, the source
+// line's own impedance), one version 2.0 default file, and a file referred
+// to the wrong impedance, which must be caught. |dS| to 1e-7: both files
+// hold 9 significant digits, and the renormalisation through the impedance
+// matrix spreads that rounding to a few times 1e-8 in the stopband.
+TEST_F(TouchstoneCheck, ReferredFileIsTheDefaultRenormalisedByScikitRf) {
+  const struct {
+    float rs, rl;
+    double z, claimed;
+    int status;
+  } cases[] = {{49.99276f, 49.99276f, 50.0, 50.0, 0},
+               {50.0f, 75.0f, 50.0, 50.0, 0},
+               {50.0f, 75.0f, 100.0, 100.0, 0},
+               {50.0f, 50.0f, 50.5, 50.0, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "Rs " << c.rs << ", Rl " << c.rl << ", Z " << c.z);
+    SweepData d = test::chebyshev7_sweep(c.rs, c.rl, 300, 10.0f);
+    const fs::path plain = dir_ / "plain.s2p", referred = dir_ / "referred.s2p",
+                   log = dir_ / "out.txt";
+    std::ofstream(plain, std::ios::binary) << [&] {
+      std::ostringstream os;
+      write_touchstone(os, d);
+      return os.str();
+    }();
+    d.info.reference_ohm = c.z;
+    std::ostringstream os;
+    write_touchstone(os, d);
+    std::string text = os.str();
+    if (c.claimed != c.z) {  // the data of Z under the header of another impedance
+      const std::string from = "R " + double_text9(c.z), to = "R " + double_text9(c.claimed);
+      const std::size_t at = text.find("# MHz S RI " + from);
+      ASSERT_NE(at, std::string::npos) << text.substr(0, 400);
+      text.replace(at + 11, from.size(), to);
+    }
+    EXPECT_NE(text.find("# MHz S RI R " + double_text9(c.claimed) + "\n"), std::string::npos);
+    EXPECT_EQ(text.find("[Version]"), std::string::npos);
+    std::ofstream(referred, std::ios::binary) << text;
+    const std::string cmd = std::string(kPython) + " '" + kReferenceScript + "' '" +
+                            plain.string() + "' '" + referred.string() + "' " +
+                            double_text9(c.claimed) + " 1e-7 > '" + log.string() + "' 2>&1";
+    const int status = std::system(cmd.c_str());
+    std::ifstream in(log);
+    const std::string out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const int rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (rc == 3) GTEST_SKIP() << "scikit-rf missing: " << out;
+    EXPECT_EQ(rc, c.status) << out;
+    EXPECT_NE(out.find("compared 300 frequencies"), std::string::npos) << out;
+    std::cout << out;
+  }
 }
 
 }  // namespace
