@@ -60,11 +60,13 @@ struct ScriptRun {
   std::string out;
 };
 
-// Runs tests/export/check_touchstone.py with the arguments (none of them
-// holds a quote) and returns its exit status and output.
-ScriptRun check_touchstone(const std::vector<std::string>& args, const fs::path& scratch) {
+// Runs tests/export/check_touchstone.py (or another script of that folder)
+// with the arguments (none of them holds a quote) and returns its exit status
+// and output.
+ScriptRun check_touchstone(const std::vector<std::string>& args, const fs::path& scratch,
+                           const std::string& script = "check_touchstone.py") {
   std::string cmd =
-      std::string(kPython) + " '" MANDRELIX_SOURCE_DIR "/tests/export/check_touchstone.py'";
+      std::string(kPython) + " '" MANDRELIX_SOURCE_DIR "/tests/export/" + script + "'";
   for (const std::string& a : args) cmd += " '" + a + "'";
   const fs::path log = scratch / "check.log";
   cmd += " > '" + log.string() + "' 2>&1";
@@ -257,6 +259,58 @@ TEST(TouchstoneMatchesReport, ShippedCoaxialFileVersion1) {
 TEST(TouchstoneMatchesReport, EvenChebyshevAgainstItsLoadVersion2) {
   check_file_against_report("4-section 0.5 dB Chebyshev, Rs 50, Rl 25.20", kEvenChebyshevAnalysis,
                             true, 50.0, 25.20);
+}
+
+// --reference-ohm: the shipped coaxial filter (Rs = Rl = its 49.99-ohm end
+// lines) referred to 50 ohm. The Touchstone file is the default one
+// renormalised by scikit-rf; the CSV keeps its columns and values but for
+// s21_db and ends in s11_db; the plot says what it is referred to.
+TEST(ReferenceImpedance, FilesReferredToFiftyOhm) {
+  TempDir dir;
+  install_shipped_files(dir.path());
+  mx::RunOptions plain, referred;
+  plain.touchstone = dir / "plain.s2p";
+  plain.csv = dir / "plain.csv";
+  referred.touchstone = dir / "fifty.s2p";
+  referred.csv = dir / "fifty.csv";
+  referred.plot = dir / "fifty.svg";
+  referred.reference_ohm = 50.0;
+  ASSERT_EQ(run_session(kShippedCoaxAnalysis, dir.path(), plain).status, 0);
+  const SessionResult r = run_session(kShippedCoaxAnalysis, dir.path(), referred);
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  const std::string ts = read_file(*referred.touchstone);
+  EXPECT_NE(ts.find("\n# MHz S RI R 50\n"), std::string::npos) << ts.substr(0, 600);
+  const ScriptRun check =
+      check_touchstone({plain.touchstone->string(), referred.touchstone->string(), "50", "1e-7"},
+                       dir.path(), "check_reference.py");
+  ASSERT_NE(check.status, 3) << "scikit-rf is missing (Debian package python3-scikit-rf)";
+  EXPECT_EQ(check.status, 0) << check.out;
+  EXPECT_NE(check.out.find("compared 79 frequencies"), std::string::npos) << check.out;
+  std::printf("%s", check.out.c_str());
+
+  std::istringstream a(read_file(*plain.csv)), b(read_file(*referred.csv));
+  std::string la, lb;
+  std::size_t rows = 0, s21_moved = 0;
+  while (std::getline(a, la)) {
+    ASSERT_TRUE(std::getline(b, lb));
+    const std::size_t cut = la.rfind(',');
+    if (rows++ == 0) {
+      EXPECT_EQ(lb, la + ",s11_db");
+      continue;
+    }
+    // Every column before s21_db as it was.
+    EXPECT_EQ(lb.substr(0, cut + 1), la.substr(0, cut + 1)) << lb;
+    const std::string rest = lb.substr(cut + 1);
+    const std::size_t comma = rest.find(',');
+    ASSERT_NE(comma, std::string::npos) << lb;
+    if (rest.substr(0, comma) != la.substr(cut + 1)) ++s21_moved;
+    EXPECT_LT(std::strtod(rest.c_str() + comma + 1, nullptr), 0.0) << lb;  // |S11| < 1
+  }
+  EXPECT_FALSE(std::getline(b, lb));
+  EXPECT_EQ(rows, 80u);
+  EXPECT_GT(s21_moved, 0u) << "49.99 and 50 ohm give the same |S21| everywhere";
+  EXPECT_NE(read_file(*referred.plot).find("S referred to 50 \u03a9"), std::string::npos);
 }
 
 // ---- numbering ----------------------------------------------------------------
