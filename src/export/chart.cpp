@@ -34,6 +34,8 @@ double Axes::map_y(double v) const {
   return bottom - (v - y.lo) / span * (bottom - top);
 }
 
+double Axes::on_axis_x(double v) const { return map_x(std::clamp(v, x.lo, x.hi)); }
+
 double Axes::on_axis_y(double v) const { return map_y(std::clamp(v, y.lo, y.hi)); }
 
 void open_clip(std::string& out, const Axes& a, const std::string& id) {

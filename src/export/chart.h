@@ -34,7 +34,9 @@ struct Axes {
   // held within kOffPanelSpans panel heights so the coordinates stay
   // ordinary numbers.
   double map_y(double v) const;
-  // A value on the axis, held within it (a mask's lines).
+  // A value on the axis, held within it (a mask's lines; the response plot's
+  // curves, whose clip leaves the frame a margin).
+  double on_axis_x(double v) const;
   double on_axis_y(double v) const;
 };
 inline constexpr double kOffPanelSpans = 100.0;

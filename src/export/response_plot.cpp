@@ -6,6 +6,7 @@
 #include <limits>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "export/chart.h"
@@ -160,20 +161,23 @@ std::vector<Run> runs_of(const SweepData& d, Curve c) {
   return runs;
 }
 
-struct Panel {
+// A panel of the plot: its axes (chart::Axes, the values held within them) and the id of its group.
+struct Panel : chart::Axes {
   std::string id;
-  AxisScale x, y;
-  double px0 = 0, px1 = 0, py0 = 0, py1 = 0;  // pixel of x.lo, x.hi, y.lo (bottom), y.hi (top)
-
-  double map_x(double v) const {
-    v = std::clamp(v, x.lo, x.hi);
-    return px0 + (v - x.lo) / (x.hi - x.lo) * (px1 - px0);
-  }
-  double map_y(double v) const {
-    v = std::clamp(v, y.lo, y.hi);  // -inf lands on the floor
-    return py0 + (v - y.lo) / (y.hi - y.lo) * (py1 - py0);
-  }
 };
+
+Panel panel_of(std::string id, const AxisScale& x, const AxisScale& y, double left, double right,
+               double bottom, double top) {
+  Panel p;
+  p.id = std::move(id);
+  p.x = x;
+  p.y = y;
+  p.left = left;
+  p.right = right;
+  p.bottom = bottom;
+  p.top = top;
+  return p;
+}
 
 using chart::px;
 using chart::text;
@@ -183,56 +187,56 @@ std::string number(double v) { return picture::short_number(v); }
 
 void panel_frame(std::string& out, const Panel& p, const std::string& y_label, bool zero_line) {
   out += "<g id=\"" + p.id + "\" class=\"panel\" data-x0=\"" + fixed(p.x.lo, 9) + "\" data-x1=\"" +
-         fixed(p.x.hi, 9) + "\" data-px0=\"" + px(p.px0) + "\" data-px1=\"" + px(p.px1) +
+         fixed(p.x.hi, 9) + "\" data-px0=\"" + px(p.left) + "\" data-px1=\"" + px(p.right) +
          "\" data-y0=\"" + fixed(p.y.lo, 9) + "\" data-y1=\"" + fixed(p.y.hi, 9) +
-         "\" data-py0=\"" + px(p.py0) + "\" data-py1=\"" + px(p.py1) + "\">\n";
-  out += "<rect x=\"" + px(p.px0) + "\" y=\"" + px(p.py1) + "\" width=\"" + px(p.px1 - p.px0) +
-         "\" height=\"" + px(p.py0 - p.py1) + "\" fill=\"#ffffff\"/>\n";
+         "\" data-py0=\"" + px(p.bottom) + "\" data-py1=\"" + px(p.top) + "\">\n";
+  out += "<rect x=\"" + px(p.left) + "\" y=\"" + px(p.top) + "\" width=\"" + px(p.right - p.left) +
+         "\" height=\"" + px(p.bottom - p.top) + "\" fill=\"#ffffff\"/>\n";
   out += "<g class=\"grid\" stroke=\"" + std::string(kGridColour) + "\" stroke-width=\"1\">\n";
   const auto nx = static_cast<long>(std::llround((p.x.hi - p.x.lo) / p.x.step));
   const auto ny = static_cast<long>(std::llround((p.y.hi - p.y.lo) / p.y.step));
   for (long i = 1; i < nx; ++i) {
-    const double xp = p.map_x(p.x.lo + static_cast<double>(i) * p.x.step);
-    out += "<line x1=\"" + px(xp) + "\" y1=\"" + px(p.py1) + "\" x2=\"" + px(xp) + "\" y2=\"" +
-           px(p.py0) + "\"/>\n";
+    const double xp = p.on_axis_x(p.x.lo + static_cast<double>(i) * p.x.step);
+    out += "<line x1=\"" + px(xp) + "\" y1=\"" + px(p.top) + "\" x2=\"" + px(xp) + "\" y2=\"" +
+           px(p.bottom) + "\"/>\n";
   }
   for (long i = 1; i < ny; ++i) {
-    const double yp = p.map_y(p.y.lo + static_cast<double>(i) * p.y.step);
-    out += "<line x1=\"" + px(p.px0) + "\" y1=\"" + px(yp) + "\" x2=\"" + px(p.px1) + "\" y2=\"" +
-           px(yp) + "\"/>\n";
+    const double yp = p.on_axis_y(p.y.lo + static_cast<double>(i) * p.y.step);
+    out += "<line x1=\"" + px(p.left) + "\" y1=\"" + px(yp) + "\" x2=\"" + px(p.right) +
+           "\" y2=\"" + px(yp) + "\"/>\n";
   }
   out += "</g>\n";
   if (zero_line && p.y.lo < 0.0 && p.y.hi > 0.0) {
-    const double yp = p.map_y(0.0);
-    out += "<line class=\"zero\" x1=\"" + px(p.px0) + "\" y1=\"" + px(yp) + "\" x2=\"" + px(p.px1) +
-           "\" y2=\"" + px(yp) + "\" stroke=\"#9a9a9a\" stroke-width=\"1\"/>\n";
+    const double yp = p.on_axis_y(0.0);
+    out += "<line class=\"zero\" x1=\"" + px(p.left) + "\" y1=\"" + px(yp) + "\" x2=\"" +
+           px(p.right) + "\" y2=\"" + px(yp) + "\" stroke=\"#9a9a9a\" stroke-width=\"1\"/>\n";
   }
   // Tick marks and labels.
   out += "<g class=\"ticks\" fill=\"" + std::string(kTextColour) + "\">\n";
   for (long i = 0; i <= nx; ++i) {
     const double v = p.x.lo + static_cast<double>(i) * p.x.step;
-    const double xp = p.map_x(v);
-    out += "<line x1=\"" + px(xp) + "\" y1=\"" + px(p.py0) + "\" x2=\"" + px(xp) + "\" y2=\"" +
-           px(p.py0 + 5) + "\" stroke=\"" + kFrameColour + "\"/>\n";
-    text(out, xp, p.py0 + 18, tick_label(v, p.x.step), 12, "middle");
+    const double xp = p.on_axis_x(v);
+    out += "<line x1=\"" + px(xp) + "\" y1=\"" + px(p.bottom) + "\" x2=\"" + px(xp) + "\" y2=\"" +
+           px(p.bottom + 5) + "\" stroke=\"" + kFrameColour + "\"/>\n";
+    text(out, xp, p.bottom + 18, tick_label(v, p.x.step), 12, "middle");
   }
   for (long i = 0; i <= ny; ++i) {
     const double v = p.y.lo + static_cast<double>(i) * p.y.step;
-    const double yp = p.map_y(v);
-    out += "<line x1=\"" + px(p.px0 - 5) + "\" y1=\"" + px(yp) + "\" x2=\"" + px(p.px0) +
+    const double yp = p.on_axis_y(v);
+    out += "<line x1=\"" + px(p.left - 5) + "\" y1=\"" + px(yp) + "\" x2=\"" + px(p.left) +
            "\" y2=\"" + px(yp) + "\" stroke=\"" + kFrameColour + "\"/>\n";
-    text(out, p.px0 - 8, yp + 4, tick_label(v, p.y.step), 12, "end");
+    text(out, p.left - 8, yp + 4, tick_label(v, p.y.step), 12, "end");
   }
   out += "</g>\n";
-  const double ym = (p.py0 + p.py1) / 2.0;
+  const double ym = (p.bottom + p.top) / 2.0;
   text(out, 26, ym, xml_text(y_label), 13, "middle",
        (" transform=\"rotate(-90 26 " + px(ym) + ")\"").c_str());
 }
 
 void panel_close(std::string& out, const Panel& p) {
-  out += "<rect class=\"frame\" x=\"" + px(p.px0) + "\" y=\"" + px(p.py1) + "\" width=\"" +
-         px(p.px1 - p.px0) + "\" height=\"" + px(p.py0 - p.py1) + "\" fill=\"none\" stroke=\"" +
-         kFrameColour + "\" stroke-width=\"1.2\"/>\n";
+  out += "<rect class=\"frame\" x=\"" + px(p.left) + "\" y=\"" + px(p.top) + "\" width=\"" +
+         px(p.right - p.left) + "\" height=\"" + px(p.bottom - p.top) +
+         "\" fill=\"none\" stroke=\"" + kFrameColour + "\" stroke-width=\"1.2\"/>\n";
   out += "</g>\n";
 }
 
@@ -242,8 +246,8 @@ void draw_runs(std::string& out, const std::vector<Run>& runs, const Panel& p, c
     if (run.size() == 1) {
       const Sample& s = run.front();
       out += "<circle class=\"" + std::string(cls) + "\" data-row=\"" + std::to_string(s.row) +
-             "\" cx=\"" + px(p.map_x(s.f)) + "\" cy=\"" + px(p.map_y(s.v)) + "\" r=\"4\" fill=\"" +
-             colour + "\" stroke=\"#ffffff\" stroke-width=\"1\"/>\n";
+             "\" cx=\"" + px(p.on_axis_x(s.f)) + "\" cy=\"" + px(p.on_axis_y(s.v)) +
+             "\" r=\"4\" fill=\"" + colour + "\" stroke=\"#ffffff\" stroke-width=\"1\"/>\n";
       continue;
     }
     out += "<polyline class=\"" + std::string(cls) + "\" data-first-row=\"" +
@@ -253,7 +257,7 @@ void draw_runs(std::string& out, const std::vector<Run>& runs, const Panel& p, c
     for (const Sample& s : run) {
       if (!first) out += ' ';
       first = false;
-      out += px(p.map_x(s.f)) + "," + px(p.map_y(s.v));
+      out += px(p.on_axis_x(s.f)) + "," + px(p.on_axis_y(s.v));
     }
     out += "\"/>\n";
   }
@@ -279,10 +283,10 @@ struct Obstacles {
         std::clamp(200000.0 / static_cast<double>(std::max<std::size_t>(segments, 1)), 1.0, 400.0);
     for (const Run& r : runs) {
       for (std::size_t i = 0; i < r.size(); ++i) {
-        const double x = p.map_x(r[i].f), y = p.map_y(r[i].v);
+        const double x = p.on_axis_x(r[i].f), y = p.on_axis_y(r[i].v);
         pts.emplace_back(x, y);
         if (i == 0) continue;
-        const double x0 = p.map_x(r[i - 1].f), y0 = p.map_y(r[i - 1].v);
+        const double x0 = p.on_axis_x(r[i - 1].f), y0 = p.on_axis_y(r[i - 1].v);
         const int steps = static_cast<int>(std::min(std::hypot(x - x0, y - y0) / 3.0, budget));
         for (int k = 1; k < steps; ++k) {
           const double t = static_cast<double>(k) / steps;
@@ -321,7 +325,7 @@ struct Obstacles {
 // ripple, drawn as an inset in the dB panel wherever it covers no curve (and left out when there is
 // no such place). Its axis mapping is in the data-* attributes of <g class="inset">; the curve is a
 // <polyline class="loss-detail">.
-void passband_inset(std::string& out, const std::vector<Run>& loss, const Panel& top, double ripple,
+void passband_inset(std::string& out, const std::vector<Run>& loss, const Panel& dbp, double ripple,
                     double cutoff, const Obstacles& obs) {
   const double f_end = cutoff * 1.15;
   double f_lo = kInf, l_lo = kInf, l_hi = -kInf;
@@ -344,8 +348,8 @@ void passband_inset(std::string& out, const std::vector<Run>& loss, const Panel&
   constexpr double kOutW = kW + kPadL + kPadR, kOutH = kH + kPadT + kPadB;
   // Candidate places along the top and the bottom of the panel, from the right.
   std::vector<Box> spots;
-  for (const double y : {top.py1 + 8.0, top.py0 - 8.0 - kOutH}) {
-    for (double x = top.px1 - 8.0 - kOutW; x >= top.px0 + 8.0; x -= 30.0) {
+  for (const double y : {dbp.top + 8.0, dbp.bottom - 8.0 - kOutH}) {
+    for (double x = dbp.right - 8.0 - kOutW; x >= dbp.left + 8.0; x -= 30.0) {
       spots.push_back(Box{x, y, x + kOutW, y + kOutH});
     }
   }
@@ -353,54 +357,50 @@ void passband_inset(std::string& out, const std::vector<Run>& loss, const Panel&
   bool clear = false;
   const Box b = spots[obs.pick(spots, 4.0, clear)];
   if (!clear) return;
-  const Panel in{"passband-inset",
-                 nice_axis_scale(f_lo, f_end, 6),
-                 nice_axis_scale(lo, hi, 4),
-                 b.x0 + kPadL,
-                 b.x0 + kPadL + kW,
-                 b.y0 + kPadT + kH,
-                 b.y0 + kPadT};
+  const Panel in =
+      panel_of("passband-inset", nice_axis_scale(f_lo, f_end, 6), nice_axis_scale(lo, hi, 4),
+               b.x0 + kPadL, b.x0 + kPadL + kW, b.y0 + kPadT + kH, b.y0 + kPadT);
   out += "<g id=\"" + in.id + "\" class=\"inset\" data-x0=\"" + fixed(in.x.lo, 9) +
-         "\" data-x1=\"" + fixed(in.x.hi, 9) + "\" data-px0=\"" + px(in.px0) + "\" data-px1=\"" +
-         px(in.px1) + "\" data-y0=\"" + fixed(in.y.lo, 9) + "\" data-y1=\"" + fixed(in.y.hi, 9) +
-         "\" data-py0=\"" + px(in.py0) + "\" data-py1=\"" + px(in.py1) + "\">\n";
+         "\" data-x1=\"" + fixed(in.x.hi, 9) + "\" data-px0=\"" + px(in.left) + "\" data-px1=\"" +
+         px(in.right) + "\" data-y0=\"" + fixed(in.y.lo, 9) + "\" data-y1=\"" + fixed(in.y.hi, 9) +
+         "\" data-py0=\"" + px(in.bottom) + "\" data-py1=\"" + px(in.top) + "\">\n";
   out += "<rect x=\"" + px(b.x0) + "\" y=\"" + px(b.y0) + "\" width=\"" + px(kOutW) +
          "\" height=\"" + px(kOutH) +
          "\" fill=\"#ffffff\" stroke=\"#9a9a9a\" stroke-width=\"0.8\"/>\n";
   text(out, b.x0 + 8.0, b.y0 + 14.0, "Passband detail: insertion loss (dB)", 11, "start",
        " font-weight=\"bold\"");
-  out += "<clipPath id=\"passband-inset-clip\"><rect x=\"" + px(in.px0) + "\" y=\"" + px(in.py1) +
+  out += "<clipPath id=\"passband-inset-clip\"><rect x=\"" + px(in.left) + "\" y=\"" + px(in.top) +
          "\" width=\"" + px(kW) + "\" height=\"" + px(kH) + "\"/></clipPath>\n";
-  const double r0 = in.map_y(0.0), r1 = in.map_y(-ripple);
-  out += "<rect class=\"ripple-band-detail\" x=\"" + px(in.px0) + "\" y=\"" + px(r0) +
+  const double r0 = in.on_axis_y(0.0), r1 = in.on_axis_y(-ripple);
+  out += "<rect class=\"ripple-band-detail\" x=\"" + px(in.left) + "\" y=\"" + px(r0) +
          "\" width=\"" + px(kW) + "\" height=\"" + px(r1 - r0) + "\" fill=\"" + kRippleColour +
          "\" fill-opacity=\"0.45\"/>\n";
   out += "<g stroke=\"" + std::string(kGridColour) + "\" stroke-width=\"1\">\n";
   const auto nx = static_cast<long>(std::llround((in.x.hi - in.x.lo) / in.x.step));
   const auto ny = static_cast<long>(std::llround((in.y.hi - in.y.lo) / in.y.step));
   for (long i = 0; i <= nx; ++i) {
-    const double v = in.x.lo + static_cast<double>(i) * in.x.step, xp = in.map_x(v);
+    const double v = in.x.lo + static_cast<double>(i) * in.x.step, xp = in.on_axis_x(v);
     if (i > 0 && i < nx) {
-      out += "<line x1=\"" + px(xp) + "\" y1=\"" + px(in.py1) + "\" x2=\"" + px(xp) + "\" y2=\"" +
-             px(in.py0) + "\"/>\n";
+      out += "<line x1=\"" + px(xp) + "\" y1=\"" + px(in.top) + "\" x2=\"" + px(xp) + "\" y2=\"" +
+             px(in.bottom) + "\"/>\n";
     }
-    text(out, xp, in.py0 + 13.0, tick_label(v, in.x.step), 10, "middle",
+    text(out, xp, in.bottom + 13.0, tick_label(v, in.x.step), 10, "middle",
          " stroke=\"none\" fill=\"#222222\"");
   }
   for (long i = 0; i <= ny; ++i) {
-    const double v = in.y.lo + static_cast<double>(i) * in.y.step, yp = in.map_y(v);
+    const double v = in.y.lo + static_cast<double>(i) * in.y.step, yp = in.on_axis_y(v);
     if (i > 0 && i < ny) {
-      out += "<line x1=\"" + px(in.px0) + "\" y1=\"" + px(yp) + "\" x2=\"" + px(in.px1) +
+      out += "<line x1=\"" + px(in.left) + "\" y1=\"" + px(yp) + "\" x2=\"" + px(in.right) +
              "\" y2=\"" + px(yp) + "\"/>\n";
     }
-    text(out, in.px0 - 5.0, yp + 3.5, tick_label(v, in.y.step), 10, "end",
+    text(out, in.left - 5.0, yp + 3.5, tick_label(v, in.y.step), 10, "end",
          " stroke=\"none\" fill=\"#222222\"");
   }
   out += "</g>\n";
   if (cutoff >= in.x.lo && cutoff <= in.x.hi) {
-    const double xc = in.map_x(cutoff);
-    out += "<line x1=\"" + px(xc) + "\" y1=\"" + px(in.py1) + "\" x2=\"" + px(xc) + "\" y2=\"" +
-           px(in.py0) + "\" stroke=\"#555555\" stroke-width=\"1\" stroke-dasharray=\"5 3\"/>\n";
+    const double xc = in.on_axis_x(cutoff);
+    out += "<line x1=\"" + px(xc) + "\" y1=\"" + px(in.top) + "\" x2=\"" + px(xc) + "\" y2=\"" +
+           px(in.bottom) + "\" stroke=\"#555555\" stroke-width=\"1\" stroke-dasharray=\"5 3\"/>\n";
   }
   // Unclamped mapping: the clip path cuts the curve where it leaves the inset.
   const auto raw = [](double v, double a0, double a1, double p0, double p1) {
@@ -427,13 +427,13 @@ void passband_inset(std::string& out, const std::vector<Run>& loss, const Panel&
       }
       if (count++ == 0) first = r[i].row;
       if (!pts.empty()) pts += ' ';
-      pts += px(raw(r[i].f, in.x.lo, in.x.hi, in.px0, in.px1)) + "," +
-             px(raw(r[i].v, in.y.lo, in.y.hi, in.py0, in.py1));
+      pts += px(raw(r[i].f, in.x.lo, in.x.hi, in.left, in.right)) + "," +
+             px(raw(r[i].v, in.y.lo, in.y.hi, in.bottom, in.top));
     }
     flush();
   }
   out += "</g>\n";
-  out += "<rect x=\"" + px(in.px0) + "\" y=\"" + px(in.py1) + "\" width=\"" + px(kW) +
+  out += "<rect x=\"" + px(in.left) + "\" y=\"" + px(in.top) + "\" width=\"" + px(kW) +
          "\" height=\"" + px(kH) + "\" fill=\"none\" stroke=\"" + kFrameColour +
          "\" stroke-width=\"0.8\"/>\n";
   out += "</g>\n";
@@ -544,15 +544,12 @@ void write_response_plot(std::ostream& os, const SweepData& sweep) {
                t_hi = range.delay_hi, spike_limit = range.spike_limit;
   const std::size_t spikes = range.spikes;
 
-  Panel top{"response-panel",
-            nice_axis_scale(any_f ? fmin : 0.0, any_f ? fmax : 1.0, 10),
-            nice_axis_scale(db_lo, db_hi, 8),
-            kLeft,
-            kRight,
-            kBottom1,
-            kTop1};
-  Panel bottom{"delay-panel", top.x, nice_axis_scale(t_lo, t_hi, 5), kLeft, kRight,
-               kBottom2,      kTop2};
+  // The dB panel above the delay panel.
+  const Panel dbp =
+      panel_of("response-panel", nice_axis_scale(any_f ? fmin : 0.0, any_f ? fmax : 1.0, 10),
+               nice_axis_scale(db_lo, db_hi, 8), kLeft, kRight, kBottom1, kTop1);
+  const Panel dlp = panel_of("delay-panel", dbp.x, nice_axis_scale(t_lo, t_hi, 5), kLeft, kRight,
+                             kBottom2, kTop2);
 
   std::string out;
   out.reserve(4096 + d.points.size() * 48);
@@ -563,10 +560,10 @@ void write_response_plot(std::ostream& os, const SweepData& sweep) {
   const std::string title = xml_text(title_of(info));
   out += "<title>" + title + "</title>\n";
   out += "<defs>\n";
-  for (const Panel* p : {&top, &bottom}) {
-    out += "<clipPath id=\"" + p->id + "-clip\"><rect x=\"" + px(p->px0 - 2) + "\" y=\"" +
-           px(p->py1 - 2) + "\" width=\"" + px(p->px1 - p->px0 + 4) + "\" height=\"" +
-           px(p->py0 - p->py1 + 4) + "\"/></clipPath>\n";
+  for (const Panel* p : {&dbp, &dlp}) {
+    out += "<clipPath id=\"" + p->id + "-clip\"><rect x=\"" + px(p->left - 2) + "\" y=\"" +
+           px(p->top - 2) + "\" width=\"" + px(p->right - p->left + 4) + "\" height=\"" +
+           px(p->bottom - p->top + 4) + "\"/></clipPath>\n";
   }
   out += "</defs>\n";
   out += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
@@ -595,7 +592,7 @@ void write_response_plot(std::ostream& os, const SweepData& sweep) {
   entries.push_back({"|S21|", line_swatch(kLossColour)});
   entries.push_back({"|S11|", line_swatch(kReturnColour)});
   const double cutoff = static_cast<double>(info.cutoff_mhz);
-  const bool show_cutoff = cutoff > 0.0 && cutoff >= top.x.lo && cutoff <= top.x.hi;
+  const bool show_cutoff = cutoff > 0.0 && cutoff >= dbp.x.lo && cutoff <= dbp.x.hi;
   if (show_ripple) {
     entries.push_back({"Ripple band 0 to \u2212" + number(ripple) + " dB",
                        "<rect x=\"0\" y=\"-6\" width=\"22\" height=\"12\" fill=\"" +
@@ -606,66 +603,66 @@ void write_response_plot(std::ostream& os, const SweepData& sweep) {
   legend(out, entries);
 
   // dB panel.
-  panel_frame(out, top, "|S21|, |S11| (dB)", true);
+  panel_frame(out, dbp, "|S21|, |S11| (dB)", true);
   if (show_ripple) {
-    const double y0 = top.map_y(0.0);
-    const double y1 = std::max(top.map_y(-ripple), y0 + 1.0);
-    out += "<rect class=\"ripple-band\" x=\"" + px(top.px0) + "\" y=\"" + px(y0) + "\" width=\"" +
-           px(top.px1 - top.px0) + "\" height=\"" + px(y1 - y0) + "\" fill=\"" + kRippleColour +
+    const double y0 = dbp.on_axis_y(0.0);
+    const double y1 = std::max(dbp.on_axis_y(-ripple), y0 + 1.0);
+    out += "<rect class=\"ripple-band\" x=\"" + px(dbp.left) + "\" y=\"" + px(y0) + "\" width=\"" +
+           px(dbp.right - dbp.left) + "\" height=\"" + px(y1 - y0) + "\" fill=\"" + kRippleColour +
            "\" fill-opacity=\"0.45\"/>\n";
   }
   out += "<g clip-path=\"url(#response-panel-clip)\">\n";
-  draw_runs(out, ret, top, "return-loss", kReturnColour);
-  draw_runs(out, loss, top, "loss", kLossColour);
+  draw_runs(out, ret, dbp, "return-loss", kReturnColour);
+  draw_runs(out, loss, dbp, "loss", kLossColour);
   out += "</g>\n";
   Obstacles top_obs;
-  top_obs.add_runs(loss, top);
-  top_obs.add_runs(ret, top);
+  top_obs.add_runs(loss, dbp);
+  top_obs.add_runs(ret, dbp);
   if (show_cutoff) {
-    const double xc = top.map_x(cutoff);
-    out += "<line class=\"cutoff\" x1=\"" + px(xc) + "\" y1=\"" + px(top.py1) + "\" x2=\"" +
-           px(xc) + "\" y2=\"" + px(top.py0) +
+    const double xc = dbp.on_axis_x(cutoff);
+    out += "<line class=\"cutoff\" x1=\"" + px(xc) + "\" y1=\"" + px(dbp.top) + "\" x2=\"" +
+           px(xc) + "\" y2=\"" + px(dbp.bottom) +
            "\" stroke=\"#555555\" stroke-width=\"1.2\" stroke-dasharray=\"6 4\"/>\n";
     const std::string label = "FC1 = " + number(cutoff) + " MHz";
     const double w = picture::text_width_em(label) * 12.0 * 1.06 + 8.0;
     std::vector<Box> spots;
-    for (const double y : {top.py1 + 6.0, top.py0 - 24.0, (top.py0 + top.py1) / 2.0 - 9.0}) {
+    for (const double y : {dbp.top + 6.0, dbp.bottom - 24.0, (dbp.bottom + dbp.top) / 2.0 - 9.0}) {
       spots.push_back(Box{xc + 4.0, y, xc + 4.0 + w, y + 18.0});
       spots.push_back(Box{xc - 4.0 - w, y, xc - 4.0, y + 18.0});
     }
     std::vector<Box> inside;
     for (const Box& b : spots) {
-      if (b.x0 >= top.px0 + 2.0 && b.x1 <= top.px1 - 2.0) inside.push_back(b);
+      if (b.x0 >= dbp.left + 2.0 && b.x1 <= dbp.right - 2.0) inside.push_back(b);
     }
     if (inside.empty())
-      inside.push_back(Box{top.px1 - 2.0 - w, top.py1 + 6.0, top.px1 - 2.0, top.py1 + 24.0});
+      inside.push_back(Box{dbp.right - 2.0 - w, dbp.top + 6.0, dbp.right - 2.0, dbp.top + 24.0});
     bool clear = false;
     const Box b = inside[top_obs.pick(inside, 2.0, clear)];
     out += "<rect x=\"" + px(b.x0) + "\" y=\"" + px(b.y0) + "\" width=\"" + px(b.x1 - b.x0) +
            "\" height=\"" + px(b.y1 - b.y0) + "\" fill=\"#ffffff\" fill-opacity=\"0.85\"/>\n";
     text(out, b.x0 + 4.0, b.y0 + 13.0, xml_text(label), 12, "start",
          " class=\"cutoff-label\" font-weight=\"bold\" fill=\"#444444\"");
-    for (double y = top.py1; y <= top.py0; y += 3.0) top_obs.pts.emplace_back(xc, y);
+    for (double y = dbp.top; y <= dbp.bottom; y += 3.0) top_obs.pts.emplace_back(xc, y);
     top_obs.add_box(b);
   }
-  if (show_ripple && show_cutoff) passband_inset(out, loss, top, ripple, cutoff, top_obs);
+  if (show_ripple && show_cutoff) passband_inset(out, loss, dbp, ripple, cutoff, top_obs);
   if (!any_f)
     text(out, (kLeft + kRight) / 2, (kTop1 + kBottom1) / 2, "No finite data to plot", 16, "middle",
          " fill=\"#888888\"");
-  panel_close(out, top);
+  panel_close(out, dbp);
 
   // Delay panel.
-  panel_frame(out, bottom, "Group delay (ns)", false);
+  panel_frame(out, dlp, "Group delay (ns)", false);
   out += "<g clip-path=\"url(#delay-panel-clip)\">\n";
-  draw_runs(out, delay, bottom, "delay", kDelayColour);
+  draw_runs(out, delay, dlp, "delay", kDelayColour);
   out += "</g>\n";
   if (spikes > 0) {
     for (const Run& r : delay) {
       for (const Sample& s : r) {
         if (std::fabs(s.v) <= spike_limit) continue;
-        const double xp = bottom.map_x(s.f);
+        const double xp = dlp.on_axis_x(s.f);
         const bool up = s.v > 0.0;
-        const double yp = up ? bottom.py1 : bottom.py0;
+        const double yp = up ? dlp.top : dlp.bottom;
         out += "<path class=\"delay-clipped\" data-row=\"" + std::to_string(s.row) + "\" d=\"M" +
                px(xp) + "," + px(yp) + " l-4," + (up ? "8" : "-8") + " h8 z\" fill=\"" +
                kDelayColour + "\"/>\n";
@@ -676,13 +673,13 @@ void write_response_plot(std::ostream& os, const SweepData& sweep) {
                               " off scale (phase-wrap spikes, |\u03c4| > " +
                               picture::short_number(spike_limit, 3) + " ns)";
     Obstacles obs;
-    obs.add_runs(delay, bottom);
+    obs.add_runs(delay, dlp);
     const double w = picture::text_width_em(label) * 11.0 + 10.0;
     const std::vector<Box> spots{
-        Box{bottom.px1 - 6.0 - w, bottom.py1 + 14.0, bottom.px1 - 6.0, bottom.py1 + 30.0},
-        Box{bottom.px0 + 6.0, bottom.py1 + 14.0, bottom.px0 + 6.0 + w, bottom.py1 + 30.0},
-        Box{bottom.px1 - 6.0 - w, bottom.py0 - 22.0, bottom.px1 - 6.0, bottom.py0 - 6.0},
-        Box{bottom.px0 + 6.0, bottom.py0 - 22.0, bottom.px0 + 6.0 + w, bottom.py0 - 6.0}};
+        Box{dlp.right - 6.0 - w, dlp.top + 14.0, dlp.right - 6.0, dlp.top + 30.0},
+        Box{dlp.left + 6.0, dlp.top + 14.0, dlp.left + 6.0 + w, dlp.top + 30.0},
+        Box{dlp.right - 6.0 - w, dlp.bottom - 22.0, dlp.right - 6.0, dlp.bottom - 6.0},
+        Box{dlp.left + 6.0, dlp.bottom - 22.0, dlp.left + 6.0 + w, dlp.bottom - 6.0}};
     bool clear = false;
     const Box b = spots[obs.pick(spots, 2.0, clear)];
     out += "<rect x=\"" + px(b.x0) + "\" y=\"" + px(b.y0) + "\" width=\"" + px(b.x1 - b.x0) +
@@ -694,12 +691,12 @@ void write_response_plot(std::ostream& os, const SweepData& sweep) {
     text(out, (kLeft + kRight) / 2, (kTop2 + kBottom2) / 2, "No finite data to plot", 16, "middle",
          " fill=\"#888888\"");
   if (show_cutoff) {
-    const double xc = bottom.map_x(cutoff);
-    out += "<line class=\"cutoff\" x1=\"" + px(xc) + "\" y1=\"" + px(bottom.py1) + "\" x2=\"" +
-           px(xc) + "\" y2=\"" + px(bottom.py0) +
+    const double xc = dlp.on_axis_x(cutoff);
+    out += "<line class=\"cutoff\" x1=\"" + px(xc) + "\" y1=\"" + px(dlp.top) + "\" x2=\"" +
+           px(xc) + "\" y2=\"" + px(dlp.bottom) +
            "\" stroke=\"#555555\" stroke-width=\"1.2\" stroke-dasharray=\"6 4\"/>\n";
   }
-  panel_close(out, bottom);
+  panel_close(out, dlp);
 
   text(out, (kLeft + kRight) / 2, kBottom2 + 44, "Frequency (MHz)", 13, "middle");
   if (!info.program_version.empty()) {
