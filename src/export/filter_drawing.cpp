@@ -12,10 +12,20 @@
 #include <utility>
 #include <vector>
 
+#include "export/filter_drawing_detail.h"
 #include "export/picture_text.h"
 
 namespace mx {
 namespace {
+
+using detail::Align;
+using detail::Label;
+using detail::Layer;
+using detail::Pen;
+using detail::Region;
+using detail::Seg;
+using detail::Sheet;
+using detail::Tri;
 
 using picture::exact;
 using picture::fixed;
@@ -23,13 +33,18 @@ using picture::short_number;
 using picture::text_width_em;
 using picture::xml_text;
 
-// Sheet geometry, paper millimetres with y down (the SVG frame of reference).
-constexpr double kMmPerInch = 25.4;
-constexpr double kSheetW = 297.0;
-constexpr double kFrameL = 10.0;
-constexpr double kFrameT = 10.0;
-constexpr double kFrameR = 287.0;
-constexpr double kFrameB = 200.0;
+// Sheet geometry, paper millimetres with y down (the SVG frame of reference); the frame and the
+// paper are in filter_drawing_detail.h.
+using detail::kArrowHalf;
+using detail::kArrowLen;
+using detail::kCapRise;
+using detail::kDescent;
+using detail::kFrameB;
+using detail::kFrameL;
+using detail::kFrameR;
+using detail::kFrameT;
+using detail::kMmPerInch;
+using detail::kSheetW;
 constexpr double kRowLo = 14.0;  // x range of the rows of dimension texts
 constexpr double kRowHi = 283.0;
 constexpr double kViewTop = 16.0;
@@ -39,9 +54,14 @@ constexpr double kSectionPaperMax = 36.0;  // tallest the half-section may be dr
 constexpr double kBlockX = 192.0;          // left edge of the notes and the title block
 constexpr double kTitleRow = 7.5;          // height of a row of cells in the title block
 constexpr double kTitleTop = kFrameB - 11.0 - 4.0 * kTitleRow;  // the title, four rows of cells
-constexpr double kArrowLen = 2.2;
-constexpr double kArrowHalf = 0.55;
-constexpr double kRowSpacing = 1.5;         // rotated texts in a row: pitch in text heights
+constexpr double kRowSpacing = 1.5;  // rotated texts in a row: pitch in text heights
+// Horizontal dimension texts: the heights tried, largest first (2.5 mm is the least ISO 3098 asks
+// of an A-size sheet, 2 mm still reads on a print), the clearance between neighbours and the
+// pitch of the tiers, in text heights.
+constexpr double kRowFonts[] = {2.5, 2.0};
+constexpr double kRowClearance = 1.2;
+constexpr double kTierPitch = 1.7;
+constexpr double kLeaderGap = 0.6;          // between a leader's end and its text
 constexpr double kGlyphShift = 0.36;        // rotated text: baseline offset that centres the glyphs
 constexpr double kNumberFont = 1.8;         // section numbers under the view
 constexpr double kTolerancesHeight = 20.4;  // the block of general tolerances above the title
@@ -53,76 +73,6 @@ constexpr double kStepEdgeRadiusIn = 0.002;
 
 const std::string kDia = "\u2300";
 const char* const kProfileLayer = "PROFILE";
-
-enum class Layer { Outline, Center, Dimensions, Text };
-enum class Pen { Thick, Thin, Center, Grid, Frame };
-enum class Align { Left, Center, Right };
-
-struct Seg {
-  double x1, y1, x2, y2;
-  Layer layer;
-  Pen pen;
-};
-struct Label {
-  double x, y;  // insertion point on the baseline (model)
-  std::string text;
-  double height;  // model units
-  bool vertical;  // rotated 90 degrees, reading upward
-  Align align;
-  bool bold;
-  bool grey;
-};
-struct Tri {
-  double x[3], y[3];
-};
-struct Region {
-  std::vector<double> xs, ys;
-  bool dielectric;
-};
-
-// Everything on the sheet in model coordinates (inches, y up). Paper positions (mm, y down) map to
-// model ones through the drawing scale: X = ox + x k, Y = oy - y k.
-struct Sheet {
-  double k = kMmPerInch;
-  double ox = 0.0, oy = 0.0;
-  std::string scale_text = "1:1";
-  std::vector<Seg> segs;
-  std::vector<Label> labels;
-  std::vector<Tri> tris;
-  std::vector<Region> regions;
-  std::vector<std::pair<double, double>> profile;  // closed outline of the centre conductor (model)
-
-  double mx(double X) const { return (X - ox) / k; }
-  double my(double Y) const { return (oy - Y) / k; }
-  double px(double x) const { return ox + x * k; }
-  double py(double y) const { return oy - y * k; }
-
-  void model_line(double x1, double y1, double x2, double y2, Layer l, Pen p) {
-    segs.push_back(Seg{x1, y1, x2, y2, l, p});
-  }
-  void line(double X1, double Y1, double X2, double Y2, Layer l, Pen p) {
-    segs.push_back(Seg{mx(X1), my(Y1), mx(X2), my(Y2), l, p});
-  }
-  void path(const std::vector<std::pair<double, double>>& pts, Layer l, Pen p) {
-    for (std::size_t i = 1; i < pts.size(); ++i) {
-      const auto& a = pts[i - 1];
-      const auto& b = pts[i];
-      if (a == b) continue;
-      line(a.first, a.second, b.first, b.second, l, p);
-    }
-  }
-  void text(double X, double Y, std::string s, double h, Align a, bool vertical = false,
-            bool bold = false, bool grey = false) {
-    if (s.empty()) return;
-    labels.push_back(Label{mx(X), my(Y), std::move(s), h / k, vertical, a, bold, grey});
-  }
-  // Arrowhead with its tip at (X, Y) travelling along the paper direction (dX, dY).
-  void arrow(double X, double Y, double dX, double dY) {
-    const double bx = X - dX * kArrowLen, by = Y - dY * kArrowLen;
-    const double nx = -dY * kArrowHalf, ny = dX * kArrowHalf;
-    tris.push_back(Tri{{mx(X), mx(bx + nx), mx(bx - nx)}, {my(Y), my(by + ny), my(by - ny)}});
-  }
-};
 
 // One conductor run as drawn: the source line, a section or the load line.
 struct Piece {
@@ -215,6 +165,7 @@ struct RowItem {
   double feature = 0.0;  // model y the leader points at (callouts)
   bool is_length = false;
   double pos = 0.0;  // paper x the text is centred on
+  int tier = 0;      // horizontal rows: 0 next to the view, 1 beyond it
 };
 
 // Spreads the texts along [lo, hi] at least `gap` apart, each as near its anchor as the others
@@ -263,6 +214,43 @@ double widest(const std::vector<RowItem>& items) {
   double w = 0.0;
   for (const RowItem& it : items) w = std::max(w, text_width_em(it.text));
   return w;
+}
+
+// How a row of dimension texts is set. Texts read from the bottom of the sheet wherever they fit:
+// side by side in one tier, or in two tiers taking turns. In two tiers a text of the near tier
+// lies between the leaders of its neighbours, which run past it to the far tier, so neighbours
+// must stand half a text width (and a clearance) apart. A row too long for either is turned to
+// read from the right, as a last resort.
+struct RowPlan {
+  bool horizontal = false;
+  int tiers = 1;
+  double font = 0.0;   // text height, mm
+  double gap = 0.0;    // least distance between neighbouring leaders, mm
+  double inset = 0.0;  // half the widest text: how far a leader must stay from the row's ends
+  double depth = 0.0;  // paper height the row takes across the leaders, mm
+};
+
+RowPlan plan_row(const std::vector<RowItem>& items) {
+  const double em = widest(items);
+  const double count = static_cast<double>(items.size());
+  for (const double font : kRowFonts) {
+    const double w = em * font;
+    for (const int tiers : {1, 2}) {
+      const double gap = tiers == 1 ? w + kRowClearance : w / 2.0 + kRowClearance;
+      if (gap * std::max(count - 1.0, 0.0) > kRowHi - kRowLo - w) continue;
+      return RowPlan{true, tiers, font, gap, w / 2.0, font * kTierPitch * tiers};
+    }
+  }
+  const double font =
+      std::clamp((kRowHi - kRowLo) / (kRowSpacing * std::max(count, 1.0)), 1.2, 2.5);
+  return RowPlan{false, 1, font, font * kRowSpacing, 0.0, em * font};
+}
+
+// Spreads a planned row along the sheet and deals its texts to the tiers.
+void set_row(std::vector<RowItem>& items, const RowPlan& plan) {
+  spread(items, plan.gap, kRowLo + plan.inset, kRowHi - plan.inset);
+  for (std::size_t i = 0; i < items.size(); ++i)
+    items[i].tier = plan.tiers == 2 ? static_cast<int>(i % 2) : 0;
 }
 
 // Words of `s` wrapped to lines no wider than `width` mm at text height h.
@@ -470,13 +458,10 @@ Sheet build(const FilterDrawingData& d) {
     c.feature = pieces[run.first].b / 2.0;
     callouts.push_back(c);
   }
-  const auto row_font = [](std::size_t count) {
-    return std::clamp((kRowHi - kRowLo) / (kRowSpacing * static_cast<double>(count)), 1.2, 2.5);
-  };
-  const double f_call = row_font(callouts.size());
-  const double f_below = row_font(below.size());
-  const double len_call = widest(callouts) * f_call;
-  double len_below = widest(below) * f_below;
+  const RowPlan call_plan = plan_row(callouts);
+  RowPlan below_plan = plan_row(below);
+  const double len_call = call_plan.depth;
+  double len_below = below_plan.depth;
 
   const double note_h = 2.0;
   const double note_pitch = 3.0;
@@ -520,7 +505,10 @@ Sheet build(const FilterDrawingData& d) {
       narrow[i] = changed = true;
       below[2 * i - 1].text += " SECT " + num;
     }
-    if (changed) len_below = widest(below) * f_below;
+    if (changed) {
+      below_plan = plan_row(below);
+      len_below = below_plan.depth;
+    }
     return changed;
   };
   Scale scale = scale_for(len_below);
@@ -613,12 +601,21 @@ Sheet build(const FilterDrawingData& d) {
   }
   std::stable_sort(callouts.begin(), callouts.end(),
                    [](const RowItem& a, const RowItem& b) { return a.anchor < b.anchor; });
-  spread(callouts, f_call * kRowSpacing, kRowLo, kRowHi);
+  set_row(callouts, call_plan);
+  const double f_call = call_plan.font;
   for (const RowItem& c : callouts) {
     const double a = std::clamp(c.anchor, kRowLo, kRowHi);
     const double tip = sh.py(c.feature);
-    sh.text(c.pos + kGlyphShift * f_call, y_call, c.text, f_call, Align::Left, true);
-    sh.path({{c.pos, y_call + 0.8}, {c.pos, y_call + 2.0}, {a, y_call + 6.0}, {a, tip - kArrowLen}},
+    double start = y_call + 0.8;  // where the leader leaves the text
+    if (call_plan.horizontal) {
+      const double base = y_call - kLeaderGap - kDescent * f_call -
+                          kTierPitch * f_call * static_cast<double>(c.tier);
+      sh.text(c.pos, base, c.text, f_call, Align::Center);
+      start = base + kDescent * f_call + kLeaderGap;
+    } else {
+      sh.text(c.pos + kGlyphShift * f_call, y_call, c.text, f_call, Align::Left, true);
+    }
+    sh.path({{c.pos, start}, {c.pos, y_call + 2.0}, {a, y_call + 6.0}, {a, tip - kArrowLen}},
             Layer::Dimensions, Pen::Thin);
     sh.arrow(a, tip, 0.0, 1.0);
   }
@@ -656,15 +653,22 @@ Sheet build(const FilterDrawingData& d) {
   }
   std::stable_sort(below.begin(), below.end(),
                    [](const RowItem& a, const RowItem& b) { return a.anchor < b.anchor; });
-  spread(below, f_below * kRowSpacing, kRowLo, kRowHi);
+  set_row(below, below_plan);
+  const double f_below = below_plan.font;
   for (const RowItem& it : below) {
     const double a = std::clamp(it.anchor, kRowLo, kRowHi);
-    sh.path({{a, it.is_length ? y_dim : y_axis + 1.0},
-             {a, y_jog1},
-             {it.pos, y_jog2},
-             {it.pos, y_text - 0.6}},
-            Layer::Dimensions, Pen::Thin);
-    sh.text(it.pos + kGlyphShift * f_below, y_text, it.text, f_below, Align::Right, true);
+    const double base =
+        y_text + kCapRise * f_below + kTierPitch * f_below * static_cast<double>(it.tier);
+    const double end =
+        below_plan.horizontal ? base - kCapRise * f_below - kLeaderGap : y_text - 0.6;
+    sh.path(
+        {{a, it.is_length ? y_dim : y_axis + 1.0}, {a, y_jog1}, {it.pos, y_jog2}, {it.pos, end}},
+        Layer::Dimensions, Pen::Thin);
+    if (below_plan.horizontal) {
+      sh.text(it.pos, base, it.text, f_below, Align::Center);
+    } else {
+      sh.text(it.pos + kGlyphShift * f_below, y_text, it.text, f_below, Align::Right, true);
+    }
   }
   const double y_caption = y_text + len_below + 5.0;
   sh.text(kSheetW / 2.0, y_caption, "AXIAL HALF-SECTION   SCALE " + scale.text, 2.5, Align::Center,
@@ -885,6 +889,19 @@ std::string dxf_text(const std::string& s) {
 }
 
 }  // namespace
+
+detail::Sheet detail::build_sheet(const FilterDrawingData& d) { return build(d); }
+
+detail::Box detail::text_box(const Sheet& sh, const Label& l) {
+  const double h = l.height * sh.k;
+  const double w = text_width_em(l.text) * h;
+  const double X = sh.px(l.x), Y = sh.py(l.y);
+  // Along the text: u from the insertion point; across it: v up from the baseline.
+  const double u0 = l.align == Align::Left ? 0.0 : (l.align == Align::Center ? -w / 2.0 : -w);
+  const double u1 = u0 + w, v0 = -kDescent * h, v1 = kCapRise * h;
+  if (l.vertical) return Box{X - v1, Y - u1, X - v0, Y - u0};  // reads upward: u runs up the sheet
+  return Box{X + u0, Y - v1, X + u1, Y - v0};
+}
 
 std::string drawing_number(const FilterDrawingData& d) {
   const Input in = read_input(d);

@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "export/filter_drawing_detail.h"
 #include "picture_checks.h"
 
 namespace mx {
@@ -355,9 +356,10 @@ TEST(FilterDrawingSvg, StaysOnTheSheetAndLegibleFromTwoToThirtySections) {
     }
     // Texts of the two rows (above and below the view) may share an x, nothing else may.
     EXPECT_LE(crowded, rotated.size() / 2) << "rotated texts crowd each other";
+    // Two sections read from the bottom of the sheet; thirty are too many for horizontal rows,
+    // so both rows turn: ordinates and lengths, a D for each line and one bore.
     const std::size_t n = d.sections.size();
-    EXPECT_EQ(rotated.size(), (2 * n + 1) + (n + 2) + 1)
-        << "ordinates, lengths, a D for each line, one bore";
+    EXPECT_EQ(rotated.size(), n < 10 ? 0 : (2 * n + 1) + (n + 2) + 1);
   }
 }
 
@@ -514,6 +516,82 @@ TEST(FilterDrawingSvg, CutListGivesStatedTolerancesRoundedDownBesideTheirDimensi
 
 TEST(FilterDrawingRendered, StatedTolerancesFitTheCutList) {
   python_check(with_stated_tolerances(), "drawing_stated");
+}
+
+}  // namespace
+}  // namespace mx
+
+namespace mx {
+namespace {
+
+bool overlap(const detail::Box& a, const detail::Box& b) {
+  return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
+}
+
+// Whether the segment from (x1, y1) to (x2, y2) passes through the box (Liang-Barsky clipping).
+bool crosses(const detail::Box& b, double x1, double y1, double x2, double y2) {
+  double t0 = 0.0, t1 = 1.0;
+  const double dx = x2 - x1, dy = y2 - y1;
+  const double p[] = {-dx, dx, -dy, dy};
+  const double q[] = {x1 - b.x0, b.x1 - x1, y1 - b.y0, b.y1 - y1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+    } else if (p[i] < 0.0) {
+      t0 = std::max(t0, q[i] / p[i]);
+    } else {
+      t1 = std::min(t1, q[i] / p[i]);
+    }
+  }
+  return t0 < t1;
+}
+
+// The sheet's geometry for the designs the program draws: every text inside the frame, clear of
+// every other text and of the outline, axis, leaders and dimension lines; texts read from the
+// bottom of the sheet wherever the rows have room for them (the worked example, nine sections,
+// sections shorter than a thousandth), and only a row too crowded for that is turned.
+TEST(FilterDrawingSheet, TextsInsideTheFrameClearOfEachOtherAndHorizontalWhereTheyFit) {
+  struct Case {
+    const char* name;
+    FilterDrawingData d;
+    bool horizontal;
+  };
+  const Case cases[] = {
+      {"worked example", coax7(), true},
+      {"short ends", with_short_ends(), true},
+      {"stated tolerances", with_stated_tolerances(), true},
+      {"two", stepped(2, false, false), true},
+      {"nine", stepped(9, false, false), true},
+      {"nine dual filled", stepped(9, true, true), true},
+      {"thirty dual filled", stepped(30, true, true), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const detail::Sheet sh = detail::build_sheet(c.d);
+    std::vector<detail::Box> boxes;
+    std::size_t turned = 0;
+    for (const detail::Label& l : sh.labels) {
+      const detail::Box b = detail::text_box(sh, l);
+      EXPECT_GE(b.x0, detail::kFrameL) << l.text;
+      EXPECT_LE(b.x1, detail::kFrameR) << l.text;
+      EXPECT_GE(b.y0, detail::kFrameT) << l.text;
+      EXPECT_LE(b.y1, detail::kFrameB) << l.text;
+      turned += l.vertical;
+      for (std::size_t j = 0; j < boxes.size(); ++j)
+        EXPECT_FALSE(overlap(b, boxes[j])) << l.text << " / " << sh.labels[j].text;
+      boxes.push_back(b);
+      for (const detail::Seg& s : sh.segs) {
+        if (s.layer == detail::Layer::Text) continue;  // the grid and frame around the tables
+        EXPECT_FALSE(crosses(b, sh.px(s.x1), sh.py(s.y1), sh.px(s.x2), sh.py(s.y2)))
+            << l.text << " crossed by a line from " << sh.px(s.x1) << "," << sh.py(s.y1) << " to "
+            << sh.px(s.x2) << "," << sh.py(s.y2);
+      }
+    }
+    if (c.horizontal)
+      EXPECT_EQ(turned, 0u);
+    else
+      EXPECT_GT(turned, 0u);
+  }
 }
 
 }  // namespace
