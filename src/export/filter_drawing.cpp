@@ -61,7 +61,12 @@ constexpr double kRowSpacing = 1.5;  // rotated texts in a row: pitch in text he
 constexpr double kRowFonts[] = {2.5, 2.0};
 constexpr double kRowClearance = 1.2;
 constexpr double kTierPitch = 1.7;
-constexpr double kLeaderGap = 0.6;          // between a leader's end and its text
+constexpr double kLeaderGap = 0.6;  // between a leader's end and its text
+// The datum feature symbol beside the bore's callout, in text heights: the frame round the letter
+// and the space before it, so the row keeps room for both.
+constexpr double kDatumSide = 1.5;
+constexpr double kDatumEm = kDatumSide + 0.4;
+const std::string kDatumAxis = "C";         // the bore axis, datum of the concentricity
 constexpr double kGlyphShift = 0.36;        // rotated text: baseline offset that centres the glyphs
 constexpr double kNumberFont = 1.8;         // section numbers under the view
 constexpr double kTolerancesHeight = 20.4;  // the block of general tolerances above the title
@@ -164,8 +169,9 @@ struct RowItem {
   std::string text;
   double feature = 0.0;  // model y the leader points at (callouts)
   bool is_length = false;
-  double pos = 0.0;  // paper x the text is centred on
-  int tier = 0;      // horizontal rows: 0 next to the view, 1 beyond it
+  double pos = 0.0;    // paper x the text is centred on
+  int tier = 0;        // horizontal rows: 0 next to the view, 1 beyond it
+  bool datum = false;  // the bore's callout, which carries the datum feature symbol C
 };
 
 // Spreads the texts along [lo, hi] at least `gap` apart, each as near its anchor as the others
@@ -210,9 +216,11 @@ void spread(std::vector<RowItem>& items, double gap, double lo, double hi) {
     items[i].pos = std::min(items[i].pos, items[i + 1].pos - gap);
 }
 
-double widest(const std::vector<RowItem>& items) {
+// Em width of the widest text of a row, with or without the datum feature symbol beside one.
+double widest(const std::vector<RowItem>& items, bool with_datum = false) {
   double w = 0.0;
-  for (const RowItem& it : items) w = std::max(w, text_width_em(it.text));
+  for (const RowItem& it : items)
+    w = std::max(w, text_width_em(it.text) + (it.datum && with_datum ? kDatumEm : 0.0));
   return w;
 }
 
@@ -231,7 +239,7 @@ struct RowPlan {
 };
 
 RowPlan plan_row(const std::vector<RowItem>& items) {
-  const double em = widest(items);
+  const double em = widest(items, true);
   const double count = static_cast<double>(items.size());
   for (const double font : kRowFonts) {
     const double w = em * font;
@@ -243,7 +251,8 @@ RowPlan plan_row(const std::vector<RowItem>& items) {
   }
   const double font =
       std::clamp((kRowHi - kRowLo) / (kRowSpacing * std::max(count, 1.0)), 1.2, 2.5);
-  return RowPlan{false, 1, font, font * kRowSpacing, 0.0, em * font};
+  // The datum symbol of a turned row runs on past the row's texts into the margin above them.
+  return RowPlan{false, 1, font, font * kRowSpacing, 0.0, widest(items) * font};
 }
 
 // Spreads a planned row along the sheet and deals its texts to the tiers.
@@ -418,6 +427,36 @@ void first_angle_symbol(Sheet& sh, double X, double Y) {
   sh.line(left - 1.0, Y, cx + h + 1.0, Y, Layer::Text, Pen::Center);
 }
 
+// The feature control frame of the centre conductor's diameters, left of the caption: each D
+// concentric to datum C within the zone. Left out when the zone is not a number the table can
+// show either (the table then has a dash).
+void concentricity_frame(Sheet& sh, double y_base, float zone) {
+  const double t = static_cast<double>(zone);
+  if (!std::isfinite(t) || t < 0.0) return;
+  constexpr double kFont = 2.5, kHeight = 4.2, kPad = 1.2;
+  const std::string lead = "EACH D " + kDia;
+  const std::string cells[] = {"\u25ce", kDia + fixed(t, 4) + " [" + fixed(t * kMmPerInch, 3) + "]",
+                               kDatumAxis};
+  double x = kRowLo + 1.0;
+  sh.text(x, y_base, lead, kFont, Align::Left);
+  x += text_width_em(lead) * kFont + 1.5;
+  const double top = y_base - kHeight + 1.0, bottom = top + kHeight;
+  std::vector<double> edges{x};
+  for (const std::string& cell : cells) {
+    const double w = text_width_em(cell) * kFont + 2.0 * kPad;
+    sh.text(edges.back() + w / 2.0, y_base, cell, kFont, Align::Center);
+    edges.push_back(edges.back() + w);
+  }
+  sh.path({{edges.front(), top},
+           {edges.back(), top},
+           {edges.back(), bottom},
+           {edges.front(), bottom},
+           {edges.front(), top}},
+          Layer::Text, Pen::Thin);
+  for (std::size_t i = 1; i + 1 < edges.size(); ++i)
+    sh.line(edges[i], top, edges[i], bottom, Layer::Text, Pen::Thin);
+}
+
 Sheet build(const FilterDrawingData& d) {
   Input in = read_input(d);
   const std::size_t n = in.n;
@@ -456,6 +495,8 @@ Sheet build(const FilterDrawingData& d) {
     RowItem c;
     c.text = "B " + kDia + inch_mm(pieces[run.first].b);
     c.feature = pieces[run.first].b / 2.0;
+    // The bore is the datum feature; with more than one bore, the first one (at datum A).
+    c.datum = callouts.size() == pieces.size();
     callouts.push_back(c);
   }
   const RowPlan call_plan = plan_row(callouts);
@@ -607,13 +648,37 @@ Sheet build(const FilterDrawingData& d) {
     const double a = std::clamp(c.anchor, kRowLo, kRowHi);
     const double tip = sh.py(c.feature);
     double start = y_call + 0.8;  // where the leader leaves the text
+    const double side = kDatumSide * f_call;
     if (call_plan.horizontal) {
       const double base = y_call - kLeaderGap - kDescent * f_call -
                           kTierPitch * f_call * static_cast<double>(c.tier);
-      sh.text(c.pos, base, c.text, f_call, Align::Center);
+      const double shift = c.datum ? kDatumEm * f_call / 2.0 : 0.0;
+      sh.text(c.pos - shift, base, c.text, f_call, Align::Center);
       start = base + kDescent * f_call + kLeaderGap;
+      if (c.datum) {
+        // Datum feature symbol after the bore's size: the letter framed, tied to the size's leader
+        // by a filled triangle, so the bore's axis is datum C.
+        const double bx1 = c.pos - shift + text_width_em(c.text) * f_call / 2.0 + kDatumEm * f_call;
+        const double bx0 = bx1 - side, by1 = base + 0.35 * f_call, by0 = by1 - side;
+        sh.path({{bx0, by0}, {bx1, by0}, {bx1, by1}, {bx0, by1}, {bx0, by0}}, Layer::Text,
+                Pen::Thin);
+        sh.text((bx0 + bx1) / 2.0, by1 - 0.3 * f_call, kDatumAxis, f_call, Align::Center);
+        const double ys = start + 0.8, mid = (bx0 + bx1) / 2.0, apex = c.pos + 1.0;
+        sh.path({{mid, by1}, {mid, ys}, {apex, ys}}, Layer::Dimensions, Pen::Thin);
+        sh.tris.push_back(Tri{{sh.mx(apex), sh.mx(c.pos), sh.mx(c.pos)},
+                              {sh.my(ys), sh.my(ys - 0.6), sh.my(ys + 0.6)}});
+      }
     } else {
       sh.text(c.pos + kGlyphShift * f_call, y_call, c.text, f_call, Align::Left, true);
+      if (c.datum) {
+        // Turned rows: the framed letter follows the text up the sheet.
+        const double by1 = y_call - (text_width_em(c.text) + 0.4) * f_call, by0 = by1 - side;
+        const double bx0 = c.pos - side / 2.0, bx1 = c.pos + side / 2.0;
+        sh.path({{bx0, by0}, {bx1, by0}, {bx1, by1}, {bx0, by1}, {bx0, by0}}, Layer::Text,
+                Pen::Thin);
+        sh.text(c.pos + kGlyphShift * f_call, by1 - 0.25 * f_call, kDatumAxis, f_call, Align::Left,
+                true);
+      }
     }
     sh.path({{c.pos, start}, {c.pos, y_call + 2.0}, {a, y_call + 6.0}, {a, tip - kArrowLen}},
             Layer::Dimensions, Pen::Thin);
@@ -673,6 +738,7 @@ Sheet build(const FilterDrawingData& d) {
   const double y_caption = y_text + len_below + 5.0;
   sh.text(kSheetW / 2.0, y_caption, "AXIAL HALF-SECTION   SCALE " + scale.text, 2.5, Align::Center,
           false, true);
+  concentricity_frame(sh, y_caption, d.concentricity_in);
 
   // Cut list.
   const double band_top = y_caption + 3.0;

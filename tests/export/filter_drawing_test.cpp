@@ -357,9 +357,9 @@ TEST(FilterDrawingSvg, StaysOnTheSheetAndLegibleFromTwoToThirtySections) {
     // Texts of the two rows (above and below the view) may share an x, nothing else may.
     EXPECT_LE(crowded, rotated.size() / 2) << "rotated texts crowd each other";
     // Two sections read from the bottom of the sheet; thirty are too many for horizontal rows,
-    // so both rows turn: ordinates and lengths, a D for each line and one bore.
+    // so both rows turn: ordinates and lengths, a D for each line, one bore and its datum letter.
     const std::size_t n = d.sections.size();
-    EXPECT_EQ(rotated.size(), n < 10 ? 0 : (2 * n + 1) + (n + 2) + 1);
+    EXPECT_EQ(rotated.size(), n < 10 ? 0 : (2 * n + 1) + (n + 2) + 2);
   }
 }
 
