@@ -70,6 +70,14 @@ const std::string kDatumAxis = "C";         // the bore axis, datum of the conce
 constexpr double kGlyphShift = 0.36;        // rotated text: baseline offset that centres the glyphs
 constexpr double kNumberFont = 1.8;         // section numbers under the view
 constexpr double kTolerancesHeight = 20.4;  // the block of general tolerances above the title
+constexpr double kNoteFont = 2.0, kNotePitch = 3.0;  // the notes' text and line pitch
+// Paper offsets of the view, mm: the callout leaders from their texts to the bore (jogs and
+// arrows), the section numbers, dimension lines and jogs of the leaders below the axis, the drop
+// from the last text below to the caption's baseline and from it to the tables.
+constexpr double kCalloutLeaders = 8.0;
+constexpr double kBelowLeaders = 14.0;
+constexpr double kCaptionDrop = 5.0;
+constexpr double kBandGap = 3.0;
 // The largest edge radius of a step face, inch: the step capacitance the
 // synthesis compensates for is that of a square step, and a rounded edge
 // lowers it; 0.002 inch is the sharp edge a lathe leaves without a deburring
@@ -457,13 +465,37 @@ void concentricity_frame(Sheet& sh, double y_base, float zone) {
     sh.line(edges[i], top, edges[i], bottom, Layer::Text, Pen::Thin);
 }
 
-Sheet build(const FilterDrawingData& d) {
-  Input in = read_input(d);
+// The sheet laid out before anything is drawn: the texts of the rows and how they are set, the
+// scale, and where the view, its rows and the band of tables below it lie on the paper.
+struct Layout {
+  Input in;                       // the stubs' model x set for the chosen scale
+  std::vector<RowItem> callouts;  // a D for each line, a B for each run of one bore
+  std::vector<RowItem> below;     // ordinates and section lengths, in x order
+  std::vector<std::pair<std::size_t, std::size_t>> bore_runs;  // first and last piece of each
+  RowPlan call_plan, below_plan;
+  std::vector<bool> narrow;  // sections carrying their number in their length text
+  std::vector<std::pair<std::string, bool>> note_lines;  // text, starts a note
+  std::size_t rows = 0;                                  // of the cut list
+  Scale scale;
+  Sheet paper;             // scale and origin, nothing drawn yet
+  double y_call = 0.0;     // paper y: bottom of the callout texts
+  double y_axis = 0.0;     // the axis
+  double y_text = 0.0;     // top of the texts below the view
+  double y_caption = 0.0;  // baseline of the view's caption
+  double band_top = 0.0;   // top of the cut list and the notes
+};
+
+Layout plan_sheet(const FilterDrawingData& d) {
+  Layout L;
+  L.in = read_input(d);
+  Input& in = L.in;
   const std::size_t n = in.n;
   std::vector<Piece>& pieces = in.pieces;
+  std::vector<RowItem>& below = L.below;
+  std::vector<RowItem>& callouts = L.callouts;
+  auto& bore_runs = L.bore_runs;
 
   // The texts come first: their sizes decide how much height is left for the view.
-  std::vector<RowItem> below;  // ordinates and section lengths, in x order
   for (std::size_t i = 0; i <= n; ++i) {
     if (i > 0) {
       RowItem len;
@@ -475,7 +507,6 @@ Sheet build(const FilterDrawingData& d) {
     ord.text = i == 0 ? "0 DATUM A" : inch_mm(in.x[i]);
     below.push_back(ord);
   }
-  std::vector<RowItem> callouts;
   for (const Piece& p : pieces) {
     RowItem c;
     c.text = "D " + kDia + inch_mm(p.d);
@@ -483,7 +514,6 @@ Sheet build(const FilterDrawingData& d) {
     callouts.push_back(c);
   }
   // Bore runs: consecutive pieces with the same B get one callout.
-  std::vector<std::pair<std::size_t, std::size_t>> bore_runs;
   for (std::size_t j = 0; j < pieces.size(); ++j) {
     if (j > 0 && pieces[j].b == pieces[j - 1].b) {
       bore_runs.back().second = j;
@@ -499,37 +529,36 @@ Sheet build(const FilterDrawingData& d) {
     c.datum = callouts.size() == pieces.size();
     callouts.push_back(c);
   }
-  const RowPlan call_plan = plan_row(callouts);
-  RowPlan below_plan = plan_row(below);
-  const double len_call = call_plan.depth;
+  L.call_plan = plan_row(callouts);
+  RowPlan& below_plan = L.below_plan = plan_row(below);
+  const double len_call = L.call_plan.depth;
   double len_below = below_plan.depth;
 
-  const double note_h = 2.0;
-  const double note_pitch = 3.0;
-  std::vector<std::pair<std::string, bool>> note_lines;  // text, starts a note
+  auto& note_lines = L.note_lines;
   const std::vector<std::string> notes = notes_of(d, in);
   for (std::size_t i = 0; i < notes.size(); ++i) {
-    const auto lines = wrap(notes[i], kFrameR - kBlockX - 8.0, note_h);
+    const auto lines = wrap(notes[i], kFrameR - kBlockX - 8.0, kNoteFont);
     for (std::size_t j = 0; j < lines.size(); ++j) {
       note_lines.emplace_back((j == 0 ? std::to_string(i + 1) + ". " : std::string()) + lines[j],
                               j == 0);
     }
   }
   const double notes_need =
-      6.0 + note_pitch * static_cast<double>(note_lines.size()) + kTolerancesHeight;
-  const std::size_t rows = n + 4;  // table title, header, source, sections, load
+      6.0 + kNotePitch * static_cast<double>(note_lines.size()) + kTolerancesHeight;
+  const std::size_t rows = L.rows = n + 4;  // table title, header, source, sections, load
   const double band_need =
       std::max(kFrameB - kTitleTop + notes_need, 2.9 * static_cast<double>(rows));
   const double band_top_max = kFrameB - band_need;
   // View: callout texts, 8 mm of leaders, the half-section, 14 mm of dimension lines, the texts
   // below and the caption.
-  double total = in.x.back();
+  const double total = in.x.back();
   double max_r = 0.0;
   for (const Piece& p : pieces) max_r = std::max({max_r, p.d / 2.0, p.b / 2.0});
   const auto scale_for = [&](double texts_below) {
-    const double section_max =
-        std::clamp(band_top_max - 2.0 - (kViewTop + len_call + 8.0 + 14.0 + texts_below + 7.0), 2.0,
-                   kSectionPaperMax);
+    const double section_max = std::clamp(band_top_max - 2.0 -
+                                              (kViewTop + len_call + kCalloutLeaders +
+                                               kBelowLeaders + texts_below + kCaptionDrop + 2.0),
+                                          2.0, kSectionPaperMax);
     double fit = std::numeric_limits<double>::infinity();
     if (total > 0.0) fit = std::min(fit, kBodyPaperMax / (total * kMmPerInch));
     if (max_r > 0.0) fit = std::min(fit, section_max / (max_r * kMmPerInch));
@@ -537,7 +566,8 @@ Sheet build(const FilterDrawingData& d) {
   };
   // A section too narrow on the sheet for its number carries it in its length text; that text
   // grows, which may call for a smaller scale (then narrower sections), so this is done twice.
-  std::vector<bool> narrow(n + 1, false);
+  std::vector<bool>& narrow = L.narrow;
+  narrow.assign(n + 1, false);
   const auto mark_narrow = [&](double k_try) {
     bool changed = false;
     for (std::size_t i = 1; i <= n; ++i) {
@@ -552,26 +582,40 @@ Sheet build(const FilterDrawingData& d) {
     }
     return changed;
   };
-  Scale scale = scale_for(len_below);
+  Scale& scale = L.scale = scale_for(len_below);
   if (mark_narrow(kMmPerInch * scale.s)) {
     scale = scale_for(len_below);
     mark_narrow(kMmPerInch * scale.s);
   }
 
-  Sheet sh;
+  Sheet& sh = L.paper;
   sh.k = kMmPerInch * scale.s;
   sh.scale_text = scale.text;
   const double k = sh.k;
   const double stub = kStubPaper / k;
   sh.ox = kSheetW / 2.0 - total * k / 2.0;
-  const double y_call = kViewTop + len_call;  // bottom end of the callout texts
-  const double y_axis = y_call + 8.0 + max_r * k;
+  const double y_call = L.y_call = kViewTop + len_call;  // bottom end of the callout texts
+  const double y_axis = L.y_axis = y_call + kCalloutLeaders + max_r * k;
   sh.oy = y_axis;
   pieces.front().xa = -stub;
   pieces.front().xb = 0.0;
   pieces.back().xa = total;
   pieces.back().xb = total + stub;
 
+  L.y_text = y_axis + kBelowLeaders;
+  L.y_caption = L.y_text + len_below + kCaptionDrop;
+  L.band_top = L.y_caption + kBandGap;
+  return L;
+}
+
+// The half-section: both conductor profiles with the steps between them, the profile for CAM,
+// the break lines of the end lines, the fills and the axis.
+Sheet half_section(const Layout& L) {
+  Sheet sh = L.paper;
+  const Input& in = L.in;
+  const std::vector<Piece>& pieces = in.pieces;
+  const std::size_t n = in.n;
+  const double k = sh.k, total = in.x.back();
   // Outline: both conductor profiles, piece by piece, and the steps between them.
   for (const Piece& p : pieces) {
     if (p.xb > p.xa) {
@@ -633,23 +677,36 @@ Sheet build(const FilterDrawingData& d) {
   sh.model_line(pieces.front().xa - 3.0 / k, 0.0, pieces.back().xb + 3.0 / k, 0.0, Layer::Center,
                 Pen::Center);
 
+  return sh;
+}
+
+// The dimension rows: the diameter callouts above the view; below it the section numbers, the
+// chain of section lengths and the ordinates from datum A; the caption with the concentricity.
+Sheet dimension_rows(const FilterDrawingData& d, const Layout& L) {
+  Sheet sh = L.paper;
+  const Input& in = L.in;
+  const std::vector<Piece>& pieces = in.pieces;
+  const std::size_t n = in.n;
+  const double total = in.x.back(), stub = kStubPaper / sh.k;
+  const double y_call = L.y_call, y_axis = L.y_axis, y_text = L.y_text;
+  std::vector<RowItem> callouts = L.callouts, below = L.below;
   // Diameter callouts above the view.
   for (std::size_t j = 0; j < pieces.size(); ++j)
     callouts[j].anchor = sh.px((pieces[j].xa + pieces[j].xb) / 2.0);
-  for (std::size_t r = 0; r < bore_runs.size(); ++r) {
+  for (std::size_t r = 0; r < L.bore_runs.size(); ++r) {
     callouts[pieces.size() + r].anchor =
-        sh.px((pieces[bore_runs[r].first].xa + pieces[bore_runs[r].second].xb) / 2.0);
+        sh.px((pieces[L.bore_runs[r].first].xa + pieces[L.bore_runs[r].second].xb) / 2.0);
   }
   std::stable_sort(callouts.begin(), callouts.end(),
                    [](const RowItem& a, const RowItem& b) { return a.anchor < b.anchor; });
-  set_row(callouts, call_plan);
-  const double f_call = call_plan.font;
+  set_row(callouts, L.call_plan);
+  const double f_call = L.call_plan.font;
   for (const RowItem& c : callouts) {
     const double a = std::clamp(c.anchor, kRowLo, kRowHi);
     const double tip = sh.py(c.feature);
     double start = y_call + 0.8;  // where the leader leaves the text
     const double side = kDatumSide * f_call;
-    if (call_plan.horizontal) {
+    if (L.call_plan.horizontal) {
       const double base = y_call - kLeaderGap - kDescent * f_call -
                           kTierPitch * f_call * static_cast<double>(c.tier);
       const double shift = c.datum ? kDatumEm * f_call / 2.0 : 0.0;
@@ -690,11 +747,11 @@ Sheet build(const FilterDrawingData& d) {
   const double y_dim = y_axis + 6.5;
   const double y_jog1 = y_axis + 9.0;
   const double y_jog2 = y_axis + 13.0;
-  const double y_text = y_axis + 14.0;
   for (std::size_t i = 1; i <= n; ++i) {
     const double xa = sh.px(in.x[i - 1]), xb = sh.px(in.x[i]);
     const double w = xb - xa;
-    if (!narrow[i]) sh.text((xa + xb) / 2.0, y_num, std::to_string(i), kNumberFont, Align::Center);
+    if (!L.narrow[i])
+      sh.text((xa + xb) / 2.0, y_num, std::to_string(i), kNumberFont, Align::Center);
     if (w > 2.0 * kArrowLen + 0.6) {
       sh.line(xa + kArrowLen, y_dim, xb - kArrowLen, y_dim, Layer::Dimensions, Pen::Thin);
       sh.arrow(xa, y_dim, -1.0, 0.0);
@@ -718,30 +775,39 @@ Sheet build(const FilterDrawingData& d) {
   }
   std::stable_sort(below.begin(), below.end(),
                    [](const RowItem& a, const RowItem& b) { return a.anchor < b.anchor; });
-  set_row(below, below_plan);
-  const double f_below = below_plan.font;
+  set_row(below, L.below_plan);
+  const double f_below = L.below_plan.font;
   for (const RowItem& it : below) {
     const double a = std::clamp(it.anchor, kRowLo, kRowHi);
     const double base =
         y_text + kCapRise * f_below + kTierPitch * f_below * static_cast<double>(it.tier);
     const double end =
-        below_plan.horizontal ? base - kCapRise * f_below - kLeaderGap : y_text - 0.6;
+        L.below_plan.horizontal ? base - kCapRise * f_below - kLeaderGap : y_text - 0.6;
     sh.path(
         {{a, it.is_length ? y_dim : y_axis + 1.0}, {a, y_jog1}, {it.pos, y_jog2}, {it.pos, end}},
         Layer::Dimensions, Pen::Thin);
-    if (below_plan.horizontal) {
+    if (L.below_plan.horizontal) {
       sh.text(it.pos, base, it.text, f_below, Align::Center);
     } else {
       sh.text(it.pos + kGlyphShift * f_below, y_text, it.text, f_below, Align::Right, true);
     }
   }
-  const double y_caption = y_text + len_below + 5.0;
-  sh.text(kSheetW / 2.0, y_caption, "AXIAL HALF-SECTION   SCALE " + scale.text, 2.5, Align::Center,
-          false, true);
+  const double y_caption = L.y_caption;
+  sh.text(kSheetW / 2.0, y_caption, "AXIAL HALF-SECTION   SCALE " + L.scale.text, 2.5,
+          Align::Center, false, true);
   concentricity_frame(sh, y_caption, d.concentricity_in);
 
+  return sh;
+}
+
+// The cut list: a row of figures for each line and section, under the view.
+Sheet cut_list(const FilterDrawingData& d, const Layout& L) {
+  Sheet sh = L.paper;
+  const Input& in = L.in;
+  const std::vector<Piece>& pieces = in.pieces;
+  const std::size_t rows = L.rows;
   // Cut list.
-  const double band_top = y_caption + 3.0;
+  const double band_top = L.band_top;
   const double row_h = std::min(4.5, (kFrameB - band_top) / static_cast<double>(rows));
   const double tf = std::clamp(row_h * 0.62, 0.8, 2.3);
   static constexpr double kCols[] = {17.0, 27.0, 27.0, 27.0, 27.0, 27.0, 11.0, 13.0};
@@ -800,15 +866,28 @@ Sheet build(const FilterDrawingData& d) {
             Layer::Text, Pen::Grid);
   }
 
+  return sh;
+}
+
+// The numbered notes, beside the cut list.
+Sheet notes_block(const Layout& L) {
+  Sheet sh = L.paper;
   // Notes.
-  double ny = band_top + 3.5;
+  double ny = L.band_top + 3.5;
   sh.text(kBlockX, ny, "NOTES", 2.5, Align::Left, false, true);
   ny += 1.5;
-  for (const auto& [line, first] : note_lines) {
-    ny += note_pitch;
-    sh.text(first ? kBlockX : kBlockX + 3.2, ny, line, note_h, Align::Left);
+  for (const auto& [line, first] : L.note_lines) {
+    ny += kNotePitch;
+    sh.text(first ? kBlockX : kBlockX + 3.2, ny, line, kNoteFont, Align::Left);
   }
 
+  return sh;
+}
+
+// The title block, the general tolerances boxed above it, and the sheet's frame.
+Sheet title_block(const FilterDrawingData& d, const Layout& L) {
+  Sheet sh = L.paper;
+  const std::size_t n = L.in.n;
   // Title block and frame.
   const double tb_r = kFrameR, tb_b = kFrameB, tb_t = kTitleTop;
   const double r1 = tb_t + 11.0, r2 = r1 + kTitleRow, r3 = r2 + kTitleRow, r4 = r3 + kTitleRow;
@@ -836,7 +915,7 @@ Sheet build(const FilterDrawingData& d) {
     sh.text(x + 1.5, top + 6.2, val, 2.3, Align::Left);
   };
   const auto or_dash = [](const std::string& v) { return v.empty() ? std::string("\u2014") : v; };
-  cell(kBlockX, r1, "SCALE", scale.text);
+  cell(kBlockX, r1, "SCALE", L.scale.text);
   cell(kBlockX + 22.0, r1, "UNITS", "inch [mm]");
   cell(kBlockX + 47.5, r1, "DATE", or_dash(d.date));
   cell(kBlockX + 72.0, r1, "SHEET", "A4  1 of 1");
@@ -871,6 +950,24 @@ Sheet build(const FilterDrawingData& d) {
   sh.line(kFrameR, kFrameT, kFrameR, kFrameB, Layer::Text, Pen::Frame);
   sh.line(kFrameR, kFrameB, kFrameL, kFrameB, Layer::Text, Pen::Frame);
   sh.line(kFrameL, kFrameB, kFrameL, kFrameT, Layer::Text, Pen::Frame);
+  return sh;
+}
+
+// Everything drawn on the paper of `to` is added to it.
+void add(Sheet& to, const Sheet& part) {
+  to.segs.insert(to.segs.end(), part.segs.begin(), part.segs.end());
+  to.labels.insert(to.labels.end(), part.labels.begin(), part.labels.end());
+  to.tris.insert(to.tris.end(), part.tris.begin(), part.tris.end());
+  to.regions.insert(to.regions.end(), part.regions.begin(), part.regions.end());
+  to.profile.insert(to.profile.end(), part.profile.begin(), part.profile.end());
+}
+
+Sheet build(const FilterDrawingData& d) {
+  const Layout L = plan_sheet(d);
+  Sheet sh = L.paper;
+  for (const Sheet& part :
+       {half_section(L), dimension_rows(d, L), cut_list(d, L), notes_block(L), title_block(d, L)})
+    add(sh, part);
   return sh;
 }
 
