@@ -19,10 +19,16 @@ namespace mx {
 namespace {
 
 using detail::Align;
+using detail::Input;
 using detail::Label;
 using detail::Layer;
+using detail::Layout;
 using detail::Pen;
+using detail::Piece;
 using detail::Region;
+using detail::RowItem;
+using detail::RowPlan;
+using detail::Scale;
 using detail::Seg;
 using detail::Sheet;
 using detail::Tri;
@@ -87,21 +93,6 @@ constexpr double kStepEdgeRadiusIn = 0.002;
 const std::string kDia = "\u2300";
 const char* const kProfileLayer = "PROFILE";
 
-// One conductor run as drawn: the source line, a section or the load line.
-struct Piece {
-  double len = 0.0, d = 0.0, b = 0.0, er = 1.0;
-  double zo = 0.0;
-  bool stub = false;
-  double xa = 0.0, xb = 0.0;  // model x of its ends
-};
-
-struct Input {
-  std::vector<Piece> pieces;  // source, sections 1..N, load
-  std::vector<double> x;      // step positions x_0 = 0 .. x_N
-  std::size_t n = 0;
-  bool bad = false;
-};
-
 double dimension(float v, bool& bad) {
   const double x = static_cast<double>(v);
   if (!std::isfinite(x) || x < 0.0) {
@@ -143,11 +134,6 @@ Input read_input(const FilterDrawingData& d) {
 
 std::string inch_mm(double v) { return fixed(v, 4) + " [" + fixed(v * kMmPerInch, 3) + "]"; }
 
-struct Scale {
-  double s;
-  std::string text;
-};
-
 // Largest drawing scale from the 1, 1.5, 2, 2.5, 3, 4, 5 x 10^k series not above `fit`.
 Scale choose_scale(double fit) {
   if (!(fit > 0.0) || !std::isfinite(fit)) return Scale{1.0, "1:1"};
@@ -170,17 +156,6 @@ Scale choose_scale(double fit) {
   const double b = best * dec;
   return Scale{1.0 / b, "1:" + short_number(b)};
 }
-
-// A text in a row of rotated texts, tied by a leader to `anchor` (paper x).
-struct RowItem {
-  double anchor = 0.0;
-  std::string text;
-  double feature = 0.0;  // model y the leader points at (callouts)
-  bool is_length = false;
-  double pos = 0.0;    // paper x the text is centred on
-  int tier = 0;        // horizontal rows: 0 next to the view, 1 beyond it
-  bool datum = false;  // the bore's callout, which carries the datum feature symbol C
-};
 
 // Spreads the texts along [lo, hi] at least `gap` apart, each as near its anchor as the others
 // allow, keeping their order (so leaders never cross). Items must be sorted by anchor.
@@ -231,20 +206,6 @@ double widest(const std::vector<RowItem>& items, bool with_datum = false) {
     w = std::max(w, text_width_em(it.text) + (it.datum && with_datum ? kDatumEm : 0.0));
   return w;
 }
-
-// How a row of dimension texts is set. Texts read from the bottom of the sheet wherever they fit:
-// side by side in one tier, or in two tiers taking turns. In two tiers a text of the near tier
-// lies between the leaders of its neighbours, which run past it to the far tier, so neighbours
-// must stand half a text width (and a clearance) apart. A row too long for either is turned to
-// read from the right, as a last resort.
-struct RowPlan {
-  bool horizontal = false;
-  int tiers = 1;
-  double font = 0.0;   // text height, mm
-  double gap = 0.0;    // least distance between neighbouring leaders, mm
-  double inset = 0.0;  // half the widest text: how far a leader must stay from the row's ends
-  double depth = 0.0;  // paper height the row takes across the leaders, mm
-};
 
 RowPlan plan_row(const std::vector<RowItem>& items) {
   const double em = widest(items, true);
@@ -465,25 +426,9 @@ void concentricity_frame(Sheet& sh, double y_base, float zone) {
     sh.line(edges[i], top, edges[i], bottom, Layer::Text, Pen::Thin);
 }
 
-// The sheet laid out before anything is drawn: the texts of the rows and how they are set, the
-// scale, and where the view, its rows and the band of tables below it lie on the paper.
-struct Layout {
-  Input in;                       // the stubs' model x set for the chosen scale
-  std::vector<RowItem> callouts;  // a D for each line, a B for each run of one bore
-  std::vector<RowItem> below;     // ordinates and section lengths, in x order
-  std::vector<std::pair<std::size_t, std::size_t>> bore_runs;  // first and last piece of each
-  RowPlan call_plan, below_plan;
-  std::vector<bool> narrow;  // sections carrying their number in their length text
-  std::vector<std::pair<std::string, bool>> note_lines;  // text, starts a note
-  std::size_t rows = 0;                                  // of the cut list
-  Scale scale;
-  Sheet paper;             // scale and origin, nothing drawn yet
-  double y_call = 0.0;     // paper y: bottom of the callout texts
-  double y_axis = 0.0;     // the axis
-  double y_text = 0.0;     // top of the texts below the view
-  double y_caption = 0.0;  // baseline of the view's caption
-  double band_top = 0.0;   // top of the cut list and the notes
-};
+}  // namespace
+
+namespace detail {
 
 Layout plan_sheet(const FilterDrawingData& d) {
   Layout L;
@@ -962,7 +907,7 @@ void add(Sheet& to, const Sheet& part) {
   to.profile.insert(to.profile.end(), part.profile.begin(), part.profile.end());
 }
 
-Sheet build(const FilterDrawingData& d) {
+Sheet build_sheet(const FilterDrawingData& d) {
   const Layout L = plan_sheet(d);
   Sheet sh = L.paper;
   for (const Sheet& part :
@@ -970,6 +915,10 @@ Sheet build(const FilterDrawingData& d) {
     add(sh, part);
   return sh;
 }
+
+}  // namespace detail
+
+namespace {
 
 // ---- SVG -------------------------------------------------------------------------------------
 
@@ -1053,8 +1002,6 @@ std::string dxf_text(const std::string& s) {
 
 }  // namespace
 
-detail::Sheet detail::build_sheet(const FilterDrawingData& d) { return build(d); }
-
 detail::Box detail::text_box(const Sheet& sh, const Label& l) {
   const double h = l.height * sh.k;
   const double w = text_width_em(l.text) * h;
@@ -1093,7 +1040,7 @@ std::string drawing_number(const FilterDrawingData& d) {
 }
 
 void write_drawing_svg(std::ostream& os, const FilterDrawingData& d) {
-  const Sheet sh = build(d);
+  const Sheet sh = detail::build_sheet(d);
   std::string out;
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   out +=
@@ -1159,7 +1106,7 @@ void write_drawing_svg(std::ostream& os, const FilterDrawingData& d) {
 }
 
 void write_drawing_dxf(std::ostream& os, const FilterDrawingData& d) {
-  const Sheet sh = build(d);
+  const Sheet sh = detail::build_sheet(d);
   double x0 = std::numeric_limits<double>::infinity(), y0 = x0, x1 = -x0, y1 = -x0;
   const auto extend = [&](double x, double y) {
     x0 = std::min(x0, x);

@@ -2,6 +2,7 @@
 // written as SVG or DXF, for the tests to measure the geometry directly.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -94,11 +95,86 @@ struct Sheet {
   }
 };
 
+// One conductor run as drawn: the source line, a section or the load line.
+struct Piece {
+  double len = 0.0, d = 0.0, b = 0.0, er = 1.0;
+  double zo = 0.0;
+  bool stub = false;
+  double xa = 0.0, xb = 0.0;  // model x of its ends
+};
+
+struct Input {
+  std::vector<Piece> pieces;  // source, sections 1..N, load
+  std::vector<double> x;      // step positions x_0 = 0 .. x_N
+  std::size_t n = 0;
+  bool bad = false;
+};
+
+struct Scale {
+  double s;
+  std::string text;
+};
+
+// A text in a row of dimension texts, tied by a leader to `anchor` (paper x).
+struct RowItem {
+  double anchor = 0.0;
+  std::string text;
+  double feature = 0.0;  // model y the leader points at (callouts)
+  bool is_length = false;
+  double pos = 0.0;    // paper x the text is centred on
+  int tier = 0;        // horizontal rows: 0 next to the view, 1 beyond it
+  bool datum = false;  // the bore's callout, which carries the datum feature symbol C
+};
+
+// How a row of dimension texts is set. Texts read from the bottom of the sheet wherever they fit:
+// side by side in one tier, or in two tiers taking turns. In two tiers a text of the near tier
+// lies between the leaders of its neighbours, which run past it to the far tier, so neighbours
+// must stand half a text width (and a clearance) apart. A row too long for either is turned to
+// read from the right, as a last resort.
+struct RowPlan {
+  bool horizontal = false;
+  int tiers = 1;
+  double font = 0.0;   // text height, mm
+  double gap = 0.0;    // least distance between neighbouring leaders, mm
+  double inset = 0.0;  // half the widest text: how far a leader must stay from the row's ends
+  double depth = 0.0;  // paper height the row takes across the leaders, mm
+};
+
+// The sheet laid out before anything is drawn: the texts of the rows and how they are set, the
+// scale, and where the view, its rows and the band of tables below it lie on the paper.
+struct Layout {
+  Input in;                       // the stubs' model x set for the chosen scale
+  std::vector<RowItem> callouts;  // a D for each line, a B for each run of one bore
+  std::vector<RowItem> below;     // ordinates and section lengths, in x order
+  std::vector<std::pair<std::size_t, std::size_t>> bore_runs;  // first and last piece of each
+  RowPlan call_plan, below_plan;
+  std::vector<bool> narrow;  // sections carrying their number in their length text
+  std::vector<std::pair<std::string, bool>> note_lines;  // text, starts a note
+  std::size_t rows = 0;                                  // of the cut list
+  Scale scale;
+  Sheet paper;             // scale and origin, nothing drawn yet
+  double y_call = 0.0;     // paper y: bottom of the callout texts
+  double y_axis = 0.0;     // the axis
+  double y_text = 0.0;     // top of the texts below the view
+  double y_caption = 0.0;  // baseline of the view's caption
+  double band_top = 0.0;   // top of the cut list and the notes
+};
+
 struct Box {
   double x0, y0, x1, y1;  // paper mm, y down
 };
 
-// The sheet of the design, as the writers draw it.
+// The parts of the sheet, each drawn on the layout's paper and returned on its own.
+Layout plan_sheet(const FilterDrawingData& d);
+Sheet half_section(const Layout& L);
+Sheet dimension_rows(const FilterDrawingData& d, const Layout& L);
+Sheet cut_list(const FilterDrawingData& d, const Layout& L);
+Sheet notes_block(const Layout& L);
+Sheet title_block(const FilterDrawingData& d, const Layout& L);
+// Appends everything drawn on `part` to `to` (the same paper).
+void add(Sheet& to, const Sheet& part);
+
+// The sheet of the design, as the writers draw it: all the parts.
 Sheet build_sheet(const FilterDrawingData& d);
 
 // Where a text lies on the paper, estimated from the layout's text widths.

@@ -598,3 +598,45 @@ TEST(FilterDrawingSheet, TextsInsideTheFrameClearOfEachOtherAndHorizontalWhereTh
 
 }  // namespace
 }  // namespace mx
+
+namespace mx {
+namespace {
+
+// The view with its rows stays above the band of tables, and the tables, notes and title block
+// below its top, whatever the rows' setting: horizontal rows for the worked example and nine
+// sections, turned ones for thirty.
+TEST(FilterDrawingSheet, ViewAndRowsStayAboveTheTablesBand) {
+  struct Case {
+    const char* name;
+    FilterDrawingData d;
+    bool horizontal;
+  };
+  const Case cases[] = {{"worked example", with_short_ends(), true},
+                        {"nine", stepped(9, false, true), true},
+                        {"thirty", stepped(30, false, false), false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const detail::Layout L = detail::plan_sheet(c.d);
+    EXPECT_EQ(L.call_plan.horizontal, c.horizontal);
+    EXPECT_EQ(L.below_plan.horizontal, c.horizontal);
+    const auto bottom = [&](const detail::Sheet& part) {
+      double y = -1e9;
+      for (const detail::Label& l : part.labels) y = std::max(y, detail::text_box(part, l).y1);
+      for (const detail::Seg& s : part.segs) y = std::max({y, part.py(s.y1), part.py(s.y2)});
+      return y;
+    };
+    const auto top = [&](const detail::Sheet& part) {
+      double y = 1e9;
+      for (const detail::Label& l : part.labels) y = std::min(y, detail::text_box(part, l).y0);
+      return y;
+    };
+    EXPECT_LE(bottom(detail::half_section(L)), L.band_top);
+    EXPECT_LE(bottom(detail::dimension_rows(c.d, L)), L.band_top);
+    EXPECT_GE(top(detail::cut_list(c.d, L)), L.band_top);
+    EXPECT_GE(top(detail::notes_block(L)), L.band_top);
+    EXPECT_GE(top(detail::title_block(c.d, L)), L.band_top);
+  }
+}
+
+}  // namespace
+}  // namespace mx
