@@ -1,7 +1,7 @@
 #include "app/em_correct.h"
 
-#include <Eigen/Dense>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -10,12 +10,25 @@
 #include <set>
 
 #include "app/coax_lines.h"
+#include "fit/dense.h"
 #include "tolerance/study.h"
 
 namespace mx {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// The -3 dB frequency and the passband edge, MHz, in that order.
+using Edges = std::array<double, 2>;
+
+bool all_finite(const Edges& e) { return std::isfinite(e[0]) && std::isfinite(e[1]); }
+
+// The mean of v and v reversed: v made mirror-symmetric.
+std::vector<double> mirrored_mean(const std::vector<double>& v) {
+  std::vector<double> m(v.size());
+  for (std::size_t j = 0; j < v.size(); ++j) m[j] = 0.5 * (v[j] + v[v.size() - 1 - j]);
+  return m;
+}
 // The correction's frequencies, in thousandths of FC1: every tenth of them up to 3 x FC1, and
 // every one of them from kDenseBelow x the nominal edge to kDenseAbove x its -3 dB frequency.
 constexpr int kTicksPerFc1 = 1000;
@@ -68,37 +81,51 @@ bool mirrored(const DesignRecord& ds) {
 // The lengths nearest the synthesized ones (in relative terms) whose circuit model has its -3 dB
 // frequency and passband edge at `goal` (MHz): Gauss-Newton steps of least norm on the two edges,
 // their derivatives by central differences. None when they do not settle.
-std::optional<Eigen::VectorXd> aimed_lengths(const DesignRecord& ds, const EndSteps& ends,
-                                             const std::vector<float>& f, double am,
-                                             const Eigen::Vector2d& goal, bool symmetric) {
+std::optional<std::vector<double>> aimed_lengths(const DesignRecord& ds, const EndSteps& ends,
+                                                 const std::vector<float>& f, double am,
+                                                 const Edges& goal, bool symmetric) {
   constexpr int kMostSteps = 12;
   constexpr double kSettledPct = 1e-4;    // of the goal: far inside the correction's tolerance
   constexpr double kRelativeStep = 1e-4;  // of a length: above the float model's rounding
-  const std::vector<double> start = lengths_of(ds);
-  const Eigen::Index n = static_cast<Eigen::Index>(start.size());
-  Eigen::VectorXd z = Eigen::Map<const Eigen::VectorXd>(start.data(), n);
-  const auto edges = [&](const Eigen::VectorXd& x) {
-    const std::vector<double> v(x.data(), x.data() + n);
-    const ResponseEdges e = edges_of(circuit_response(with_lengths(ds, v), ends, f), am);
-    return Eigen::Vector2d(e.cutoff_3db_mhz, e.edge_mhz);
+  std::vector<double> z = lengths_of(ds);
+  const std::size_t n = z.size();
+  const auto edges = [&](const std::vector<double>& x) {
+    const ResponseEdges e = edges_of(circuit_response(with_lengths(ds, x), ends, f), am);
+    return Edges{e.cutoff_3db_mhz, e.edge_mhz};
   };
   for (int step = 0; step < kMostSteps; ++step) {
-    const Eigen::Vector2d r = goal - edges(z);
-    if (!r.allFinite()) return std::nullopt;
-    if ((r.array().abs() / goal.array()).maxCoeff() * 100.0 <= kSettledPct) return z;
-    Eigen::MatrixXd scaled(2, n);  // d edges / d (relative length)
-    for (Eigen::Index j = 0; j < n; ++j) {
-      Eigen::VectorXd up = z, down = z;
+    const Edges now = edges(z);
+    const Edges r{goal[0] - now[0], goal[1] - now[1]};
+    if (!all_finite(r)) return std::nullopt;
+    if (std::max(std::fabs(r[0]) / goal[0], std::fabs(r[1]) / goal[1]) * 100.0 <= kSettledPct)
+      return z;
+    std::vector<Edges> scaled(n);  // d edges / d (relative length), one column per section
+    for (std::size_t j = 0; j < n; ++j) {
+      std::vector<double> up = z, down = z;
       up[j] *= 1.0 + kRelativeStep;
       down[j] *= 1.0 - kRelativeStep;
-      scaled.col(j) = (edges(up) - edges(down)) / (2.0 * kRelativeStep);
+      const Edges hi = edges(up), lo = edges(down);
+      scaled[j] = {(hi[0] - lo[0]) / (2.0 * kRelativeStep),
+                   (hi[1] - lo[1]) / (2.0 * kRelativeStep)};
+      if (!all_finite(scaled[j])) return std::nullopt;
     }
-    const Eigen::Matrix2d normal = scaled * scaled.transpose();
-    if (!scaled.allFinite() || std::fabs(normal.determinant()) <= 0.0) return std::nullopt;
-    Eigen::VectorXd dz = z.cwiseProduct(scaled.transpose() * normal.inverse() * r);
-    if (symmetric) dz = 0.5 * (dz + Eigen::VectorXd(dz.reverse()));
-    z += dz;
-    if (!z.allFinite() || !(z.array() > 0.0).all()) return std::nullopt;
+    // The step of least norm: scaled' (scaled scaled')^-1 r, the 2 x 2 inverse written out.
+    double n00 = 0.0, n01 = 0.0, n11 = 0.0;
+    for (const Edges& c : scaled) {
+      n00 += c[0] * c[0];
+      n01 += c[0] * c[1];
+      n11 += c[1] * c[1];
+    }
+    const double det = n00 * n11 - n01 * n01;
+    if (!(std::fabs(det) > 0.0)) return std::nullopt;
+    const Edges w{(n11 * r[0] - n01 * r[1]) / det, (n00 * r[1] - n01 * r[0]) / det};
+    std::vector<double> dz(n);
+    for (std::size_t j = 0; j < n; ++j) dz[j] = z[j] * (scaled[j][0] * w[0] + scaled[j][1] * w[1]);
+    if (symmetric) dz = mirrored_mean(dz);
+    for (std::size_t j = 0; j < n; ++j) {
+      z[j] += dz[j];
+      if (!std::isfinite(z[j]) || !(z[j] > 0.0)) return std::nullopt;
+    }
   }
   return std::nullopt;
 }
@@ -205,16 +232,16 @@ EmCorrection correct_lengths(const DesignRecord& ds, const EndSteps& ends,
     c.failure = "the circuit model has no passband edge or -3 dB frequency below 3 x FC1";
     return c;
   }
-  const Eigen::Index n = static_cast<Eigen::Index>(nominal.size());
-  const Eigen::VectorXd x_star = Eigen::Map<const Eigen::VectorXd>(nominal.data(), n);
-  Eigen::VectorXd x = x_star, h_prev, dx_prev;
-  Eigen::MatrixXd jacobian = Eigen::MatrixXd::Identity(n, n);
+  const std::size_t n = nominal.size();
+  std::vector<double> x = nominal, h_prev, dx_prev;
+  std::vector<double> jacobian(n * n, 0.0);  // column-major
+  for (std::size_t i = 0; i < n; ++i) jacobian[i + n * i] = 1.0;
   // A mirrored filter stays mirrored: the residual is averaged with its reverse, and with it every
   // step (the identity and Broyden's updates by mirrored vectors commute with the reversal).
   const bool symmetric = mirrored(ds);
   double best = std::numeric_limits<double>::infinity();
   for (int run = 1;; ++run) {
-    const std::vector<double> lengths(x.data(), x.data() + n);
+    const std::vector<double> lengths = x;
     const DesignRecord trial = with_lengths(ds, lengths);
     const FullWaveResponse fw = field(trial, f);
     const ResponseEdges e = edges_of(fw, am);
@@ -257,27 +284,45 @@ EmCorrection correct_lengths(const DesignRecord& ds, const EndSteps& ends,
     // What the extraction misses: the field solution's edges against those of the circuit model
     // that reproduces it. The circuit model is aimed that much the other way.
     const ResponseEdges fitted = edges_of(circuit_response(with_lengths(ds, z), ends, f), am);
-    const Eigen::Vector2d missed(e.cutoff_3db_mhz - fitted.cutoff_3db_mhz,
-                                 e.edge_mhz - fitted.edge_mhz);
-    const std::optional<Eigen::VectorXd> aim =
-        aimed_lengths(ds, ends, f, am,
-                      Eigen::Vector2d(target.cutoff_3db_mhz, target.edge_mhz) - missed, symmetric);
-    if (!missed.allFinite() || !aim) {
+    const Edges missed{e.cutoff_3db_mhz - fitted.cutoff_3db_mhz, e.edge_mhz - fitted.edge_mhz};
+    const std::optional<std::vector<double>> aim = aimed_lengths(
+        ds, ends, f, am, Edges{target.cutoff_3db_mhz - missed[0], target.edge_mhz - missed[1]},
+        symmetric);
+    if (!all_finite(missed) || !aim) {
       c.failure = "the circuit model cannot be aimed at the field solution's edges";
       return c;
     }
-    Eigen::VectorXd h = Eigen::Map<const Eigen::VectorXd>(z.data(), n) - *aim;
-    if (symmetric) h = 0.5 * (h + Eigen::VectorXd(h.reverse()));
-    if (dx_prev.size() == n)  // Broyden's update of the mapping's Jacobian
-      jacobian += (h - h_prev - jacobian * dx_prev) * dx_prev.transpose() / dx_prev.squaredNorm();
-    const Eigen::VectorXd dx = jacobian.fullPivLu().solve(-h);
-    if (!dx.allFinite() || !((x + dx).array() > 0.0).all()) {
-      c.failure = "the mapping asks for a section length that is not positive";
+    std::vector<double> h(n);
+    for (std::size_t j = 0; j < n; ++j) h[j] = z[j] - (*aim)[j];
+    if (symmetric) h = mirrored_mean(h);
+    if (dx_prev.size() == n) {
+      // Broyden's update of the mapping's Jacobian: J += (h - h_prev - J dx_prev) dx_prev' /
+      // |dx_prev|^2.
+      double norm = 0.0;
+      for (const double v : dx_prev) norm += v * v;
+      for (std::size_t i = 0; i < n; ++i) {
+        double predicted = 0.0;
+        for (std::size_t j = 0; j < n; ++j) predicted += jacobian[i + n * j] * dx_prev[j];
+        const double miss = h[i] - h_prev[i] - predicted;
+        for (std::size_t j = 0; j < n; ++j) jacobian[i + n * j] += miss * dx_prev[j] / norm;
+      }
+    }
+    std::vector<double> minus_h(n);
+    for (std::size_t j = 0; j < n; ++j) minus_h[j] = -h[j];
+    const std::optional<std::vector<double>> dx = solve_square(jacobian, minus_h);
+    if (!dx) {
+      c.failure = "the mapping between the field solution and the circuit model is singular";
       return c;
     }
-    x += dx;
+    for (std::size_t j = 0; j < n; ++j) {
+      if (!(x[j] + (*dx)[j] > 0.0)) {
+        c.failure = "the mapping asks for a section length that is not positive";
+        return c;
+      }
+    }
+    for (std::size_t j = 0; j < n; ++j) x[j] += (*dx)[j];
     h_prev = h;
-    dx_prev = dx;
+    dx_prev = *dx;
   }
 }
 

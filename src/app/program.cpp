@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <span>
+#include <string>
+#include <string_view>
 #include <thread>
 
 #include "analysis/sweep.h"
@@ -31,9 +33,11 @@ namespace mx {
 namespace {
 
 // Pads or cuts text to exactly width characters.
-std::string padded(std::string text, std::size_t width) {
-  text.resize(width, ' ');
-  return text;
+std::string padded(std::string_view text, std::size_t width) {
+  std::string line(width, ' ');
+  text = text.substr(0, width);
+  std::copy(text.begin(), text.end(), line.begin());
+  return line;
 }
 
 // The response label of the cycle's title lines.

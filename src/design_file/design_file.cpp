@@ -375,10 +375,10 @@ void Reader::section_count(const toml::table* r, const ResponseType& type) {
       return;
     }
     const auto* n = count->as_integer();
-    if (n == nullptr || n->get() < 2 || n->get() > kMaxSections)
+    if (n == nullptr || !synthesizable_section_count(n->get()))
       fail(count, "response.sections",
-           "expected a whole number from 2 to " + std::to_string(kMaxSections) + ", not " +
-               shown(*count));
+           "expected a whole number from " + std::to_string(kMinSections) + " to " +
+               std::to_string(kMaxSections) + ", not " + shown(*count));
     s.sections = static_cast<int>(n->get());
     return;
   }
@@ -393,7 +393,7 @@ void Reader::section_count(const toml::table* r, const ResponseType& type) {
     fail(f1 != nullptr ? f1 : r, "response.skirt_mhz",
          "expected a skirt frequency above the cutoff " + shown(toml::value<double>(s.cutoff_mhz)) +
              " MHz");
-  const float least = type.has_ripple ? s.ripple_db : kButterworthLeastSkirtDb;
+  const float least = least_skirt_attenuation_db(type.response, s.ripple_db);
   if (!(s.skirt_atten_db > least))
     fail(a1 != nullptr ? a1 : r, "response.skirt_db",
          std::string("expected an attenuation above ") + (type.has_ripple ? "the ripple " : "") +

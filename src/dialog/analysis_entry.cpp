@@ -2,6 +2,7 @@
 // typed in or read from a data file), the port impedances, the loss data and
 // the frequency range.
 #include "base/convert.h"
+#include "base/program_exit.h"
 #include "base/units.h"
 #include "dialog/dialog_run.h"
 #include "files/coax_file.h"
@@ -36,17 +37,44 @@ int sweep_step_count(const Sweep& w) {
   return trunc_int(loops);
 }
 
+// A person at a terminal is asked again after a name whose file cannot be
+// opened (one line: why) or whose file was rejected (the reader's message);
+// a blank answer then only asks again. From a script the first failure ends
+// the run: a file that cannot be opened with status 2 (ProgramExit), a
+// rejected one with kEndRun. The end of the input ends it anywhere.
+bool DialogRun::read_circuit_file(const Format& ask, Name20& name,
+                                  const std::function<bool()>& read) {
+  for (bool again = false;; again = true) {
+    con_.write(ask);
+    con_.prompt(filename_prompt());
+    const Name20 answer = con_.read_name();
+    if (!answer.blank()) {
+      name = answer;
+    } else if (again) {
+      continue;  // the name that failed is not tried twice
+    }
+    con_.prompt(attempting(), {name});
+    ctx_.before_data_file();
+    try {
+      if (read()) return true;
+    } catch (const ProgramExit& e) {
+      if (!con_.forgiving()) throw;
+      con_.out().stream() << "\n      " << e.message << "; please give another name.\n";
+      continue;
+    }
+    if (!con_.forgiving()) {
+      c_.next = NextOperation::kEndRun;
+      return false;
+    }
+  }
+}
+
 Step DialogRun::coax_file() {
   static const Format kAsk("(/,6X,'Enter a FILENAME that contains Distributed Circuit Elements')");
-  con_.write(kAsk);
-  con_.prompt(filename_prompt());
-  const Name20 fname = con_.read_name();
-  if (!fname.blank()) ds_.files.coaxial = fname;
-  con_.prompt(attempting(), {ds_.files.coaxial});
-  ctx_.before_data_file();
-  const bool read = read_coax_file(ds_, con_.out(), ctx_.workdir);
-  c_.next = read ? NextOperation::kProgramStart : NextOperation::kEndRun;
-  if (!read) return Step::kReturn;
+  if (!read_circuit_file(kAsk, ds_.files.coaxial,
+                         [this] { return read_coax_file(ds_, con_.out(), ctx_.workdir); }))
+    return Step::kReturn;
+  c_.next = NextOperation::kProgramStart;
   con_.write(completed(), {ds_.design.sections});
   return Step::kEndOfDimensions;
 }
@@ -142,20 +170,14 @@ Step DialogRun::lumped_file() {
   static const Format kBadN(
       "(/,6X,'Error exists in filter datafile ',A12,/,6X,'Fix entry for variable N (1<N<31) "
       "and rerun.',/,6X,'See User Manual for a table of variable constraints.')");
-  con_.write(kAsk);
-  con_.prompt(filename_prompt());
-  const Name20 fname = con_.read_name();
-  if (!fname.blank()) ds_.files.lumped = fname;
-  con_.prompt(attempting(), {ds_.files.lumped});
-  ctx_.before_data_file();
-  const bool read = read_lumped_file(ds_, con_.out(), ctx_.workdir);
-  c_.next = read ? NextOperation::kProgramStart : NextOperation::kEndRun;
-  if (!read) return Step::kReturn;
-  if (ds_.design.sections <= 1 || ds_.design.sections > 31) {
+  const auto read = [this] {
+    if (!read_lumped_file(ds_, con_.out(), ctx_.workdir)) return false;
+    if (ds_.design.sections > 1 && ds_.design.sections <= 31) return true;
     con_.write(kBadN, {ds_.files.lumped});
-    c_.next = NextOperation::kEndRun;
-    return Step::kReturn;
-  }
+    return false;
+  };
+  if (!read_circuit_file(kAsk, ds_.files.lumped, read)) return Step::kReturn;
+  c_.next = NextOperation::kProgramStart;
   con_.write(completed(), {ds_.design.sections});
   return Step::kSourceAndLoad;
 }

@@ -32,8 +32,8 @@ struct DialogContext {
 
 // Asks the questions of one cycle. When the section count is computed from
 // the skirt, ds.design.skirt_reached_db receives the attenuation reached. On
-// return a next operation of kEndRun asks the main cycle to end the run (a
-// data file was unusable).
+// return a next operation of kEndRun asks the main cycle to end the run (the
+// defaults file, or a circuit data file named in a script, was rejected).
 void run_dialog(DesignRecord& ds, DialogContext& ctx);
 
 }  // namespace mx

@@ -79,6 +79,10 @@ class DialogRun {
   Step element_values();
   Step element_reentry();
   Step lumped_file();
+  // Asks the name of a circuit data file (a blank answer keeps name) and reads
+  // the file with read, which writes the message of a rejected file. False
+  // when a file named in a script was rejected (c_.next is then kEndRun).
+  bool read_circuit_file(const Format& ask, Name20& name, const std::function<bool()>& read);
   Step source_and_load();
   Step loss_and_frequencies();
 

@@ -6,6 +6,7 @@
 #include "base/convert.h"
 #include "dialog/dialog_run.h"
 #include "line/impedance.h"
+#include "synthesis/passband.h"
 #include "synthesis/section_count.h"
 
 namespace mx {
@@ -180,13 +181,11 @@ Step DialogRun::design_data() {
       case At::kRipple: {
         const float temp = ask(kAm);
         if (std::fabs(temp) > 0) s.ripple_db = std::fabs(temp);
-        if (s.ripple_db > 6.0f) {
+        if (s.ripple_db > kMaxRippleDb) {
           con_.write(kAmTooLarge);
           if (ask_menu(kAmAgain) == 1) break;
         }
-        const float rho = std::sqrt(1.0f - std::pow(10.0f, -s.ripple_db / 10.0f));
-        const float vswr = (1.0f + rho) / (1.0f - rho);
-        con_.write(kVswr, {vswr});
+        con_.write(kVswr, {ripple_vswr(s.ripple_db)});
         at = At::kCount;
         break;
       }
@@ -202,7 +201,7 @@ Step DialogRun::design_data() {
         c_.count_from_skirt = false;
         if (s.sections == 0 && c_.option == Option::kElectrical) {
           at = At::kSkirtFrequency;
-        } else if (s.sections <= 1 || s.sections > kMaxSections) {
+        } else if (!synthesizable_section_count(s.sections)) {
           con_.write(section_count_refused());
         } else {
           at = At::kImpedance;
@@ -221,14 +220,10 @@ Step DialogRun::design_data() {
       case At::kSkirtAttenuation: {
         const float temp = ask(kA1);
         if (std::fabs(temp) > 0) s.skirt_atten_db = std::fabs(temp);
-        if (chebyshev) {
-          if (!(s.skirt_atten_db > s.ripple_db)) {
-            con_.write(kChebyshevA1);
-            at = At::kRipple;
-            break;
-          }
-        } else if (!(s.skirt_atten_db > kButterworthLeastSkirtDb)) {
-          con_.write(kButterworthA1);
+        if (!(s.skirt_atten_db > least_skirt_attenuation_db(c_.response, s.ripple_db))) {
+          // A Chebyshev skirt not above the ripple asks for the ripple again too.
+          con_.write(chebyshev ? kChebyshevA1 : kButterworthA1);
+          if (chebyshev) at = At::kRipple;
           break;
         }
         const SectionCount count =

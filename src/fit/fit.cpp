@@ -1,12 +1,12 @@
 #include "fit/fit.h"
 
-#include <Eigen/Dense>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <limits>
 #include <map>
+#include <optional>
 #include <span>
 #include <sstream>
 #include <tuple>
@@ -15,6 +15,7 @@
 #include "base/shared_work.h"
 #include "base/units.h"
 #include "export/s_parameters.h"
+#include "fit/dense.h"
 #include "fit/least_squares.h"
 #include "tolerance/dimensions.h"
 
@@ -453,19 +454,23 @@ namespace {
 // (J'J)^-1 times the residual variance. NaN where J'J cannot be inverted.
 std::vector<double> standard_errors(const std::vector<double>& jac, const std::vector<double>& r,
                                     std::size_t n) {
-  const auto m = static_cast<Eigen::Index>(r.size());
-  const Eigen::Map<const Eigen::MatrixXd> j(jac.data(), m, static_cast<Eigen::Index>(n));
-  const Eigen::Map<const Eigen::VectorXd> res(r.data(), m);
+  const std::size_t m = r.size();
   std::vector<double> se(n, kNaN);
-  const Eigen::Index dof = m - static_cast<Eigen::Index>(n);
-  if (dof <= 0) return se;
-  const double variance = res.squaredNorm() / static_cast<double>(dof);
-  const Eigen::MatrixXd jtj = j.transpose() * j;
-  const Eigen::FullPivLU<Eigen::MatrixXd> lu(jtj);
-  if (!lu.isInvertible()) return se;
-  const Eigen::MatrixXd cov = lu.inverse() * variance;
+  if (m <= n) return se;
+  double squares = 0.0;
+  for (const double v : r) squares += v * v;
+  const double variance = squares / static_cast<double>(m - n);
+  std::vector<double> jtj(n * n);
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = 0; j < n; ++j) {
+      double sum = 0.0;
+      for (std::size_t k = 0; k < m; ++k) sum += jac[k + m * i] * jac[k + m * j];
+      jtj[i + n * j] = sum;
+    }
+  const std::optional<std::vector<double>> diagonal = inverse_diagonal(jtj, n);
+  if (!diagonal) return se;
   for (std::size_t i = 0; i < n; ++i) {
-    const double v = cov(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(i));
+    const double v = (*diagonal)[i] * variance;
     se[i] = v >= 0.0 ? std::sqrt(v) : kNaN;
   }
   return se;

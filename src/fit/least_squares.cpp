@@ -1,9 +1,13 @@
 #include "fit/least_squares.h"
 
-#include <Eigen/Dense>
+#include <Eigen/Core>
+#include <Eigen/QR>
 #include <cmath>
 #include <cstddef>
+#include <optional>
 #include <unsupported/Eigen/LevenbergMarquardt>
+
+#include "fit/dense.h"
 
 namespace mx {
 namespace {
@@ -158,6 +162,45 @@ BoundedSolution solve_bounded(const BoundedProblem& p) {
   out.residual.resize(static_cast<std::size_t>(p.residuals));
   if (!p.residual(out.x, out.residual)) out.converged = false;
   return out;
+}
+
+// The small dense algebra of fit/dense.h, with the QR decomposition with
+// column pivoting the solver instantiates already (rank-revealing as a fully
+// pivoted LU is).
+namespace {
+
+// The decomposition of a, or none when a is not a finite invertible n x n matrix.
+std::optional<Eigen::ColPivHouseholderQR<Eigen::MatrixXd>> decomposed(const std::vector<double>& a,
+                                                                      std::size_t n) {
+  if (a.size() != n * n) return std::nullopt;
+  const auto size = static_cast<Eigen::Index>(n);
+  const Eigen::Map<const Eigen::MatrixXd> m(a.data(), size, size);
+  if (!m.allFinite()) return std::nullopt;
+  Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(m);
+  if (!qr.isInvertible()) return std::nullopt;
+  return qr;
+}
+
+}  // namespace
+
+std::optional<std::vector<double>> solve_square(const std::vector<double>& a,
+                                                const std::vector<double>& b) {
+  const auto qr = decomposed(a, b.size());
+  if (!qr) return std::nullopt;
+  const auto n = static_cast<Eigen::Index>(b.size());
+  const Eigen::VectorXd x = qr->solve(Eigen::Map<const Eigen::VectorXd>(b.data(), n));
+  if (!x.allFinite()) return std::nullopt;
+  return std::vector<double>(x.data(), x.data() + n);
+}
+
+std::optional<std::vector<double>> inverse_diagonal(const std::vector<double>& a, std::size_t n) {
+  const auto qr = decomposed(a, n);
+  if (!qr) return std::nullopt;
+  const Eigen::MatrixXd inverse = qr->inverse();
+  std::vector<double> d(n);
+  for (std::size_t i = 0; i < n; ++i)
+    d[i] = inverse(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(i));
+  return d;
 }
 
 }  // namespace mx

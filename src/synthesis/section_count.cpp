@@ -12,6 +12,11 @@ float arccosh(float x) { return std::log(x + std::sqrt(x * x - 1.0f)); }
 
 }  // namespace
 
+float least_skirt_attenuation_db(Response response, float ripple_db) {
+  const bool rippled = response == Response::kChebyshev || response == Response::kElliptic;
+  return rippled ? ripple_db : kButterworthLeastSkirtDb;
+}
+
 SectionCount section_count(float am, float a1, float fc, float f1, Response response) {
   SectionCount out;
   const bool chebyshev = response == Response::kChebyshev;

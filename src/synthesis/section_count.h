@@ -6,10 +6,19 @@
 
 namespace mx {
 
-// The most sections a ladder is synthesized with.
+// The fewest and the most sections a ladder is synthesized with.
+inline constexpr int kMinSections = 2;
 inline constexpr int kMaxSections = 30;
+constexpr bool synthesizable_section_count(long long n) {
+  return n >= kMinSections && n <= kMaxSections;
+}
+
 // A Butterworth skirt attenuation must exceed this, dB (its 3 dB edge and a margin).
 inline constexpr float kButterworthLeastSkirtDb = 4.0f;
+// The attenuation a skirt attenuation A1 must exceed, dB: the passband ripple
+// of a response that has one (Chebyshev, elliptic), kButterworthLeastSkirtDb
+// for any other.
+float least_skirt_attenuation_db(Response response, float ripple_db);
 
 struct SectionCount {
   bool ok = false;       // false: the skirt attenuation is not above the ripple

@@ -14,6 +14,10 @@ files:
   report_file_cannot_be_opened at a terminal, a report file name that cannot be
                                opened gets one line and the question for another
                                name; a good name is then used for the report.
+  circuit_file_cannot_be_opened at a terminal, a circuit data file name that
+                               cannot be opened gets one line and the question
+                               for the name again; the good name is then read
+                               and analysed.
   letter_from_a_pipe           with standard input a pipe, the same letter ends
                                the run: status 2, one line on standard error.
 
@@ -37,6 +41,7 @@ TIMEOUT = 20.0  # seconds for any one expected text and for the end of a run
 
 FUNCTION_PROMPT = "      Program FUNCTION selected = "
 STORAGE_NAME_PROMPT = "           Enter your FILENAME for Output Data Storage: "
+CIRCUIT_NAME_PROMPT = "      for your Filter`s Design (up to 20 characters) = "
 TABLE_RULE = "          " + "-" * 65 + "\n"
 LAST_MENU_PROMPT = "      OPERATION selected = "
 
@@ -203,6 +208,35 @@ def report_file_cannot_be_opened(binary, folder):
         t.close()
 
 
+def circuit_file_cannot_be_opened(binary, folder):
+    t = Terminal(binary, folder)
+    try:
+        t.expect(FUNCTION_PROMPT)
+        for answer in ["1", "1", "2", "lumpd7.lef"]:
+            t.send(answer)
+        t.expect(CIRCUIT_NAME_PROMPT)
+        t.expect("....\n")  # the reading attempted
+        message = t.expect("\n") + "\n"
+        one_line(message, "the answer to the bad name")
+        check('"lumpd7.lef"' in message and "another name" in message,
+              "the line does not say what happened: %r" % message)
+        t.expect(CIRCUIT_NAME_PROMPT)  # asked again
+        t.send("lumped7.lef")
+        for answer in ANALYSIS_AFTER_FUNCTION[3:]:
+            t.send(answer)
+        t.send("")  # no storage
+        t.expect("..Completed.")
+        t.expect(TABLE_RULE)
+        rows = t.expect("      ----")
+        check(rows.count("\n") == 5, "expected 5 rows of analysis, got:\n%s" % rows)
+        t.expect(LAST_MENU_PROMPT)
+        t.send("3")
+        status = t.wait_end()
+        check(status == 0, "exit status %s, expected 0" % status)
+    finally:
+        t.close()
+
+
 def letter_from_a_pipe(binary, folder):
     try:
         r = subprocess.run([binary], cwd=folder, input=b"x\n1\n", stdout=subprocess.PIPE,
@@ -217,7 +251,8 @@ def letter_from_a_pipe(binary, folder):
     check(out.count(FUNCTION_PROMPT) == 1, "the question was asked again")
 
 
-CASES = [letter_at_numeric_question, report_file_cannot_be_opened, letter_from_a_pipe]
+CASES = [letter_at_numeric_question, report_file_cannot_be_opened, circuit_file_cannot_be_opened,
+         letter_from_a_pipe]
 
 
 def main():

@@ -72,5 +72,24 @@ TEST(SectionCount, OvershootBelowAThousandthIsNotRoundedUp) {
   EXPECT_EQ(count(0.5f, 80.0f, 1000.0f, 10000.0f, kButt).n, 4);   // raw 4.0000
 }
 
+TEST(SectionCount, LimitsOfTheDesignData) {
+  // Sections: 2 to 30, whatever integer a file or an answer gives.
+  for (const long long n : {-5LL, 0LL, 1LL, 31LL, 1LL << 40})
+    EXPECT_FALSE(synthesizable_section_count(n)) << n;
+  for (const long long n : {2LL, 7LL, 30LL}) EXPECT_TRUE(synthesizable_section_count(n)) << n;
+  // The skirt attenuation must exceed the ripple of a rippled response, 4 dB otherwise.
+  struct Case {
+    Response response;
+    float ripple_db, least_db;
+  };
+  const Case cases[] = {
+      {kCheb, 0.5f, 0.5f}, {Response::kElliptic, 0.2f, 0.2f}, {kButt, 0.5f, 4.0f},
+      {kButt, 6.0f, 4.0f}, {Response::kBessel, 0.5f, 4.0f},   {Response::kLegendre, 0.5f, 4.0f},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(least_skirt_attenuation_db(c.response, c.ripple_db), c.least_db)
+        << static_cast<int>(c.response) << " " << c.ripple_db;
+}
+
 }  // namespace
 }  // namespace mx
