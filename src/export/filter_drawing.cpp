@@ -12,10 +12,26 @@
 #include <utility>
 #include <vector>
 
+#include "export/filter_drawing_detail.h"
 #include "export/picture_text.h"
 
 namespace mx {
 namespace {
+
+using detail::Align;
+using detail::Input;
+using detail::Label;
+using detail::Layer;
+using detail::Layout;
+using detail::Pen;
+using detail::Piece;
+using detail::Region;
+using detail::RowItem;
+using detail::RowPlan;
+using detail::Scale;
+using detail::Seg;
+using detail::Sheet;
+using detail::Tri;
 
 using picture::exact;
 using picture::fixed;
@@ -23,13 +39,18 @@ using picture::short_number;
 using picture::text_width_em;
 using picture::xml_text;
 
-// Sheet geometry, paper millimetres with y down (the SVG frame of reference).
-constexpr double kMmPerInch = 25.4;
-constexpr double kSheetW = 297.0;
-constexpr double kFrameL = 10.0;
-constexpr double kFrameT = 10.0;
-constexpr double kFrameR = 287.0;
-constexpr double kFrameB = 200.0;
+// Sheet geometry, paper millimetres with y down (the SVG frame of reference); the frame and the
+// paper are in filter_drawing_detail.h.
+using detail::kArrowHalf;
+using detail::kArrowLen;
+using detail::kCapRise;
+using detail::kDescent;
+using detail::kFrameB;
+using detail::kFrameL;
+using detail::kFrameR;
+using detail::kFrameT;
+using detail::kMmPerInch;
+using detail::kSheetW;
 constexpr double kRowLo = 14.0;  // x range of the rows of dimension texts
 constexpr double kRowHi = 283.0;
 constexpr double kViewTop = 16.0;
@@ -39,12 +60,30 @@ constexpr double kSectionPaperMax = 36.0;  // tallest the half-section may be dr
 constexpr double kBlockX = 192.0;          // left edge of the notes and the title block
 constexpr double kTitleRow = 7.5;          // height of a row of cells in the title block
 constexpr double kTitleTop = kFrameB - 11.0 - 4.0 * kTitleRow;  // the title, four rows of cells
-constexpr double kArrowLen = 2.2;
-constexpr double kArrowHalf = 0.55;
-constexpr double kRowSpacing = 1.5;         // rotated texts in a row: pitch in text heights
+constexpr double kRowSpacing = 1.5;  // rotated texts in a row: pitch in text heights
+// Horizontal dimension texts: the heights tried, largest first (2.5 mm is the least ISO 3098 asks
+// of an A-size sheet, 2 mm still reads on a print), the clearance between neighbours and the
+// pitch of the tiers, in text heights.
+constexpr double kRowFonts[] = {2.5, 2.0};
+constexpr double kRowClearance = 1.2;
+constexpr double kTierPitch = 1.7;
+constexpr double kLeaderGap = 0.6;  // between a leader's end and its text
+// The datum feature symbol beside the bore's callout, in text heights: the frame round the letter
+// and the space before it, so the row keeps room for both.
+constexpr double kDatumSide = 1.5;
+constexpr double kDatumEm = kDatumSide + 0.4;
+const std::string kDatumAxis = "C";         // the bore axis, datum of the concentricity
 constexpr double kGlyphShift = 0.36;        // rotated text: baseline offset that centres the glyphs
 constexpr double kNumberFont = 1.8;         // section numbers under the view
 constexpr double kTolerancesHeight = 20.4;  // the block of general tolerances above the title
+constexpr double kNoteFont = 2.0, kNotePitch = 3.0;  // the notes' text and line pitch
+// Paper offsets of the view, mm: the callout leaders from their texts to the bore (jogs and
+// arrows), the section numbers, dimension lines and jogs of the leaders below the axis, the drop
+// from the last text below to the caption's baseline and from it to the tables.
+constexpr double kCalloutLeaders = 8.0;
+constexpr double kBelowLeaders = 14.0;
+constexpr double kCaptionDrop = 5.0;
+constexpr double kBandGap = 3.0;
 // The largest edge radius of a step face, inch: the step capacitance the
 // synthesis compensates for is that of a square step, and a rounded edge
 // lowers it; 0.002 inch is the sharp edge a lathe leaves without a deburring
@@ -53,91 +92,6 @@ constexpr double kStepEdgeRadiusIn = 0.002;
 
 const std::string kDia = "\u2300";
 const char* const kProfileLayer = "PROFILE";
-
-enum class Layer { Outline, Center, Dimensions, Text };
-enum class Pen { Thick, Thin, Center, Grid, Frame };
-enum class Align { Left, Center, Right };
-
-struct Seg {
-  double x1, y1, x2, y2;
-  Layer layer;
-  Pen pen;
-};
-struct Label {
-  double x, y;  // insertion point on the baseline (model)
-  std::string text;
-  double height;  // model units
-  bool vertical;  // rotated 90 degrees, reading upward
-  Align align;
-  bool bold;
-  bool grey;
-};
-struct Tri {
-  double x[3], y[3];
-};
-struct Region {
-  std::vector<double> xs, ys;
-  bool dielectric;
-};
-
-// Everything on the sheet in model coordinates (inches, y up). Paper positions (mm, y down) map to
-// model ones through the drawing scale: X = ox + x k, Y = oy - y k.
-struct Sheet {
-  double k = kMmPerInch;
-  double ox = 0.0, oy = 0.0;
-  std::string scale_text = "1:1";
-  std::vector<Seg> segs;
-  std::vector<Label> labels;
-  std::vector<Tri> tris;
-  std::vector<Region> regions;
-  std::vector<std::pair<double, double>> profile;  // closed outline of the centre conductor (model)
-
-  double mx(double X) const { return (X - ox) / k; }
-  double my(double Y) const { return (oy - Y) / k; }
-  double px(double x) const { return ox + x * k; }
-  double py(double y) const { return oy - y * k; }
-
-  void model_line(double x1, double y1, double x2, double y2, Layer l, Pen p) {
-    segs.push_back(Seg{x1, y1, x2, y2, l, p});
-  }
-  void line(double X1, double Y1, double X2, double Y2, Layer l, Pen p) {
-    segs.push_back(Seg{mx(X1), my(Y1), mx(X2), my(Y2), l, p});
-  }
-  void path(const std::vector<std::pair<double, double>>& pts, Layer l, Pen p) {
-    for (std::size_t i = 1; i < pts.size(); ++i) {
-      const auto& a = pts[i - 1];
-      const auto& b = pts[i];
-      if (a == b) continue;
-      line(a.first, a.second, b.first, b.second, l, p);
-    }
-  }
-  void text(double X, double Y, std::string s, double h, Align a, bool vertical = false,
-            bool bold = false, bool grey = false) {
-    if (s.empty()) return;
-    labels.push_back(Label{mx(X), my(Y), std::move(s), h / k, vertical, a, bold, grey});
-  }
-  // Arrowhead with its tip at (X, Y) travelling along the paper direction (dX, dY).
-  void arrow(double X, double Y, double dX, double dY) {
-    const double bx = X - dX * kArrowLen, by = Y - dY * kArrowLen;
-    const double nx = -dY * kArrowHalf, ny = dX * kArrowHalf;
-    tris.push_back(Tri{{mx(X), mx(bx + nx), mx(bx - nx)}, {my(Y), my(by + ny), my(by - ny)}});
-  }
-};
-
-// One conductor run as drawn: the source line, a section or the load line.
-struct Piece {
-  double len = 0.0, d = 0.0, b = 0.0, er = 1.0;
-  double zo = 0.0;
-  bool stub = false;
-  double xa = 0.0, xb = 0.0;  // model x of its ends
-};
-
-struct Input {
-  std::vector<Piece> pieces;  // source, sections 1..N, load
-  std::vector<double> x;      // step positions x_0 = 0 .. x_N
-  std::size_t n = 0;
-  bool bad = false;
-};
 
 double dimension(float v, bool& bad) {
   const double x = static_cast<double>(v);
@@ -180,11 +134,6 @@ Input read_input(const FilterDrawingData& d) {
 
 std::string inch_mm(double v) { return fixed(v, 4) + " [" + fixed(v * kMmPerInch, 3) + "]"; }
 
-struct Scale {
-  double s;
-  std::string text;
-};
-
 // Largest drawing scale from the 1, 1.5, 2, 2.5, 3, 4, 5 x 10^k series not above `fit`.
 Scale choose_scale(double fit) {
   if (!(fit > 0.0) || !std::isfinite(fit)) return Scale{1.0, "1:1"};
@@ -207,15 +156,6 @@ Scale choose_scale(double fit) {
   const double b = best * dec;
   return Scale{1.0 / b, "1:" + short_number(b)};
 }
-
-// A text in a row of rotated texts, tied by a leader to `anchor` (paper x).
-struct RowItem {
-  double anchor = 0.0;
-  std::string text;
-  double feature = 0.0;  // model y the leader points at (callouts)
-  bool is_length = false;
-  double pos = 0.0;  // paper x the text is centred on
-};
 
 // Spreads the texts along [lo, hi] at least `gap` apart, each as near its anchor as the others
 // allow, keeping their order (so leaders never cross). Items must be sorted by anchor.
@@ -259,10 +199,36 @@ void spread(std::vector<RowItem>& items, double gap, double lo, double hi) {
     items[i].pos = std::min(items[i].pos, items[i + 1].pos - gap);
 }
 
-double widest(const std::vector<RowItem>& items) {
+// Em width of the widest text of a row, with or without the datum feature symbol beside one.
+double widest(const std::vector<RowItem>& items, bool with_datum = false) {
   double w = 0.0;
-  for (const RowItem& it : items) w = std::max(w, text_width_em(it.text));
+  for (const RowItem& it : items)
+    w = std::max(w, text_width_em(it.text) + (it.datum && with_datum ? kDatumEm : 0.0));
   return w;
+}
+
+RowPlan plan_row(const std::vector<RowItem>& items) {
+  const double em = widest(items, true);
+  const double count = static_cast<double>(items.size());
+  for (const double font : kRowFonts) {
+    const double w = em * font;
+    for (const int tiers : {1, 2}) {
+      const double gap = tiers == 1 ? w + kRowClearance : w / 2.0 + kRowClearance;
+      if (gap * std::max(count - 1.0, 0.0) > kRowHi - kRowLo - w) continue;
+      return RowPlan{true, tiers, font, gap, w / 2.0, font * kTierPitch * tiers};
+    }
+  }
+  const double font =
+      std::clamp((kRowHi - kRowLo) / (kRowSpacing * std::max(count, 1.0)), 1.2, 2.5);
+  // The datum symbol of a turned row runs on past the row's texts into the margin above them.
+  return RowPlan{false, 1, font, font * kRowSpacing, 0.0, widest(items) * font};
+}
+
+// Spreads a planned row along the sheet and deals its texts to the tiers.
+void set_row(std::vector<RowItem>& items, const RowPlan& plan) {
+  spread(items, plan.gap, kRowLo + plan.inset, kRowHi - plan.inset);
+  for (std::size_t i = 0; i < items.size(); ++i)
+    items[i].tier = plan.tiers == 2 ? static_cast<int>(i % 2) : 0;
 }
 
 // Words of `s` wrapped to lines no wider than `width` mm at text height h.
@@ -430,13 +396,51 @@ void first_angle_symbol(Sheet& sh, double X, double Y) {
   sh.line(left - 1.0, Y, cx + h + 1.0, Y, Layer::Text, Pen::Center);
 }
 
-Sheet build(const FilterDrawingData& d) {
-  Input in = read_input(d);
+// The feature control frame of the centre conductor's diameters, left of the caption: each D
+// concentric to datum C within the zone. Left out when the zone is not a number the table can
+// show either (the table then has a dash).
+void concentricity_frame(Sheet& sh, double y_base, float zone) {
+  const double t = static_cast<double>(zone);
+  if (!std::isfinite(t) || t < 0.0) return;
+  constexpr double kFont = 2.5, kHeight = 4.2, kPad = 1.2;
+  const std::string lead = "EACH D " + kDia;
+  const std::string cells[] = {"\u25ce", kDia + fixed(t, 4) + " [" + fixed(t * kMmPerInch, 3) + "]",
+                               kDatumAxis};
+  double x = kRowLo + 1.0;
+  sh.text(x, y_base, lead, kFont, Align::Left);
+  x += text_width_em(lead) * kFont + 1.5;
+  const double top = y_base - kHeight + 1.0, bottom = top + kHeight;
+  std::vector<double> edges{x};
+  for (const std::string& cell : cells) {
+    const double w = text_width_em(cell) * kFont + 2.0 * kPad;
+    sh.text(edges.back() + w / 2.0, y_base, cell, kFont, Align::Center);
+    edges.push_back(edges.back() + w);
+  }
+  sh.path({{edges.front(), top},
+           {edges.back(), top},
+           {edges.back(), bottom},
+           {edges.front(), bottom},
+           {edges.front(), top}},
+          Layer::Text, Pen::Thin);
+  for (std::size_t i = 1; i + 1 < edges.size(); ++i)
+    sh.line(edges[i], top, edges[i], bottom, Layer::Text, Pen::Thin);
+}
+
+}  // namespace
+
+namespace detail {
+
+Layout plan_sheet(const FilterDrawingData& d) {
+  Layout L;
+  L.in = read_input(d);
+  Input& in = L.in;
   const std::size_t n = in.n;
   std::vector<Piece>& pieces = in.pieces;
+  std::vector<RowItem>& below = L.below;
+  std::vector<RowItem>& callouts = L.callouts;
+  auto& bore_runs = L.bore_runs;
 
   // The texts come first: their sizes decide how much height is left for the view.
-  std::vector<RowItem> below;  // ordinates and section lengths, in x order
   for (std::size_t i = 0; i <= n; ++i) {
     if (i > 0) {
       RowItem len;
@@ -448,7 +452,6 @@ Sheet build(const FilterDrawingData& d) {
     ord.text = i == 0 ? "0 DATUM A" : inch_mm(in.x[i]);
     below.push_back(ord);
   }
-  std::vector<RowItem> callouts;
   for (const Piece& p : pieces) {
     RowItem c;
     c.text = "D " + kDia + inch_mm(p.d);
@@ -456,7 +459,6 @@ Sheet build(const FilterDrawingData& d) {
     callouts.push_back(c);
   }
   // Bore runs: consecutive pieces with the same B get one callout.
-  std::vector<std::pair<std::size_t, std::size_t>> bore_runs;
   for (std::size_t j = 0; j < pieces.size(); ++j) {
     if (j > 0 && pieces[j].b == pieces[j - 1].b) {
       bore_runs.back().second = j;
@@ -468,42 +470,40 @@ Sheet build(const FilterDrawingData& d) {
     RowItem c;
     c.text = "B " + kDia + inch_mm(pieces[run.first].b);
     c.feature = pieces[run.first].b / 2.0;
+    // The bore is the datum feature; with more than one bore, the first one (at datum A).
+    c.datum = callouts.size() == pieces.size();
     callouts.push_back(c);
   }
-  const auto row_font = [](std::size_t count) {
-    return std::clamp((kRowHi - kRowLo) / (kRowSpacing * static_cast<double>(count)), 1.2, 2.5);
-  };
-  const double f_call = row_font(callouts.size());
-  const double f_below = row_font(below.size());
-  const double len_call = widest(callouts) * f_call;
-  double len_below = widest(below) * f_below;
+  L.call_plan = plan_row(callouts);
+  RowPlan& below_plan = L.below_plan = plan_row(below);
+  const double len_call = L.call_plan.depth;
+  double len_below = below_plan.depth;
 
-  const double note_h = 2.0;
-  const double note_pitch = 3.0;
-  std::vector<std::pair<std::string, bool>> note_lines;  // text, starts a note
+  auto& note_lines = L.note_lines;
   const std::vector<std::string> notes = notes_of(d, in);
   for (std::size_t i = 0; i < notes.size(); ++i) {
-    const auto lines = wrap(notes[i], kFrameR - kBlockX - 8.0, note_h);
+    const auto lines = wrap(notes[i], kFrameR - kBlockX - 8.0, kNoteFont);
     for (std::size_t j = 0; j < lines.size(); ++j) {
       note_lines.emplace_back((j == 0 ? std::to_string(i + 1) + ". " : std::string()) + lines[j],
                               j == 0);
     }
   }
   const double notes_need =
-      6.0 + note_pitch * static_cast<double>(note_lines.size()) + kTolerancesHeight;
-  const std::size_t rows = n + 4;  // table title, header, source, sections, load
+      6.0 + kNotePitch * static_cast<double>(note_lines.size()) + kTolerancesHeight;
+  const std::size_t rows = L.rows = n + 4;  // table title, header, source, sections, load
   const double band_need =
       std::max(kFrameB - kTitleTop + notes_need, 2.9 * static_cast<double>(rows));
   const double band_top_max = kFrameB - band_need;
   // View: callout texts, 8 mm of leaders, the half-section, 14 mm of dimension lines, the texts
   // below and the caption.
-  double total = in.x.back();
+  const double total = in.x.back();
   double max_r = 0.0;
   for (const Piece& p : pieces) max_r = std::max({max_r, p.d / 2.0, p.b / 2.0});
   const auto scale_for = [&](double texts_below) {
-    const double section_max =
-        std::clamp(band_top_max - 2.0 - (kViewTop + len_call + 8.0 + 14.0 + texts_below + 7.0), 2.0,
-                   kSectionPaperMax);
+    const double section_max = std::clamp(band_top_max - 2.0 -
+                                              (kViewTop + len_call + kCalloutLeaders +
+                                               kBelowLeaders + texts_below + kCaptionDrop + 2.0),
+                                          2.0, kSectionPaperMax);
     double fit = std::numeric_limits<double>::infinity();
     if (total > 0.0) fit = std::min(fit, kBodyPaperMax / (total * kMmPerInch));
     if (max_r > 0.0) fit = std::min(fit, section_max / (max_r * kMmPerInch));
@@ -511,7 +511,8 @@ Sheet build(const FilterDrawingData& d) {
   };
   // A section too narrow on the sheet for its number carries it in its length text; that text
   // grows, which may call for a smaller scale (then narrower sections), so this is done twice.
-  std::vector<bool> narrow(n + 1, false);
+  std::vector<bool>& narrow = L.narrow;
+  narrow.assign(n + 1, false);
   const auto mark_narrow = [&](double k_try) {
     bool changed = false;
     for (std::size_t i = 1; i <= n; ++i) {
@@ -520,29 +521,46 @@ Sheet build(const FilterDrawingData& d) {
       narrow[i] = changed = true;
       below[2 * i - 1].text += " SECT " + num;
     }
-    if (changed) len_below = widest(below) * f_below;
+    if (changed) {
+      below_plan = plan_row(below);
+      len_below = below_plan.depth;
+    }
     return changed;
   };
-  Scale scale = scale_for(len_below);
+  Scale& scale = L.scale = scale_for(len_below);
   if (mark_narrow(kMmPerInch * scale.s)) {
     scale = scale_for(len_below);
     mark_narrow(kMmPerInch * scale.s);
   }
 
-  Sheet sh;
+  Sheet& sh = L.paper;
   sh.k = kMmPerInch * scale.s;
   sh.scale_text = scale.text;
   const double k = sh.k;
   const double stub = kStubPaper / k;
   sh.ox = kSheetW / 2.0 - total * k / 2.0;
-  const double y_call = kViewTop + len_call;  // bottom end of the callout texts
-  const double y_axis = y_call + 8.0 + max_r * k;
+  const double y_call = L.y_call = kViewTop + len_call;  // bottom end of the callout texts
+  const double y_axis = L.y_axis = y_call + kCalloutLeaders + max_r * k;
   sh.oy = y_axis;
   pieces.front().xa = -stub;
   pieces.front().xb = 0.0;
   pieces.back().xa = total;
   pieces.back().xb = total + stub;
 
+  L.y_text = y_axis + kBelowLeaders;
+  L.y_caption = L.y_text + len_below + kCaptionDrop;
+  L.band_top = L.y_caption + kBandGap;
+  return L;
+}
+
+// The half-section: both conductor profiles with the steps between them, the profile for CAM,
+// the break lines of the end lines, the fills and the axis.
+Sheet half_section(const Layout& L) {
+  Sheet sh = L.paper;
+  const Input& in = L.in;
+  const std::vector<Piece>& pieces = in.pieces;
+  const std::size_t n = in.n;
+  const double k = sh.k, total = in.x.back();
   // Outline: both conductor profiles, piece by piece, and the steps between them.
   for (const Piece& p : pieces) {
     if (p.xb > p.xa) {
@@ -604,21 +622,67 @@ Sheet build(const FilterDrawingData& d) {
   sh.model_line(pieces.front().xa - 3.0 / k, 0.0, pieces.back().xb + 3.0 / k, 0.0, Layer::Center,
                 Pen::Center);
 
+  return sh;
+}
+
+// The dimension rows: the diameter callouts above the view; below it the section numbers, the
+// chain of section lengths and the ordinates from datum A; the caption with the concentricity.
+Sheet dimension_rows(const FilterDrawingData& d, const Layout& L) {
+  Sheet sh = L.paper;
+  const Input& in = L.in;
+  const std::vector<Piece>& pieces = in.pieces;
+  const std::size_t n = in.n;
+  const double total = in.x.back(), stub = kStubPaper / sh.k;
+  const double y_call = L.y_call, y_axis = L.y_axis, y_text = L.y_text;
+  std::vector<RowItem> callouts = L.callouts, below = L.below;
   // Diameter callouts above the view.
   for (std::size_t j = 0; j < pieces.size(); ++j)
     callouts[j].anchor = sh.px((pieces[j].xa + pieces[j].xb) / 2.0);
-  for (std::size_t r = 0; r < bore_runs.size(); ++r) {
+  for (std::size_t r = 0; r < L.bore_runs.size(); ++r) {
     callouts[pieces.size() + r].anchor =
-        sh.px((pieces[bore_runs[r].first].xa + pieces[bore_runs[r].second].xb) / 2.0);
+        sh.px((pieces[L.bore_runs[r].first].xa + pieces[L.bore_runs[r].second].xb) / 2.0);
   }
   std::stable_sort(callouts.begin(), callouts.end(),
                    [](const RowItem& a, const RowItem& b) { return a.anchor < b.anchor; });
-  spread(callouts, f_call * kRowSpacing, kRowLo, kRowHi);
+  set_row(callouts, L.call_plan);
+  const double f_call = L.call_plan.font;
   for (const RowItem& c : callouts) {
     const double a = std::clamp(c.anchor, kRowLo, kRowHi);
     const double tip = sh.py(c.feature);
-    sh.text(c.pos + kGlyphShift * f_call, y_call, c.text, f_call, Align::Left, true);
-    sh.path({{c.pos, y_call + 0.8}, {c.pos, y_call + 2.0}, {a, y_call + 6.0}, {a, tip - kArrowLen}},
+    double start = y_call + 0.8;  // where the leader leaves the text
+    const double side = kDatumSide * f_call;
+    if (L.call_plan.horizontal) {
+      const double base = y_call - kLeaderGap - kDescent * f_call -
+                          kTierPitch * f_call * static_cast<double>(c.tier);
+      const double shift = c.datum ? kDatumEm * f_call / 2.0 : 0.0;
+      sh.text(c.pos - shift, base, c.text, f_call, Align::Center);
+      start = base + kDescent * f_call + kLeaderGap;
+      if (c.datum) {
+        // Datum feature symbol after the bore's size: the letter framed, tied to the size's leader
+        // by a filled triangle, so the bore's axis is datum C.
+        const double bx1 = c.pos - shift + text_width_em(c.text) * f_call / 2.0 + kDatumEm * f_call;
+        const double bx0 = bx1 - side, by1 = base + 0.35 * f_call, by0 = by1 - side;
+        sh.path({{bx0, by0}, {bx1, by0}, {bx1, by1}, {bx0, by1}, {bx0, by0}}, Layer::Text,
+                Pen::Thin);
+        sh.text((bx0 + bx1) / 2.0, by1 - 0.3 * f_call, kDatumAxis, f_call, Align::Center);
+        const double ys = start + 0.8, mid = (bx0 + bx1) / 2.0, apex = c.pos + 1.0;
+        sh.path({{mid, by1}, {mid, ys}, {apex, ys}}, Layer::Dimensions, Pen::Thin);
+        sh.tris.push_back(Tri{{sh.mx(apex), sh.mx(c.pos), sh.mx(c.pos)},
+                              {sh.my(ys), sh.my(ys - 0.6), sh.my(ys + 0.6)}});
+      }
+    } else {
+      sh.text(c.pos + kGlyphShift * f_call, y_call, c.text, f_call, Align::Left, true);
+      if (c.datum) {
+        // Turned rows: the framed letter follows the text up the sheet.
+        const double by1 = y_call - (text_width_em(c.text) + 0.4) * f_call, by0 = by1 - side;
+        const double bx0 = c.pos - side / 2.0, bx1 = c.pos + side / 2.0;
+        sh.path({{bx0, by0}, {bx1, by0}, {bx1, by1}, {bx0, by1}, {bx0, by0}}, Layer::Text,
+                Pen::Thin);
+        sh.text(c.pos + kGlyphShift * f_call, by1 - 0.25 * f_call, kDatumAxis, f_call, Align::Left,
+                true);
+      }
+    }
+    sh.path({{c.pos, start}, {c.pos, y_call + 2.0}, {a, y_call + 6.0}, {a, tip - kArrowLen}},
             Layer::Dimensions, Pen::Thin);
     sh.arrow(a, tip, 0.0, 1.0);
   }
@@ -628,11 +692,11 @@ Sheet build(const FilterDrawingData& d) {
   const double y_dim = y_axis + 6.5;
   const double y_jog1 = y_axis + 9.0;
   const double y_jog2 = y_axis + 13.0;
-  const double y_text = y_axis + 14.0;
   for (std::size_t i = 1; i <= n; ++i) {
     const double xa = sh.px(in.x[i - 1]), xb = sh.px(in.x[i]);
     const double w = xb - xa;
-    if (!narrow[i]) sh.text((xa + xb) / 2.0, y_num, std::to_string(i), kNumberFont, Align::Center);
+    if (!L.narrow[i])
+      sh.text((xa + xb) / 2.0, y_num, std::to_string(i), kNumberFont, Align::Center);
     if (w > 2.0 * kArrowLen + 0.6) {
       sh.line(xa + kArrowLen, y_dim, xb - kArrowLen, y_dim, Layer::Dimensions, Pen::Thin);
       sh.arrow(xa, y_dim, -1.0, 0.0);
@@ -656,22 +720,39 @@ Sheet build(const FilterDrawingData& d) {
   }
   std::stable_sort(below.begin(), below.end(),
                    [](const RowItem& a, const RowItem& b) { return a.anchor < b.anchor; });
-  spread(below, f_below * kRowSpacing, kRowLo, kRowHi);
+  set_row(below, L.below_plan);
+  const double f_below = L.below_plan.font;
   for (const RowItem& it : below) {
     const double a = std::clamp(it.anchor, kRowLo, kRowHi);
-    sh.path({{a, it.is_length ? y_dim : y_axis + 1.0},
-             {a, y_jog1},
-             {it.pos, y_jog2},
-             {it.pos, y_text - 0.6}},
-            Layer::Dimensions, Pen::Thin);
-    sh.text(it.pos + kGlyphShift * f_below, y_text, it.text, f_below, Align::Right, true);
+    const double base =
+        y_text + kCapRise * f_below + kTierPitch * f_below * static_cast<double>(it.tier);
+    const double end =
+        L.below_plan.horizontal ? base - kCapRise * f_below - kLeaderGap : y_text - 0.6;
+    sh.path(
+        {{a, it.is_length ? y_dim : y_axis + 1.0}, {a, y_jog1}, {it.pos, y_jog2}, {it.pos, end}},
+        Layer::Dimensions, Pen::Thin);
+    if (L.below_plan.horizontal) {
+      sh.text(it.pos, base, it.text, f_below, Align::Center);
+    } else {
+      sh.text(it.pos + kGlyphShift * f_below, y_text, it.text, f_below, Align::Right, true);
+    }
   }
-  const double y_caption = y_text + len_below + 5.0;
-  sh.text(kSheetW / 2.0, y_caption, "AXIAL HALF-SECTION   SCALE " + scale.text, 2.5, Align::Center,
-          false, true);
+  const double y_caption = L.y_caption;
+  sh.text(kSheetW / 2.0, y_caption, "AXIAL HALF-SECTION   SCALE " + L.scale.text, 2.5,
+          Align::Center, false, true);
+  concentricity_frame(sh, y_caption, d.concentricity_in);
 
+  return sh;
+}
+
+// The cut list: a row of figures for each line and section, under the view.
+Sheet cut_list(const FilterDrawingData& d, const Layout& L) {
+  Sheet sh = L.paper;
+  const Input& in = L.in;
+  const std::vector<Piece>& pieces = in.pieces;
+  const std::size_t rows = L.rows;
   // Cut list.
-  const double band_top = y_caption + 3.0;
+  const double band_top = L.band_top;
   const double row_h = std::min(4.5, (kFrameB - band_top) / static_cast<double>(rows));
   const double tf = std::clamp(row_h * 0.62, 0.8, 2.3);
   static constexpr double kCols[] = {17.0, 27.0, 27.0, 27.0, 27.0, 27.0, 11.0, 13.0};
@@ -730,15 +811,28 @@ Sheet build(const FilterDrawingData& d) {
             Layer::Text, Pen::Grid);
   }
 
+  return sh;
+}
+
+// The numbered notes, beside the cut list.
+Sheet notes_block(const Layout& L) {
+  Sheet sh = L.paper;
   // Notes.
-  double ny = band_top + 3.5;
+  double ny = L.band_top + 3.5;
   sh.text(kBlockX, ny, "NOTES", 2.5, Align::Left, false, true);
   ny += 1.5;
-  for (const auto& [line, first] : note_lines) {
-    ny += note_pitch;
-    sh.text(first ? kBlockX : kBlockX + 3.2, ny, line, note_h, Align::Left);
+  for (const auto& [line, first] : L.note_lines) {
+    ny += kNotePitch;
+    sh.text(first ? kBlockX : kBlockX + 3.2, ny, line, kNoteFont, Align::Left);
   }
 
+  return sh;
+}
+
+// The title block, the general tolerances boxed above it, and the sheet's frame.
+Sheet title_block(const FilterDrawingData& d, const Layout& L) {
+  Sheet sh = L.paper;
+  const std::size_t n = L.in.n;
   // Title block and frame.
   const double tb_r = kFrameR, tb_b = kFrameB, tb_t = kTitleTop;
   const double r1 = tb_t + 11.0, r2 = r1 + kTitleRow, r3 = r2 + kTitleRow, r4 = r3 + kTitleRow;
@@ -766,7 +860,7 @@ Sheet build(const FilterDrawingData& d) {
     sh.text(x + 1.5, top + 6.2, val, 2.3, Align::Left);
   };
   const auto or_dash = [](const std::string& v) { return v.empty() ? std::string("\u2014") : v; };
-  cell(kBlockX, r1, "SCALE", scale.text);
+  cell(kBlockX, r1, "SCALE", L.scale.text);
   cell(kBlockX + 22.0, r1, "UNITS", "inch [mm]");
   cell(kBlockX + 47.5, r1, "DATE", or_dash(d.date));
   cell(kBlockX + 72.0, r1, "SHEET", "A4  1 of 1");
@@ -803,6 +897,28 @@ Sheet build(const FilterDrawingData& d) {
   sh.line(kFrameL, kFrameB, kFrameL, kFrameT, Layer::Text, Pen::Frame);
   return sh;
 }
+
+// Everything drawn on the paper of `to` is added to it.
+void add(Sheet& to, const Sheet& part) {
+  to.segs.insert(to.segs.end(), part.segs.begin(), part.segs.end());
+  to.labels.insert(to.labels.end(), part.labels.begin(), part.labels.end());
+  to.tris.insert(to.tris.end(), part.tris.begin(), part.tris.end());
+  to.regions.insert(to.regions.end(), part.regions.begin(), part.regions.end());
+  to.profile.insert(to.profile.end(), part.profile.begin(), part.profile.end());
+}
+
+Sheet build_sheet(const FilterDrawingData& d) {
+  const Layout L = plan_sheet(d);
+  Sheet sh = L.paper;
+  for (const Sheet& part :
+       {half_section(L), dimension_rows(d, L), cut_list(d, L), notes_block(L), title_block(d, L)})
+    add(sh, part);
+  return sh;
+}
+
+}  // namespace detail
+
+namespace {
 
 // ---- SVG -------------------------------------------------------------------------------------
 
@@ -886,6 +1002,17 @@ std::string dxf_text(const std::string& s) {
 
 }  // namespace
 
+detail::Box detail::text_box(const Sheet& sh, const Label& l) {
+  const double h = l.height * sh.k;
+  const double w = text_width_em(l.text) * h;
+  const double X = sh.px(l.x), Y = sh.py(l.y);
+  // Along the text: u from the insertion point; across it: v up from the baseline.
+  const double u0 = l.align == Align::Left ? 0.0 : (l.align == Align::Center ? -w / 2.0 : -w);
+  const double u1 = u0 + w, v0 = -kDescent * h, v1 = kCapRise * h;
+  if (l.vertical) return Box{X - v1, Y - u1, X - v0, Y - u0};  // reads upward: u runs up the sheet
+  return Box{X + u0, Y - v1, X + u1, Y - v0};
+}
+
 std::string drawing_number(const FilterDrawingData& d) {
   const Input in = read_input(d);
   std::string figures = design_line(d, in.n);
@@ -913,7 +1040,7 @@ std::string drawing_number(const FilterDrawingData& d) {
 }
 
 void write_drawing_svg(std::ostream& os, const FilterDrawingData& d) {
-  const Sheet sh = build(d);
+  const Sheet sh = detail::build_sheet(d);
   std::string out;
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   out +=
@@ -979,7 +1106,7 @@ void write_drawing_svg(std::ostream& os, const FilterDrawingData& d) {
 }
 
 void write_drawing_dxf(std::ostream& os, const FilterDrawingData& d) {
-  const Sheet sh = build(d);
+  const Sheet sh = detail::build_sheet(d);
   double x0 = std::numeric_limits<double>::infinity(), y0 = x0, x1 = -x0, y1 = -x0;
   const auto extend = [&](double x, double y) {
     x0 = std::min(x0, x);

@@ -7,7 +7,11 @@
 // grows toward the load. Every step is dimensioned from the datum (ordinate dimensions), the
 // section lengths are given as reference dimensions in parentheses, and each diameter is called
 // out; a section too short to carry its own arrows and number is dimensioned with arrows outside
-// its extension lines and its number in its length text ("(0.0009 [0.024]) SECT 1"). Below the
+// its extension lines and its number in its length text ("(0.0009 [0.024]) SECT 1"). Dimension
+// texts read from the bottom of the sheet, in one tier or two taking turns; only a row with no
+// room for that (some 20 sections and more) is turned to read from the right. The bore's callout
+// carries datum C, the bore axis, and a feature control frame beside the view's caption holds
+// each D concentric to it. Below the
 // view: a cut list, notes, the block of general tolerances with the surface finish, and the title
 // block with drawing number and date. Dimensions are in inches with
 // millimetres in brackets, e.g. "0.1747 [4.437]".

@@ -2,6 +2,7 @@
 """Checks a coaxial filter drawing: the DXF with ezdxf, the SVG sheet with rsvg-convert.
 
     check_drawing.py --dxf drawing.dxf --svg drawing.svg --json expected.json [--png drawing.png]
+                     [--horizontal]
 
 expected.json: {"sections": [{"x0", "x1", "d", "b"}, ...], "source": {"d", "b"}, "load": {"d", "b"}}
 with x0/x1 the cumulative step positions in inches and d/b the diameters.
@@ -16,7 +17,8 @@ the centre conductor changes diameter, and no step anywhere else along the filte
 the unit. SVG: parses as XML, is a 297 x 210 mm sheet, no two texts overlap (their boxes measured
 from the advance widths and glyph extents of the DejaVu Sans faces the renderer uses, found with
 fontTools; a conservative estimate where those are missing), and it renders to a PNG of that size
-that holds a drawing.
+that holds a drawing. With --horizontal every text reads from the bottom of the sheet (none is
+turned), in the SVG and in the DXF alike.
 
 Exit status: 0 passed, 1 failed, 77 ezdxf is missing, or the other checks passed but rsvg-convert
 is missing.
@@ -31,6 +33,7 @@ import sys
 import xml.etree.ElementTree as ET
 
 TOL = 1e-4
+HORIZONTAL = False
 failures = []
 
 
@@ -89,6 +92,10 @@ def check_dxf(path, expected):
         for v in vertical:
             if -TOL <= v[0] <= total + TOL and not any(abs(v[0] - x) <= TOL for x in steps):
                 fail("vertical outline line at x = %.6f is not at a step" % v[0])
+    if HORIZONTAL:
+        turned = [e.dxf.text for e in msp.query("TEXT") if abs(e.dxf.get("rotation", 0.0)) > 1e-9]
+        if turned:
+            fail("DXF texts turned: %s" % turned[:5])
     texts = [e.dxf.text for e in msp.query("TEXT")]
     if not any("inch" in t.lower() for t in texts):
         fail("no text states the unit")
@@ -211,6 +218,10 @@ def check_svg(path, png):
     if root.get("width") != "297mm" or root.get("height") != "210mm" or root.get("viewBox") != "0 0 297 210":
         fail("SVG is not a landscape A4 sheet in mm")
     check_text_overlap(root)
+    if HORIZONTAL:
+        turned = ["".join(t.itertext()) for t in root.iter("{http://www.w3.org/2000/svg}text") if t.get("transform")]
+        if turned:
+            fail("SVG texts turned: %s" % turned[:5])
     if png is None:
         return
     subprocess.run(["rsvg-convert", "-o", png, path], check=True)
@@ -235,7 +246,10 @@ def main():
     ap.add_argument("--svg", required=True)
     ap.add_argument("--json", required=True)
     ap.add_argument("--png")
+    ap.add_argument("--horizontal", action="store_true")
     args = ap.parse_args()
+    global HORIZONTAL
+    HORIZONTAL = args.horizontal
     try:
         import ezdxf  # noqa: F401
     except ImportError:

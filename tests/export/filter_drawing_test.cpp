@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "export/filter_drawing_detail.h"
 #include "picture_checks.h"
 
 namespace mx {
@@ -355,9 +356,10 @@ TEST(FilterDrawingSvg, StaysOnTheSheetAndLegibleFromTwoToThirtySections) {
     }
     // Texts of the two rows (above and below the view) may share an x, nothing else may.
     EXPECT_LE(crowded, rotated.size() / 2) << "rotated texts crowd each other";
+    // Two sections read from the bottom of the sheet; thirty are too many for horizontal rows,
+    // so both rows turn: ordinates and lengths, a D for each line, one bore and its datum letter.
     const std::size_t n = d.sections.size();
-    EXPECT_EQ(rotated.size(), (2 * n + 1) + (n + 2) + 1)
-        << "ordinates, lengths, a D for each line, one bore";
+    EXPECT_EQ(rotated.size(), n < 10 ? 0 : (2 * n + 1) + (n + 2) + 2);
   }
 }
 
@@ -449,7 +451,8 @@ TEST(FilterDrawing, BadInputGivesACompleteSheetAndFiniteDxf) {
 
 // Renders both files and checks them with tests/export/check_drawing.py (ezdxf reads the DXF as R12
 // without audit errors and finds the steps; rsvg-convert renders the sheet).
-void python_check(const FilterDrawingData& d, const std::string& name) {
+// `horizontal`: the sheet must have room for every text to read from the bottom of the sheet.
+void python_check(const FilterDrawingData& d, const std::string& name, bool horizontal = true) {
   picture_checks::Scratch dir(name);
   dir.write("drawing.svg", svg_of(d));
   dir.write("drawing.dxf", dxf_of(d));
@@ -471,7 +474,8 @@ void python_check(const FilterDrawingData& d, const std::string& name) {
   const int rc = picture_checks::run_check(
       "check_drawing.py",
       "--dxf '" + dir.path("drawing.dxf") + "' --svg '" + dir.path("drawing.svg") + "' --json '" +
-          dir.path("expected.json") + "' --png '" + dir.path("drawing.png") + "'",
+          dir.path("expected.json") + "' --png '" + dir.path("drawing.png") + "'" +
+          (horizontal ? " --horizontal" : ""),
       dir, log);
   if (rc == 77) GTEST_SKIP() << log;
   EXPECT_EQ(rc, 0) << log;
@@ -483,7 +487,7 @@ TEST(FilterDrawingRendered, SectionsShorterThanAThousandth) {
 }
 TEST(FilterDrawingRendered, TwoSections) { python_check(stepped(2, false, false), "drawing_n2"); }
 TEST(FilterDrawingRendered, ThirtySectionsDualWithDielectric) {
-  python_check(stepped(30, true, true), "drawing_n30");
+  python_check(stepped(30, true, true), "drawing_n30", false);
 }
 
 }  // namespace
@@ -514,6 +518,124 @@ TEST(FilterDrawingSvg, CutListGivesStatedTolerancesRoundedDownBesideTheirDimensi
 
 TEST(FilterDrawingRendered, StatedTolerancesFitTheCutList) {
   python_check(with_stated_tolerances(), "drawing_stated");
+}
+
+}  // namespace
+}  // namespace mx
+
+namespace mx {
+namespace {
+
+bool overlap(const detail::Box& a, const detail::Box& b) {
+  return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
+}
+
+// Whether the segment from (x1, y1) to (x2, y2) passes through the box (Liang-Barsky clipping).
+bool crosses(const detail::Box& b, double x1, double y1, double x2, double y2) {
+  double t0 = 0.0, t1 = 1.0;
+  const double dx = x2 - x1, dy = y2 - y1;
+  const double p[] = {-dx, dx, -dy, dy};
+  const double q[] = {x1 - b.x0, b.x1 - x1, y1 - b.y0, b.y1 - y1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+    } else if (p[i] < 0.0) {
+      t0 = std::max(t0, q[i] / p[i]);
+    } else {
+      t1 = std::min(t1, q[i] / p[i]);
+    }
+  }
+  return t0 < t1;
+}
+
+// The sheet's geometry for the designs the program draws: every text inside the frame, clear of
+// every other text and of the outline, axis, leaders and dimension lines; texts read from the
+// bottom of the sheet wherever the rows have room for them (the worked example, nine sections,
+// sections shorter than a thousandth), and only a row too crowded for that is turned.
+TEST(FilterDrawingSheet, TextsInsideTheFrameClearOfEachOtherAndHorizontalWhereTheyFit) {
+  struct Case {
+    const char* name;
+    FilterDrawingData d;
+    bool horizontal;
+  };
+  const Case cases[] = {
+      {"worked example", coax7(), true},
+      {"short ends", with_short_ends(), true},
+      {"stated tolerances", with_stated_tolerances(), true},
+      {"two", stepped(2, false, false), true},
+      {"nine", stepped(9, false, false), true},
+      {"nine dual filled", stepped(9, true, true), true},
+      {"thirty dual filled", stepped(30, true, true), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const detail::Sheet sh = detail::build_sheet(c.d);
+    std::vector<detail::Box> boxes;
+    std::size_t turned = 0;
+    for (const detail::Label& l : sh.labels) {
+      const detail::Box b = detail::text_box(sh, l);
+      EXPECT_GE(b.x0, detail::kFrameL) << l.text;
+      EXPECT_LE(b.x1, detail::kFrameR) << l.text;
+      EXPECT_GE(b.y0, detail::kFrameT) << l.text;
+      EXPECT_LE(b.y1, detail::kFrameB) << l.text;
+      turned += l.vertical;
+      for (std::size_t j = 0; j < boxes.size(); ++j)
+        EXPECT_FALSE(overlap(b, boxes[j])) << l.text << " / " << sh.labels[j].text;
+      boxes.push_back(b);
+      for (const detail::Seg& s : sh.segs) {
+        if (s.layer == detail::Layer::Text) continue;  // the grid and frame around the tables
+        EXPECT_FALSE(crosses(b, sh.px(s.x1), sh.py(s.y1), sh.px(s.x2), sh.py(s.y2)))
+            << l.text << " crossed by a line from " << sh.px(s.x1) << "," << sh.py(s.y1) << " to "
+            << sh.px(s.x2) << "," << sh.py(s.y2);
+      }
+    }
+    if (c.horizontal)
+      EXPECT_EQ(turned, 0u);
+    else
+      EXPECT_GT(turned, 0u);
+  }
+}
+
+}  // namespace
+}  // namespace mx
+
+namespace mx {
+namespace {
+
+// The view with its rows stays above the band of tables, and the tables, notes and title block
+// below its top, whatever the rows' setting: horizontal rows for the worked example and nine
+// sections, turned ones for thirty.
+TEST(FilterDrawingSheet, ViewAndRowsStayAboveTheTablesBand) {
+  struct Case {
+    const char* name;
+    FilterDrawingData d;
+    bool horizontal;
+  };
+  const Case cases[] = {{"worked example", with_short_ends(), true},
+                        {"nine", stepped(9, false, true), true},
+                        {"thirty", stepped(30, false, false), false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const detail::Layout L = detail::plan_sheet(c.d);
+    EXPECT_EQ(L.call_plan.horizontal, c.horizontal);
+    EXPECT_EQ(L.below_plan.horizontal, c.horizontal);
+    const auto bottom = [&](const detail::Sheet& part) {
+      double y = -1e9;
+      for (const detail::Label& l : part.labels) y = std::max(y, detail::text_box(part, l).y1);
+      for (const detail::Seg& s : part.segs) y = std::max({y, part.py(s.y1), part.py(s.y2)});
+      return y;
+    };
+    const auto top = [&](const detail::Sheet& part) {
+      double y = 1e9;
+      for (const detail::Label& l : part.labels) y = std::min(y, detail::text_box(part, l).y0);
+      return y;
+    };
+    EXPECT_LE(bottom(detail::half_section(L)), L.band_top);
+    EXPECT_LE(bottom(detail::dimension_rows(c.d, L)), L.band_top);
+    EXPECT_GE(top(detail::cut_list(c.d, L)), L.band_top);
+    EXPECT_GE(top(detail::notes_block(L)), L.band_top);
+    EXPECT_GE(top(detail::title_block(c.d, L)), L.band_top);
+  }
 }
 
 }  // namespace

@@ -369,18 +369,18 @@ std::vector<SheetText> sheet_texts(const std::string& svg) {
 }
 
 // The sheet gives each section's reference length, "(L [mm])", as the report printed it, and its
-// texts stay legible: none smaller than 1.5 mm, and the rotated dimension texts of a row (one
-// baseline y) at least about a text height apart.
+// texts stay legible: none smaller than 1.5 mm, and the dimension texts of a row turned for want of
+// room (one baseline y) at least about a text height apart (horizontal ones are kept apart by the
+// drawing's own overlap checks).
 void expect_sheet_matches_report(const std::string& svg, const PrintedDesign& d) {
   const std::vector<SheetText> texts = sheet_texts(svg);
   std::vector<std::string> lengths;
   std::map<double, std::vector<SheetText>> rows;
   for (const SheetText& t : texts) {
     EXPECT_GE(t.size, 1.5) << t.body;
-    if (!t.rotated) continue;
-    rows[t.y].push_back(t);
     if (t.body.size() > 1 && t.body[0] == '(')
       lengths.push_back(t.body.substr(1, t.body.find(' ') - 1));
+    if (t.rotated) rows[t.y].push_back(t);
   }
   std::vector<std::string> printed;
   for (const PrintedLine& s : d.sections) printed.push_back(s.length);
