@@ -151,6 +151,18 @@ def one_line(text, what):
           "%s: expected one line, got %r" % (what, text))
 
 
+def finish_analysis(t):
+    """No report file, the five rows of the analysis, then the end of the run."""
+    t.send("")  # no storage
+    t.expect(TABLE_RULE)
+    rows = t.expect("      ----")
+    check(rows.count("\n") == 5, "expected 5 rows of analysis, got:\n%s" % rows)
+    t.expect(LAST_MENU_PROMPT)
+    t.send("3")
+    status = t.wait_end()
+    check(status == 0, "exit status %s, expected 0" % status)
+
+
 def letter_at_numeric_question(binary, folder):
     t = Terminal(binary, folder)
     try:
@@ -163,14 +175,7 @@ def letter_at_numeric_question(binary, folder):
         t.send("1")
         for answer in ANALYSIS_AFTER_FUNCTION:
             t.send(answer)
-        t.send("")  # no storage
-        t.expect(TABLE_RULE)
-        rows = t.expect("      ----")
-        check(rows.count("\n") == 5, "expected 5 rows of analysis, got:\n%s" % rows)
-        t.expect(LAST_MENU_PROMPT)
-        t.send("3")
-        status = t.wait_end()
-        check(status == 0, "exit status %s, expected 0" % status)
+        finish_analysis(t)
         check(t.text.count("is not a number") == 1, "more than one explanation")
     finally:
         t.close()
@@ -224,15 +229,8 @@ def circuit_file_cannot_be_opened(binary, folder):
         t.send("lumped7.lef")
         for answer in ANALYSIS_AFTER_FUNCTION[3:]:
             t.send(answer)
-        t.send("")  # no storage
         t.expect("..Completed.")
-        t.expect(TABLE_RULE)
-        rows = t.expect("      ----")
-        check(rows.count("\n") == 5, "expected 5 rows of analysis, got:\n%s" % rows)
-        t.expect(LAST_MENU_PROMPT)
-        t.send("3")
-        status = t.wait_end()
-        check(status == 0, "exit status %s, expected 0" % status)
+        finish_analysis(t)
     finally:
         t.close()
 
